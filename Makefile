@@ -1,0 +1,42 @@
+# 件踪宝: the two set-up commands are `make run` and `make test`.
+PREFIX ?= $(HOME)/.local/lib/jianzongbao
+DEMO_DIR ?= $(CURDIR)/build-demo/program
+GATEWAY_PORT ?= 17100
+JOBS ?= $(shell nproc)
+
+.PHONY: setup build run demo test bench clean format
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+# Installs the program folder outside the build tree (the store only when absent,
+# so neither a rebuild nor a deleted checkout can lose the parcel book), then starts
+# the local gateway and the window against it.
+run: build
+	bash scripts/install.sh build "$(PREFIX)"
+	bash scripts/launch.sh build "$(PREFIX)" $(GATEWAY_PORT)
+
+# A program folder of its own whose book holds parcels the gateway simulates.
+demo: build
+	bash scripts/install.sh build "$(DEMO_DIR)" --demo
+	bash scripts/launch.sh build "$(DEMO_DIR)" $(GATEWAY_PORT)
+
+test: setup
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j 2
+
+bench: setup
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS)
+	cd build-bench && for b in bench/bench_*; do ./$$b; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-test build-bench build-demo

@@ -1,0 +1,90 @@
+#include "app/Form1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+// The pictures are compiled into the core library; a static library must
+// register them itself.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace {
+int nextConnection = 0;
+
+QTimer* timer(QObject* parent, const char* name, int interval, bool enabled) {
+    auto* t = new QTimer(parent);
+    t->setObjectName(QLatin1String(name));
+    t->setInterval(interval);
+    if (enabled)
+        t->start();
+    return t;
+}
+} // namespace
+
+Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_endpoints(std::move(endpoints)),
+      m_folder(std::move(programFolder)),
+      m_store(QStringLiteral("kd100-%1").arg(nextConnection++)) {
+    initResources();
+    buildWindow();
+
+    Timer1 = timer(this, "Timer1", 100, false);
+    Timer3 = timer(this, "Timer3", 1000, true);
+    Timer4 = timer(this, "Timer4", 1000, false);
+    Timer5 = timer(this, "Timer5", 1000, true);
+    Timer6 = timer(this, "Timer6", 60000, false);
+    Timer7 = timer(this, "Timer7", 1000, false);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    connect(Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
+    connect(Timer7, &QTimer::timeout, this, &Form1::Timer7_Timer);
+
+    // One handler per control array, dispatching on the index.
+    for (int i = 0; i < int(Command1.size()); ++i)
+        if (Command1[i])
+            connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    connect(Text1, &QComboBox::activated, this, [this] { Text1_Click(); });
+
+    const std::pair<QCheckBox*, Switch> toggles[] = {
+        {Check2, Switch::Mail},         {Check3, Switch::Sound},      {Check4, Switch::Drag},
+        {Check5, Switch::CloseOnClick}, {Check6, Switch::Balloon},    {Check7, Switch::QueryFirst},
+        {Check8, Switch::AutoDetect}};
+    for (const auto& [box, which] : toggles)
+        connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
+
+    // Mouse behaviour of labels, close images, panels and the overlay.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w))
+            w->installEventFilter(this);
+}
+
+Form1::~Form1() {
+    // Timers must not tick into a half-destroyed window.
+    for (QTimer* t : {Timer1, Timer3, Timer4, Timer5, Timer6, Timer7})
+        t->stop();
+}
+
+void Form1::quitProgram(int status) {
+    m_ended = true;
+    m_platform.shell.endProgram(status);
+}
+
+void Form1::setStatus(const QString& text) { Label11[2]->setText(text); }
+
+void Form1::setToolbarEnabled(bool enabled) {
+    for (int i = 1; i <= 7; ++i)
+        Image2[i]->setEnabled(enabled);
+}
+
+void Form1::Command1_Click(int index) {
+    switch (index) {
+    default:
+        break; // the parcel, polling and search buttons come with their own operations
+    }
+}

@@ -1,0 +1,193 @@
+// Form1: the one window of 件踪宝 and all of its state.
+//
+// Its members are declared here, grouped by subsystem, and defined in the
+// subsystem's folder:
+//
+//   app/Form1.cpp              construction, control helpers
+//   app/Layout.cpp             every control at its place (window and the five panels)
+//   app/Startup.cpp            Form_Load, main (store and single copy), clock Timer5
+//   app/Window.cpp             window and panel mouse behaviour, DrawWindowFrame,
+//                              link and window labels, x_Click, panel centring
+//   parcels/Selector.cpp       read, sX, Text1_Click (the parcel selector)
+//   tracking/Query.cpp         GetBody, kdgs, cx, hx2, Timer1 (parser), ql,
+//                              Timer7 (watchdog), csh
+//   watch/ChangeDetection.cpp  gxtj
+//   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
+//   services/UpdateCheck.cpp   Timer3 (update check and announcement)
+//
+// Every control carries its legacy name as objectName ("Command1_13",
+// "Text1"), so tests find it with findChild.
+#pragma once
+
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
+#include "services/Version.h"
+#include "store/Store.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QLockFile;
+class QMovie;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QTreeWidget;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(Platform& platform, Endpoints endpoints, QString programFolder,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up steps; false when the program ended during them.
+    bool Form_Load();
+
+    // ---- window (app/Layout.cpp) ----
+    QLabel* Label26 = nullptr;        // title
+    QLabel* aicAlphaImage1 = nullptr; // logo
+    std::array<QLabel*, 8> Image2{};  // toolbar, indexes 1..7
+    std::array<QLabel*, 2> Label16{}; // 0 "官方网站", 1 "设置"
+    std::array<QLabel*, 3> Label2{};  // 1 "-", 2 "x"
+    QComboBox* Text1 = nullptr;       // parcel selector
+    std::array<QLabel*, 8> Label12{}; // info cells; values at 2, 3, 5, 7
+    QLabel* Picture7 = nullptr;       // white box behind the list
+    QTreeWidget* ListView1 = nullptr; // progress list
+    std::array<QLabel*, 6> Label11{}; // 0 prefix, 2 status line, 3 version, 4 maker, 5 clock
+    QLabel* AniGIF1 = nullptr;        // busy animation
+    QLabel* Picture5 = nullptr;       // enlarged-entry overlay
+    QLabel* Label23 = nullptr;
+    std::array<QFrame*, 5> kdmenu{};  // add, settings, edit, search, courier list
+    std::array<QLabel*, 5> x{};       // their close images
+    std::array<QPushButton*, 19> Command1{};
+
+    // add panel
+    std::array<QLabel*, 3> Label13{}; // panel titles 0 add, 1 settings, 2 search
+    QComboBox* Text3 = nullptr;       // tracking number
+    QLineEdit* Text2 = nullptr;       // goods
+    QPushButton* Command2 = nullptr;  // "刷新" (courier detection)
+    QLabel* Label24 = nullptr;        // detection tip
+
+    // settings panel
+    QCheckBox *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr, *Check5 = nullptr,
+              *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
+    QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
+    QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr;
+    QLineEdit* Sendmail = nullptr;
+    QPushButton* Command3 = nullptr; // "时间校对"
+    QLabel* Label22 = nullptr;       // promotion link
+
+    // edit panel
+    QLabel* Label1 = nullptr;
+    QLineEdit *Text4 = nullptr, *Text6 = nullptr;
+    QPushButton* Command5 = nullptr; // "快递数据清空"
+
+    // search panel
+    std::array<QRadioButton*, 2> Option1{}, Option2{};
+    QLineEdit* Text7 = nullptr;
+
+    // courier-list panel
+    QLabel* Label17 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLineEdit* Text8 = nullptr;
+    QTreeWidget* ListView2 = nullptr;
+    QFrame* Picture3 = nullptr;
+    QLabel* Label19 = nullptr;
+    std::array<QLabel*, 11> Label20{};
+
+    QTimer *Timer1 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
+           *Timer6 = nullptr, *Timer7 = nullptr;
+
+    // ---- state ----
+    struct CurrentParcel {
+        QString id, number, company, code, goods, num, index;
+    };
+    CurrentParcel cur;      // the parcel chosen last (all text)
+    QString answer;         // answer buffer: body of the last tracking answer
+    int entryTally = 0;     // entries the parser reads
+    int watchdogTicks = 0;  // ticks of the query watchdog
+    int newCount = 0;       // rows after the last parse
+    Announcement notice;    // fetched once at start-up
+    bool frameDrawn = false;
+
+    // ---- app/Startup.cpp ----
+    bool main();
+    void Timer5_Timer();
+
+    // ---- app/Window.cpp ----
+    void DrawWindowFrame();
+    void centrePanel(int index);
+    void showPanel(int index);
+    void hideAllPanels();
+    void x_Click(int index);
+    void setStatus(const QString& text);
+    void setToolbarEnabled(bool enabled);
+    void openAddPanel();
+
+    // ---- parcels/Selector.cpp ----
+    void read();
+    void sX();
+    void Text1_Click();
+    void selectListIndex(int index); // sets the list index, which runs Text1_Click
+
+    // ---- tracking/Query.cpp ----
+    QString GetBody(const QString& url);
+    void kdgs(const QString& number);
+    void cx();
+    void hx2();
+    void Timer1_Timer();
+    void ql();
+    void Timer7_Timer();
+    void csh();
+
+    // ---- watch/ChangeDetection.cpp ----
+    void gxtj();
+
+    // ---- settings/Settings.cpp ----
+    void setting();
+    void Check_Click(Switch which);
+
+    // ---- services/UpdateCheck.cpp ----
+    void Timer3_Timer();
+
+    Store& store() { return m_store; }
+    const QString& programFolder() const { return m_folder; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildAddPanel();
+    void buildSettingsPanel();
+    void buildEditPanel();
+    void buildSearchPanel();
+    void buildCourierPanel();
+    void fillTimeLists();
+    void Command1_Click(int index);
+    bool panelMouse(int index, QEvent* event);
+    void resetQuickLinks();
+    void quitProgram(int status); // every way the program ends
+
+    Platform& m_platform;
+    Endpoints m_endpoints;
+    QString m_folder;
+    Store m_store;
+    std::unique_ptr<QLockFile> m_lock;
+    QMovie* m_busy = nullptr;
+    QPoint m_panelGrab;   // where a panel drag started, in window coordinates
+    int m_dragPanel = -1; // panel being dragged
+    bool m_ended = false;
+};

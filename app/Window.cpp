@@ -1,0 +1,189 @@
+// The window's own mouse behaviour: moving it by its background, the
+// minimise and close labels, the link labels, the frame, and the panels
+// (centring, dragging, click-to-close, close images).
+#include "app/Form1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+const QString Silver = QStringLiteral("color: rgb(192, 192, 192);");
+const QString White = QStringLiteral("color: rgb(255, 255, 255);");
+const QString LinkHover = QStringLiteral("color: rgb(166, 0, 169);");
+
+// Lets the platform move a top-level window with the mouse until release.
+void systemMove(QWidget* window) {
+    if (QWindow* handle = window->windowHandle())
+        handle->startSystemMove();
+}
+} // namespace
+
+void Form1::DrawWindowFrame() {
+    Picture7->setGeometry(3, Picture7->y(), width() - 6, Picture7->height());
+    frameDrawn = true;
+    update();
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/images/background.png")));
+    if (!frameDrawn)
+        return;
+    p.setPen(Qt::black);
+    p.drawLine(0, 0, width() - 1, 0);
+    p.drawLine(0, 0, 0, height() - 1);
+    p.drawLine(0, height() - 1, width() - 1, height() - 1);
+    p.drawLine(width() - 1, 0, width() - 1, height() - 1);
+}
+
+void Form1::mousePressEvent(QMouseEvent*) { systemMove(this); }
+
+void Form1::mouseMoveEvent(QMouseEvent*) {
+    Label16[0]->setStyleSheet(Silver);
+    Label16[1]->setStyleSheet(Silver);
+}
+
+void Form1::centrePanel(int index) {
+    QFrame* p = kdmenu[index];
+    p->move(width() / 2 - p->width() / 2, height() / 2 - p->height() / 2);
+}
+
+void Form1::showPanel(int index) {
+    centrePanel(index);
+    kdmenu[index]->setVisible(true);
+}
+
+void Form1::hideAllPanels() {
+    for (QFrame* p : kdmenu)
+        p->setVisible(false);
+}
+
+void Form1::x_Click(int index) { kdmenu[index]->setVisible(false); }
+
+// The add panel as a fresh form: empty boxes, no courier, the query button
+// as the default.
+void Form1::openAddPanel() {
+    Text3->setCurrentText(QString());
+    Text2->clear();
+    Command1[12]->setText(QStringLiteral("请选择快递公司"));
+    showPanel(0);
+    kdmenu[0]->setFocus();
+    Command1[13]->setDefault(true);
+}
+
+void Form1::resetQuickLinks() {
+    for (QLabel* l : Label20)
+        l->setStyleSheet(QString());
+}
+
+// Mouse on a panel's background: drag it (with Check4), close it (with
+// Check5). A press on a control inside the panel is the control's own.
+bool Form1::panelMouse(int index, QEvent* event) {
+    QFrame* p = kdmenu[index];
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    auto* me = static_cast<QMouseEvent*>(event);
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        if (p->childAt(me->position().toPoint()))
+            return false;
+        if (Check4->isChecked()) {
+            m_dragPanel = index;
+            m_panelGrab = mapFromGlobal(me->globalPosition().toPoint()) - p->pos();
+        } else if (Check5->isChecked()) {
+            p->setVisible(false);
+        }
+        return true;
+    case QEvent::MouseMove:
+        if (m_dragPanel == index && (me->buttons() != Qt::NoButton)) {
+            p->move(mapFromGlobal(me->globalPosition().toPoint()) - m_panelGrab);
+            return true;
+        }
+        resetQuickLinks();
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (m_dragPanel != index)
+            return false;
+        m_dragPanel = -1;
+        if (Check5->isChecked())
+            p->setVisible(false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    const bool press = type == QEvent::MouseButtonPress;
+    const bool release = type == QEvent::MouseButtonRelease;
+    const bool hover = type == QEvent::Enter || type == QEvent::MouseMove;
+
+    for (int i = 0; i < 5; ++i) {
+        if (watched == kdmenu[i])
+            return panelMouse(i, event);
+        if (watched == x[i] && release) {
+            x_Click(i);
+            return true;
+        }
+    }
+    for (int i = 1; i <= 7; ++i)
+        if (watched == Image2[i])
+            return press; // the toolbar actions come with their own operations
+    if (watched == Label2[1] || watched == Label2[2]) {
+        if (hover) {
+            Label2[1]->setStyleSheet(Silver);
+            Label2[2]->setStyleSheet(Silver);
+            static_cast<QLabel*>(watched)->setStyleSheet(White);
+        } else if (release && watched == Label2[1]) {
+            showMinimized();
+        } else if (release) {
+            quitProgram(0);
+        }
+        return press || release;
+    }
+    for (int i = 0; i < 2; ++i)
+        if (watched == Label16[i]) {
+            if (hover)
+                Label16[i]->setStyleSheet(White);
+            if (press && i == 0)
+                m_platform.shell.openUrl(m_endpoints.site);
+            if (press && i == 1) {
+                hideAllPanels();
+                showPanel(1);
+            }
+            return press;
+        }
+    if (watched == Label11[4] && press) {
+        m_platform.shell.openUrl(m_endpoints.site);
+        return true;
+    }
+    if (watched == Label22 && press) {
+        m_platform.shell.openUrl(m_endpoints.promotion);
+        return true;
+    }
+    if ((watched == Picture5 || watched == Label23) && press) {
+        Picture5->setVisible(false);
+        return true;
+    }
+    if (watched == Picture3 && type == QEvent::MouseMove) {
+        resetQuickLinks();
+        return false;
+    }
+    for (QLabel* link : Label20)
+        if (watched == link && hover) {
+            resetQuickLinks();
+            link->setStyleSheet(LinkHover);
+            return false;
+        }
+    return false;
+}

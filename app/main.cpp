@@ -1,0 +1,42 @@
+// 件踪宝: builds the real platform and the window, and runs it.
+#include "app/Form1.h"
+#include "platform/RealPlatform.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+int main(int argc, char** argv) {
+    // The GStreamer media backend plays mp3 and falls back to silence on a
+    // machine without a sound card.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("jianzongbao"));
+    QApplication::setApplicationVersion(QStringLiteral("5.2.0"));
+    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
+
+    // Message boxes and the save dialog speak Chinese whatever the locale.
+    QTranslator qtChinese;
+    if (qtChinese.load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
+
+    RealDialogs dialogs;
+    RealHttp http;
+    RealSound sound;
+    RealShell shell;
+    RealClock clock;
+    Platform platform{dialogs, http, sound, shell, clock};
+    const Endpoints endpoints = Endpoints::fromEnvironment(
+        [](const char* name) { return qEnvironmentVariable(name); });
+
+    Form1 form(platform, endpoints, QApplication::applicationDirPath());
+    if (!form.Form_Load())
+        return 1;
+    if (QScreen* screen = QApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
+    form.show();
+    return app.exec();
+}

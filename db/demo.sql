@@ -1,0 +1,7 @@
+-- Demo parcels for `make demo`; the local gateway simulates each number.
+INSERT INTO kd100 (company, number, goods, num) VALUES
+  ('顺丰快递', '773012345610', '爸爸衣服', 0),
+  ('中通快递', '433987651231', '妈妈的茶叶', 2),
+  ('圆通速递', '981234567838', '键盘', 0),
+  ('韵达快递', '123456789025', '儿童绘本', 5),
+  ('申通快递', '751234560000', '旧手机壳', 0);

@@ -1,0 +1,118 @@
+#include "gateway/Gateway.h"
+#include "gateway/Simulation.h"
+
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+QByteArray httpDate() {
+    return QLocale::c()
+        .toString(QDateTime::currentDateTimeUtc(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"))
+        .toLatin1() +
+        " GMT";
+}
+
+QByteArray reason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return "Status";
+    }
+}
+} // namespace
+
+Gateway::Gateway(QObject* parent)
+    : QAbstractHttpServer(parent), m_anchor(QDateTime::currentDateTime()),
+      m_started(m_anchor) {
+    m_version.body = "V5.2";
+    m_version.contentType = "text/plain;charset=UTF-8";
+    m_notice.body = QStringLiteral("欢迎使用Quorvex件踪宝,祝您收件愉快!|http://www.quorvex.cn/").toUtf8();
+    m_notice.contentType = "text/plain;charset=UTF-8";
+}
+
+Gateway::~Gateway() = default;
+
+quint16 Gateway::listenLocal(quint16 port) {
+    m_port = listen(QHostAddress::LocalHost, port);
+    return m_port;
+}
+
+QString Gateway::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+
+QDateTime Gateway::simulatedNow() const {
+    const qint64 real = m_started.msecsTo(QDateTime::currentDateTime());
+    return m_anchor.addMSecs(qint64(double(real) * m_speed));
+}
+
+void Gateway::releaseHanging() {
+    for (const QPointer<QTcpSocket>& s : std::as_const(m_hanging))
+        if (s)
+            s->abort();
+    m_hanging.clear();
+}
+
+void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
+    if (reply.hang) {
+        m_hanging << socket;
+        return;
+    }
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
+                     "\r\nDate: " + httpDate() + "\r\nContent-Type: " + reply.contentType +
+                     "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+                     "\r\nCache-Control: no-cache\r\n\r\n";
+    if (!head)
+        out += reply.body;
+    if (reply.delayMs <= 0) {
+        socket->write(out);
+        return;
+    }
+    QTimer::singleShot(reply.delayMs, this, [s = QPointer<QTcpSocket>(socket), out] {
+        if (s && s->state() == QAbstractSocket::ConnectedState)
+            s->write(out);
+    });
+}
+
+bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    ++m_requests;
+    const bool head = request.method() == QHttpServerRequest::Method::Head;
+    const QString path = request.url().path();
+    const QUrlQuery query = request.query();
+    if (path == QLatin1String("/version.txt")) {
+        answer(socket, m_version, head);
+    } else if (path == QLatin1String("/notice.txt")) {
+        answer(socket, m_notice, head);
+    } else if (path == QLatin1String("/autonumber/auto")) {
+        const QString number = query.queryItemValue(QStringLiteral("num"), QUrl::FullyDecoded);
+        answer(socket, Scripted{autoNumberAnswer(number, m_anchor)}, head);
+    } else if (path == QLatin1String("/") || path.isEmpty()) {
+        if (head || !query.hasQueryItem(QStringLiteral("nu"))) {
+            // The time source and the connectivity probe.
+            Scripted page{QByteArrayLiteral("<html><body>jianzongbao gateway</body></html>")};
+            page.contentType = "text/html;charset=UTF-8";
+            answer(socket, page, head);
+            return true;
+        }
+        m_trackingQueries << query;
+        const QString number = query.queryItemValue(QStringLiteral("nu"), QUrl::FullyDecoded);
+        const auto scripted = m_scripts.constFind(number);
+        if (scripted != m_scripts.constEnd())
+            answer(socket, *scripted, head);
+        else
+            answer(socket, Scripted{trackingAnswer(number, m_anchor, simulatedNow())}, head);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Gateway::missingHandler(const QHttpServerRequest&, QTcpSocket* socket) {
+    Scripted notFound{QByteArrayLiteral("<html><head><title>404 Not Found</title></head>"
+                                        "<body><h1>Not Found</h1></body></html>"),
+                      404};
+    notFound.contentType = "text/html;charset=UTF-8";
+    answer(socket, notFound, false);
+}

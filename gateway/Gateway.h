@@ -1,0 +1,63 @@
+// The local stand-in for the online services, on loopback: the tracking
+// query (root path), the auto-number service, the version and announcement
+// files, and a Date header on every answer and on HEAD. Parcels are
+// simulated; tests can script the answer for any number.
+#pragma once
+
+#include <QAbstractHttpServer>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QUrlQuery>
+#include <functional>
+
+struct Scripted {
+    QByteArray body;
+    int status = 200;
+    int delayMs = 0;    // answer this much later
+    bool hang = false;  // never answer
+    QByteArray contentType = "application/json;charset=UTF-8";
+};
+
+class Gateway : public QAbstractHttpServer {
+    Q_OBJECT
+public:
+    explicit Gateway(QObject* parent = nullptr);
+    ~Gateway() override;
+
+    // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, 0 on failure.
+    quint16 listenLocal(quint16 port = 0);
+    QString baseUrl() const;
+
+    void script(const QString& number, const Scripted& answer) { m_scripts[number] = answer; }
+    void setVersion(const Scripted& answer) { m_version = answer; }
+    void setNotice(const Scripted& answer) { m_notice = answer; }
+    // Simulated time runs speed times faster than real time from the start.
+    void setSpeed(double speed) { m_speed = speed; }
+    void setAnchor(const QDateTime& anchor) { m_anchor = anchor; }
+    QDateTime simulatedNow() const;
+
+    // What arrived: each tracking query's decoded keys, in order.
+    const QList<QUrlQuery>& trackingQueries() const { return m_trackingQueries; }
+    int requestCount() const { return m_requests; }
+    // Drops the connections of answers that hang, so waiting clients return.
+    void releaseHanging();
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    void answer(QTcpSocket* socket, const Scripted& reply, bool head);
+
+    QHash<QString, Scripted> m_scripts;
+    Scripted m_version, m_notice;
+    QList<QUrlQuery> m_trackingQueries;
+    QList<QPointer<QTcpSocket>> m_hanging;
+    QDateTime m_anchor, m_started;
+    double m_speed = 1.0;
+    quint16 m_port = 0;
+    int m_requests = 0;
+};

@@ -1,0 +1,79 @@
+// The seams between the window and the machine: message boxes and the save
+// dialog, HTTP, the alert sound, the browser and the end of the process, the
+// system clock. main.cpp builds the real ones; tests build recording fakes.
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+// Message-box buttons, icons and answers, with the values the program has
+// always used for them.
+namespace Mb {
+constexpr int OkOnly = 0;
+constexpr int YesNo = 4;
+constexpr int Exclamation = 48;
+constexpr int Information = 64;
+constexpr int Ok = 1;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace Mb
+
+// The title of the program's message boxes.
+inline const QString BoxTitle = QStringLiteral("Quorvex系列软件");
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows a modal box; returns Mb::Ok, Mb::Yes or Mb::No.
+    virtual int MsgBox(const QString& prompt, int buttons, const QString& title) = 0;
+    // The save dialog: the chosen file name, or nothing when cancelled.
+    virtual std::optional<QString> saveFileName(const QString& filter) = 0;
+};
+
+struct HttpReply {
+    QByteArray body; // empty on a transport failure
+    int status = 0;  // HTTP status, 0 when no answer came
+};
+
+class Http {
+public:
+    virtual ~Http() = default;
+    // GET with "If-Modified-Since: 0", waiting in a nested event loop so the
+    // window keeps working; the body whatever the status.
+    virtual HttpReply get(const QString& url) = 0;
+    // Synchronous HEAD; the Date header, or nothing.
+    virtual std::optional<QByteArray> headDate(const QString& url) = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    virtual void play(const QString& path) = 0; // starts playing and returns at once
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void openUrl(const QString& url) = 0;
+    // Ends the process at once with this status. A test fake records the call
+    // and returns; every caller returns right after it.
+    virtual void endProgram(int status) = 0;
+};
+
+class SystemClock {
+public:
+    virtual ~SystemClock() = default;
+    virtual bool setDate(const QDate& date) = 0;
+    virtual bool setTime(const QTime& time) = 0;
+};
+
+struct Platform {
+    Dialogs& dialogs;
+    Http& http;
+    Sound& sound;
+    Shell& shell;
+    SystemClock& clock;
+};

@@ -1,0 +1,116 @@
+#include "platform/RealPlatform.h"
+
+#include <QApplication>
+#include <QAudioOutput>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    const int icon = buttons & (Mb::Information | Mb::Exclamation);
+    box.setIcon(icon == Mb::Exclamation ? QMessageBox::Warning : QMessageBox::Information);
+    if ((buttons & 7) == Mb::YesNo)
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    else
+        box.setStandardButtons(QMessageBox::Ok);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes)
+        return Mb::Yes;
+    if (answer == QMessageBox::No)
+        return Mb::No;
+    return Mb::Ok;
+}
+
+std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
+    const QString name =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), filter);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+RealHttp::RealHttp(int transferTimeoutMs)
+    : m_net(std::make_unique<QNetworkAccessManager>()), m_timeout(transferTimeoutMs) {}
+
+RealHttp::~RealHttp() = default;
+
+HttpReply RealHttp::get(const QString& url) {
+    QNetworkRequest request{QUrl(url, QUrl::StrictMode)};
+    request.setRawHeader("If-Modified-Since", "0");
+    request.setTransferTimeout(m_timeout);
+    QNetworkReply* reply = m_net->get(request);
+    // Wait while the window keeps processing its events (clicks, timers).
+    QEventLoop wait;
+    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    if (!reply->isFinished())
+        wait.exec();
+    HttpReply result;
+    result.body = reply->readAll();
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    reply->deleteLater();
+    return result;
+}
+
+std::optional<QByteArray> RealHttp::headDate(const QString& url) {
+    QNetworkRequest request{QUrl(url)};
+    request.setTransferTimeout(m_timeout);
+    QNetworkReply* reply = m_net->head(request);
+    QEventLoop wait;
+    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    if (!reply->isFinished())
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    std::optional<QByteArray> date;
+    if (reply->hasRawHeader("Date"))
+        date = reply->rawHeader("Date");
+    reply->deleteLater();
+    return date;
+}
+
+RealSound::RealSound()
+    : m_output(std::make_unique<QAudioOutput>()), m_player(std::make_unique<QMediaPlayer>()) {
+    m_player->setAudioOutput(m_output.get());
+}
+
+RealSound::~RealSound() = default;
+
+void RealSound::play(const QString& path) {
+    m_player->stop();
+    m_player->setSource(QUrl::fromLocalFile(path));
+    m_player->play();
+}
+
+void RealShell::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+
+void RealShell::endProgram(int status) {
+    // Every change is already in the store; nothing is saved at exit.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+namespace {
+bool setClock(const QDateTime& to) {
+    timespec ts{};
+    ts.tv_sec = to.toSecsSinceEpoch();
+    return clock_settime(CLOCK_REALTIME, &ts) == 0;
+}
+} // namespace
+
+bool RealClock::setDate(const QDate& date) {
+    return setClock(QDateTime(date, QTime::currentTime()));
+}
+
+bool RealClock::setTime(const QTime& time) {
+    return setClock(QDateTime(QDate::currentDate(), time));
+}

@@ -1,0 +1,51 @@
+// The real adapters behind the platform seams, as main.cpp builds them.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+class QNetworkAccessManager;
+class QMediaPlayer;
+class QAudioOutput;
+
+class RealDialogs : public Dialogs {
+public:
+    int MsgBox(const QString& prompt, int buttons, const QString& title) override;
+    std::optional<QString> saveFileName(const QString& filter) override;
+};
+
+class RealHttp : public Http {
+public:
+    explicit RealHttp(int transferTimeoutMs = 60000);
+    ~RealHttp() override;
+    HttpReply get(const QString& url) override;
+    std::optional<QByteArray> headDate(const QString& url) override;
+
+private:
+    std::unique_ptr<QNetworkAccessManager> m_net;
+    int m_timeout;
+};
+
+class RealSound : public Sound {
+public:
+    RealSound();
+    ~RealSound() override;
+    void play(const QString& path) override;
+
+private:
+    std::unique_ptr<QAudioOutput> m_output;
+    std::unique_ptr<QMediaPlayer> m_player;
+};
+
+class RealShell : public Shell {
+public:
+    void openUrl(const QString& url) override;
+    [[noreturn]] void endProgram(int status) override;
+};
+
+class RealClock : public SystemClock {
+public:
+    bool setDate(const QDate& date) override;
+    bool setTime(const QTime& time) override;
+};

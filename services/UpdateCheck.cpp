@@ -1,0 +1,44 @@
+// One second after start-up: the version check, the load summary, unlocking
+// the window and, with a current version, the announcement.
+#include "app/Form1.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+
+void Form1::Timer3_Timer() {
+    Timer3->stop(); // runs once; stopped first so a slow answer cannot run it twice
+    const HttpReply version = m_platform.http.get(m_endpoints.versionFile);
+    const QString v = QString::fromUtf8(version.body);
+    const int parcels = Text1->count();
+    switch (judgeVersion(v, version.status)) {
+    case VersionVerdict::Failed:
+        m_platform.dialogs.MsgBox(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"),
+                                  Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        setStatus(loadSummary(parcels));
+        setToolbarEnabled(true);
+        Text1->setEnabled(true);
+        ListView1->setEnabled(true);
+        ListView1->setFocus();
+        break;
+    case VersionVerdict::Current:
+        setStatus(loadSummary(parcels));
+        if (parcels == 0)
+            openAddPanel();
+        Text1->setEnabled(true);
+        ListView1->setEnabled(true);
+        setToolbarEnabled(true);
+        ListView1->setFocus();
+        notice.take(GetBody(m_endpoints.noticeFile));
+        break;
+    case VersionVerdict::Newer:
+        setStatus(QStringLiteral("程序已加载完毕..."));
+        m_platform.dialogs.MsgBox(QStringLiteral("发现最新版本![") + v.trimmed() +
+                                      QStringLiteral("]\n \n确定后自动打开官方网站!"),
+                                  Mb::OkOnly + Mb::Information, BoxTitle);
+        m_platform.shell.openUrl(m_endpoints.site);
+        quitProgram(0);
+        return;
+    }
+}

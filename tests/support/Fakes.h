@@ -1,0 +1,54 @@
+// Recording fakes for the platform seams.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QStringList>
+
+struct ShownBox {
+    QString prompt;
+    int buttons = 0;
+    QString title;
+};
+
+// Records every box and answers from a script; an unscripted question is
+// answered No, an unscripted notice Ok.
+class FakeDialogs : public Dialogs {
+public:
+    int MsgBox(const QString& prompt, int buttons, const QString& title) override;
+    std::optional<QString> saveFileName(const QString& filter) override;
+
+    QList<ShownBox> shown;
+    QList<int> answers;
+    std::optional<QString> saveAnswer;
+    QStringList prompts() const;
+};
+
+class FakeSound : public Sound {
+public:
+    void play(const QString& path) override { played << path; }
+    QStringList played;
+};
+
+class FakeShell : public Shell {
+public:
+    void openUrl(const QString& url) override { opened << url; }
+    void endProgram(int status) override { ended << status; }
+    QStringList opened;
+    QList<int> ended;
+};
+
+class FakeClock : public SystemClock {
+public:
+    bool setDate(const QDate& date) override {
+        dates << date;
+        return true;
+    }
+    bool setTime(const QTime& time) override {
+        times << time;
+        return true;
+    }
+    QList<QDate> dates;
+    QList<QTime> times;
+};

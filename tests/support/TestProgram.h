@@ -1,0 +1,53 @@
+// A program folder of its own (a fresh copy of the shipped store), the
+// in-process gateway on 127.0.0.1, fake dialogs, sound, shell and clock, the
+// real HTTP client, and a Form1 on top, driven as a user would drive it.
+#pragma once
+
+#include "Fakes.h"
+#include "app/Form1.h"
+#include "gateway/Gateway.h"
+#include "platform/RealPlatform.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class TestProgram {
+public:
+    // Builds the folder and starts the gateway; the window comes with load().
+    explicit TestProgram(int httpTimeoutMs = 60000);
+    ~TestProgram();
+
+    QString folder() const { return m_dir.path(); }
+    QString storePath() const { return m_dir.path() + QStringLiteral("/db/kd100.db"); }
+
+    // Adds a parcel straight into the store (before or after load()).
+    qint64 addParcel(const QString& company, const QString& number, const QString& goods,
+                     const QString& num = QStringLiteral("0"));
+    ParcelRow parcel(qint64 id);
+    std::optional<SettingsRow> settingsRow();
+
+    // Constructs Form1 and runs its start-up; false when the program ended.
+    bool load();
+    // load(), show the window, and run the one-second start tasks now.
+    void start();
+    // Picks an entry of the parcel selector with the mouse, as a user would.
+    void choose(int index);
+    // Waits until the query has been parsed or has failed (window idle).
+    bool waitForQueryEnd(int timeoutMs = 5000);
+
+    QString status() const;
+
+    FakeDialogs dialogs;
+    FakeSound sound;
+    FakeShell shell;
+    FakeClock clock;
+    Gateway gateway;
+    std::unique_ptr<RealHttp> http;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<Form1> form;
+
+private:
+    Store& fixtureStore();
+    QTemporaryDir m_dir;
+    std::unique_ptr<Store> m_fixture;
+};

@@ -1,0 +1,51 @@
+// The tracking request and the reading of its answer: URL, error code, the
+// progress entries, the parcel's state and its time under way. The answer is
+// read as plain text at the literal keys of its entries, not parsed as JSON.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The query for one parcel at the tracking endpoint's root path. The courier
+// code and the number are percent-encoded so that "&", "#" or a blank in a
+// number cannot add or break query keys.
+QString trackingUrl(const QString& endpoint, const QString& code, const QString& number);
+
+// The text after the first errCode":" up to the next double quote; nothing
+// when the answer has no error-code key.
+std::optional<QString> errorCodeText(const QString& answer);
+
+// The status-line text for a failure code; empty for codes without a message.
+QString errorMessage(int code);
+
+// Entry tally: how many time keys ("time":") the answer holds, at most 32767.
+int countEntries(const QString& answer);
+
+struct Entry {
+    QString time;
+    QString context; // with every "\/" shown as one blank
+};
+
+// Entries 1..tally, newest first. A piece that is missing, or that has no
+// closing quote, gives an empty text. One pass over the answer.
+QList<Entry> parseEntries(const QString& answer, int tally);
+
+enum class ParcelState { Signed, Delivering, InTransit };
+
+// From the texts of the two newest entries: a signature word (签, 妥, 感谢)
+// means signed for, else 派 means out for delivery, else in transit.
+ParcelState deriveState(const QString& newest, const QString& second);
+QString stateText(ParcelState s);
+
+// An entry time "2026-01-05 09:03:07" (also with "/" or without leading
+// zeros or seconds); nothing when it is not a date.
+std::optional<QDateTime> parseEntryTime(const QString& text);
+
+// Whole seconds from one entry time to another; 0 when either is not a date.
+qint64 secondsBetween(const QString& from, const QDateTime& to);
+qint64 secondsBetween(const QString& from, const QString& to);
+
+// "2天3小时5分"; truncating division, so negative spans read -1天-1小时-1分.
+QString transitText(qint64 seconds);

@@ -1,0 +1,165 @@
+// One query of the current parcel: the request (kdgs over GetBody), the
+// failure check (cx), the parser (hx2, the Timer1 tick, ql), the watchdog
+// (Timer7) and the reset to idle (csh).
+#include "app/Form1.h"
+#include "tracking/Answer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMovie>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+QString Form1::GetBody(const QString& url) {
+    return QString::fromUtf8(m_platform.http.get(url).body);
+}
+
+void Form1::kdgs(const QString& number) {
+    AniGIF1->show();
+    m_busy->start();
+    watchdogTicks = 0;
+    Timer7->start();
+    setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
+    answer = GetBody(trackingUrl(m_endpoints.tracking, cur.code, number));
+}
+
+void Form1::cx() {
+    setStatus(QStringLiteral("未查询"));
+    ListView1->clear();
+    kdgs(cur.number);
+    if (answer.isEmpty())
+        return; // the watchdog reports it
+    const std::optional<QString> code = errorCodeText(answer);
+    bool isNumber = false;
+    const int value = code ? code->trimmed().toInt(&isNumber) : 0;
+    if (isNumber && value == 0) {
+        hx2();
+    } else {
+        if (!isNumber) {
+            // An answer that is not the service's (an error page, a portal):
+            // the query could not reach the service.
+            setStatus(errorMessage(3));
+        } else if (value == 1) {
+            Timer7->stop();
+            const int keep = m_platform.dialogs.MsgBox(
+                QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
+                               "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
+                Mb::YesNo + Mb::Information, BoxTitle);
+            if (keep != Mb::Yes &&
+                m_platform.dialogs.MsgBox(QStringLiteral("二次防误操作：确认要删除此快递单号?"),
+                                          Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes) {
+                bool isId = false;
+                const qint64 id = cur.id.toLongLong(&isId);
+                if (isId && m_store.deleteParcel(id))
+                    m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"),
+                                              Mb::OkOnly + Mb::Information, BoxTitle);
+                else
+                    m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
+                                              Mb::OkOnly + Mb::Exclamation, BoxTitle);
+                sX();
+                if (Check7->isChecked() && Text1->count() > 0)
+                    selectListIndex(0);
+            }
+        } else if (const QString message = errorMessage(value); !message.isEmpty()) {
+            setStatus(message);
+        }
+        Text1->setEnabled(true);
+        ListView1->setEnabled(true);
+        setToolbarEnabled(true);
+    }
+    AniGIF1->hide();
+    m_busy->stop();
+    Timer7->stop();
+}
+
+void Form1::hx2() {
+    entryTally = countEntries(answer);
+    if (entryTally > 0)
+        Timer1->start();
+}
+
+void Form1::Timer1_Timer() {
+    ListView1->setEnabled(true);
+    const QList<Entry> entries = parseEntries(answer, entryTally);
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(entries.size());
+    for (int i = 0; i < entries.size(); ++i)
+        rows << new QTreeWidgetItem(
+            {QString::number(i + 1), entries[i].time, entries[i].context});
+    ListView1->addTopLevelItems(rows);
+    Timer1->stop();
+    if (QTreeWidgetItem* newest = ListView1->topLevelItem(0)) {
+        QFont bold = newest->font(0);
+        bold.setBold(true);
+        for (int c = 0; c < 3; ++c) {
+            newest->setForeground(c, QColor(255, 0, 0));
+            newest->setFont(c, bold);
+        }
+    }
+    ql();
+    newCount = ListView1->topLevelItemCount();
+
+    const int last = newCount - 1;
+    const QString oldestTime = last >= 0 ? ListView1->topLevelItem(last)->text(1) : QString();
+    const QString newestTime = last >= 0 ? ListView1->topLevelItem(0)->text(1) : QString();
+    const qint64 elapsed = secondsBetween(oldestTime, QDateTime::currentDateTime());
+    const qint64 span = secondsBetween(oldestTime, newestTime);
+
+    AniGIF1->hide();
+    m_busy->stop();
+    Timer7->stop();
+    setStatus(QStringLiteral("查询完毕..."));
+    Label12[7]->setText(cur.company);
+    const bool polling = Command1[16]->text() == QStringLiteral("停止循环") ||
+                         Command1[18]->text() == QStringLiteral("关闭定时");
+    if (!polling) {
+        Text1->setEnabled(true);
+        setToolbarEnabled(true);
+    } else {
+        Image2[6]->setEnabled(true);
+    }
+    if (last >= 0)
+        ListView1->setCurrentItem(ListView1->topLevelItem(last));
+
+    const auto text = [this](int row) {
+        QTreeWidgetItem* item = ListView1->topLevelItem(row);
+        return item ? item->text(2) : QString();
+    };
+    const ParcelState state = deriveState(text(0), text(1));
+    Label12[2]->setText(stateText(state));
+    Label12[5]->setText(transitText(state == ParcelState::Signed ? span : elapsed));
+    Timer1->stop();
+    gxtj();
+}
+
+void Form1::ql() {
+    entryTally = 0;
+    answer.clear();
+}
+
+void Form1::Timer7_Timer() {
+    if (++watchdogTicks != 10)
+        return;
+    Timer7->stop();
+    watchdogTicks = 0;
+    csh();
+    m_platform.dialogs.MsgBox(QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n"
+                                             "2.快递公司异常\n4.当前快递单号已失效\n"
+                                             "5.单号或对应快递公司错误\n \n请您稍后重试"),
+                              Mb::OkOnly + Mb::Information, BoxTitle);
+}
+
+void Form1::csh() {
+    hideAllPanels();
+    Timer1->stop();
+    Text1->setEnabled(true);
+    ListView1->setEnabled(true);
+    setToolbarEnabled(true);
+    AniGIF1->hide();
+    m_busy->stop();
+    ListView1->setFocus();
+    setStatus(QStringLiteral("程序初始化完毕.."));
+}

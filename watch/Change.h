@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+// The number at the start of a text, leading blanks skipped; 0 when the text
+// does not start with a number (how a stored count is read).
+qint64 leadingNumber(const QString& text);
+
+enum class ChangeOutcome { Updated, NoUpdate, Signed };
+
+// Compares the parcel's new entry count with its stored count. An empty
+// baseline is first set to the new count, so a parcel with no stored count
+// never alerts. A signed-for parcel never counts as updated.
+ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& statusCell);

@@ -1,0 +1,35 @@
+// After every processed answer: has the parcel gained entries since its
+// stored count? Then mark it, store the new count and sound the alert.
+#include "app/Form1.h"
+#include "watch/Change.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+void Form1::gxtj() {
+    const ChangeOutcome outcome = judgeChange(cur.num, newCount, Label12[2]->text());
+    switch (outcome) {
+    case ChangeOutcome::Updated: {
+        Label12[3]->setText(QStringLiteral("有更新"));
+        Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+        bool isId = false;
+        const qint64 id = cur.id.toLongLong(&isId);
+        if (isId && !m_store.setParcelNum(id, QString::number(newCount)) &&
+            m_store.parcelById(id)) {
+            return; // the store refused the write: no sound, no mail
+        }
+        if (Check3->isChecked())
+            m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+        // The update e-mail follows here once mail notification is built.
+        break;
+    }
+    case ChangeOutcome::NoUpdate:
+        Label12[3]->setText(QStringLiteral("无更新"));
+        Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
+        break;
+    case ChangeOutcome::Signed:
+        Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
+        Label12[3]->setText(QStringLiteral("已签收"));
+        break;
+    }
+}
