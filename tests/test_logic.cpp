@@ -1,4 +1,190 @@
+// The logic that needs no window: answer parsing, codes, URLs, verdicts.
+#include "app/ClockText.h"
+#include "platform/Endpoints.h"
+#include "services/Version.h"
+#include "settings/Options.h"
+#include "tracking/Answer.h"
+#include "watch/Change.h"
+
 #include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+#include <QUrlQuery>
+
+namespace {
+QString answerOf(const QList<QPair<QString, QString>>& entries, const QString& extra = {}) {
+    QString data;
+    for (const auto& [time, context] : entries) {
+        if (!data.isEmpty())
+            data += ',';
+        data += QStringLiteral("{\"time\":\"%1\",\"ftime\":\"%1\",\"context\":\"%2\"%3}")
+                    .arg(time, context, extra);
+    }
+    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[%1]}").arg(data);
+}
+} // namespace
+
+class LogicTest : public QObject {
+    Q_OBJECT
+private slots:
+    void trackingUrlKeepsOrderAndEncodesValues() {
+        QCOMPARE(trackingUrl(QStringLiteral("http://h/"), QStringLiteral("shunfeng"), QStringLiteral("123")),
+                 QStringLiteral("http://h/?id=318407&secret=5c0b8e27d41f96a3e8b702c4d9f1a63e&com=shunfeng"
+                                "&nu=123&id=C41E7B02D95A6F38B1C0E47D2A9865F3&type=json&ord=desc"));
+        const QString url = trackingUrl(QStringLiteral("http://h"), QStringLiteral("ems"),
+                                        QStringLiteral("12&type=xml #9"));
+        const QUrlQuery q(QUrl(url).query());
+        QCOMPARE(q.queryItemValue(QStringLiteral("nu"), QUrl::FullyDecoded), QStringLiteral("12&type=xml #9"));
+        QCOMPARE(q.allQueryItemValues(QStringLiteral("type")), QStringList{QStringLiteral("json")});
+        QVERIFY(!url.contains('#'));
+    }
+
+    void errorCodes() {
+        QCOMPARE(errorCodeText(QStringLiteral("{\"errCode\":\"21\",\"x\":\"y\"}")).value(), QStringLiteral("21"));
+        QVERIFY(!errorCodeText(QStringLiteral("<html>500</html>")).has_value());
+        QCOMPARE(errorMessage(21), QStringLiteral("API出问题,请联系管理员更新.."));
+        QCOMPARE(errorMessage(10), QStringLiteral("未知错误，请稍后再试.."));
+        QCOMPARE(errorMessage(22), QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!"));
+        QVERIFY(errorMessage(8).isEmpty());
+        QVERIFY(errorMessage(1).isEmpty());
+    }
+
+    void threeEntriesNewestFirstWithEscapedSlash() {
+        const QString a = answerOf({{"2026-01-03 10:30:00", "已签收,签收人是本人"},
+                                    {"2026-01-02 08:00:00", "广东\\/深圳"},
+                                    {"2026-01-01 08:00:00", "已揽收"}});
+        const int tally = countEntries(a);
+        QCOMPARE(tally, 3);
+        const QList<Entry> e = parseEntries(a, tally);
+        QCOMPARE(e.size(), 3);
+        QCOMPARE(e[0].time, QStringLiteral("2026-01-03 10:30:00"));
+        QCOMPARE(e[1].context, QStringLiteral("广东 深圳"));
+        QCOMPARE(e[2].context, QStringLiteral("已揽收"));
+    }
+
+    // Keys such as "ftime" and entry texts holding the word "time" add no rows.
+    void ftimeAndTheWordTimeAddNoPhantomRows() {
+        const QString a = answerOf({{"2026-01-02 08:00:00", "delivery time changed"},
+                                    {"2026-01-01 08:00:00", "timely pickup"}},
+                                   QStringLiteral(",\"updatetime\":\"x\""));
+        QCOMPARE(countEntries(a), 2);
+        QCOMPARE(parseEntries(a, 2)[0].context, QStringLiteral("delivery time changed"));
+    }
+
+    void missingPiecesGiveEmptyTexts() {
+        // Fewer context keys than time keys: the last row shows only its time.
+        const QString a = QStringLiteral("{\"errCode\":\"0\",\"data\":[{\"time\":\"2026-01-02 08:00:00\","
+                                         "\"context\":\"到达\"},{\"time\":\"2026-01-01 08:00:00\"}]}");
+        const QList<Entry> e = parseEntries(a, countEntries(a));
+        QCOMPARE(e.size(), 2);
+        QCOMPARE(e[1].time, QStringLiteral("2026-01-01 08:00:00"));
+        QVERIFY(e[1].context.isEmpty());
+        // A time without its closing quote is empty, not the rest of the answer.
+        const QList<Entry> cut = parseEntries(QStringLiteral("\"time\":\"2026-01-01"), 1);
+        QVERIFY(cut[0].time.isEmpty());
+        // A tally larger than the keys leaves rows with only their ordinal.
+        QCOMPARE(parseEntries(QStringLiteral("\"time\":\"a\""), 2).size(), 2);
+    }
+
+    void zeroOneAndManyEntries() {
+        QCOMPARE(countEntries(QStringLiteral("{\"errCode\":\"0\",\"data\":[]}")), 0);
+        QCOMPARE(parseEntries(answerOf({{"2026-01-01 08:00:00", "一"}}), 1).size(), 1);
+        QList<QPair<QString, QString>> many;
+        for (int i = 0; i < 500; ++i)
+            many.append({QStringLiteral("2026-01-01 08:00:%1").arg(i % 60, 2, 10, QChar('0')),
+                         QStringLiteral("第%1条").arg(500 - i)});
+        const QString a = answerOf(many);
+        const QList<Entry> e = parseEntries(a, countEntries(a));
+        QCOMPARE(e.size(), 500);
+        QCOMPARE(e[0].context, QStringLiteral("第500条"));
+        QCOMPARE(e[499].context, QStringLiteral("第1条"));
+    }
+
+    void stateFromTheTwoNewestEntries() {
+        QCOMPARE(deriveState(QStringLiteral("已签收,签收人是本人"), QString()), ParcelState::Signed);
+        QCOMPARE(deriveState(QStringLiteral("到达营业点"), QStringLiteral("妥投")), ParcelState::Signed);
+        QCOMPARE(deriveState(QStringLiteral("感谢使用"), QString()), ParcelState::Signed);
+        QCOMPARE(deriveState(QStringLiteral("正在派件"), QStringLiteral("到达")), ParcelState::Delivering);
+        QCOMPARE(deriveState(QStringLiteral("到达"), QStringLiteral("离开")), ParcelState::InTransit);
+        QCOMPARE(stateText(ParcelState::Delivering), QStringLiteral("派件中"));
+    }
+
+    void transitTimes() {
+        QCOMPARE(secondsBetween(QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("2026-01-03 10:30:00")),
+                 qint64(2 * 86400 + 2 * 3600 + 30 * 60));
+        QCOMPARE(transitText(2 * 86400 + 2 * 3600 + 30 * 60), QStringLiteral("2天2小时30分"));
+        QCOMPARE(transitText(90), QStringLiteral("0天0小时1分"));
+        QCOMPARE(transitText(59), QStringLiteral("0天0小时0分"));
+        QCOMPARE(transitText(-(86400 + 3600 + 61)), QStringLiteral("-1天-1小时-1分"));
+        QCOMPARE(secondsBetween(QString(), QDateTime::currentDateTime()), qint64(0));
+        QCOMPARE(secondsBetween(QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("not a date")), qint64(0));
+        QVERIFY(parseEntryTime(QStringLiteral("2026/1/5 9:03")).has_value());
+        QVERIFY(!parseEntryTime(QStringLiteral("2026-02-30 10:00:00")).has_value());
+    }
+
+    void versionVerdicts() {
+        QCOMPARE(judgeVersion(QStringLiteral("V5.2"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V5.2\n"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V5.3"), 200), VersionVerdict::Newer);
+        QCOMPARE(judgeVersion(QString(), 0), VersionVerdict::Failed);
+        QCOMPARE(judgeVersion(QStringLiteral("<html><h1>404</h1></html>"), 404), VersionVerdict::Failed);
+        QCOMPARE(judgeVersion(QStringLiteral("V6.0"), 404), VersionVerdict::Failed);
+        QCOMPARE(judgeVersion(QStringLiteral("请登录Wi-Fi"), 200), VersionVerdict::Failed);
+        QCOMPARE(loadSummary(3), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
+        QCOMPARE(loadSummary(0), QStringLiteral("程序已加载完毕,当前没有快递单。"));
+    }
+
+    void announcementSplits() {
+        Announcement a;
+        a.take(QString());
+        QVERIFY(a.text.isEmpty() && a.link.isEmpty());
+        a.take(QStringLiteral("新版上线|http://x/|ignored"));
+        QCOMPARE(a.text, QStringLiteral("新版上线"));
+        QCOMPARE(a.link, QStringLiteral("http://x/"));
+        a.take(QStringLiteral("只有文字"));
+        QVERIFY(a.text.isEmpty());
+        QCOMPARE(a.link, QStringLiteral("http://x/"));
+        a.take(QStringLiteral("文字|"));
+        QCOMPARE(a.text, QStringLiteral("文字"));
+        QVERIFY(a.link.isEmpty());
+    }
+
+    void changeJudgement() {
+        QString base = QStringLiteral("0");
+        QCOMPARE(judgeChange(base, 5, QStringLiteral("运送中")), ChangeOutcome::Updated);
+        base = QStringLiteral("5");
+        QCOMPARE(judgeChange(base, 5, QStringLiteral("运送中")), ChangeOutcome::NoUpdate);
+        base = QStringLiteral("7");
+        QCOMPARE(judgeChange(base, 5, QStringLiteral("派件中")), ChangeOutcome::NoUpdate);
+        base = QStringLiteral("5");
+        QCOMPARE(judgeChange(base, 6, QStringLiteral("已签收")), ChangeOutcome::Signed);
+        base.clear();
+        QCOMPARE(judgeChange(base, 4, QStringLiteral("运送中")), ChangeOutcome::NoUpdate);
+        QCOMPARE(base, QStringLiteral("4"));
+        base = QStringLiteral("abc");
+        QCOMPARE(judgeChange(base, 1, QStringLiteral("运送中")), ChangeOutcome::Updated);
+        QCOMPARE(leadingNumber(QStringLiteral("  12x")), qint64(12));
+        QCOMPARE(leadingNumber(QStringLiteral("99999999999999999999999")) > 0, true);
+    }
+
+    void clockOptionsAndEndpoints() {
+        QCOMPARE(clockText(QDateTime(QDate(2026, 1, 5), QTime(9, 3, 7))), QStringLiteral("2026-1-5 9:3:7"));
+        QVERIFY(storedIsOn(QStringLiteral("是")));
+        QVERIFY(storedIsOn(QStringLiteral("总是开")));
+        for (const char* off : {"否", "", "yes"})
+            QVERIFY(!storedIsOn(QString::fromUtf8(off)));
+        QCOMPARE(switchText(true), QStringLiteral("是"));
+        const Endpoints e = Endpoints::fromEnvironment([](const char* name) {
+            if (qstrcmp(name, "JZB_GATEWAY") == 0)
+                return QStringLiteral("http://127.0.0.1:9/");
+            if (qstrcmp(name, "JZB_NOTICE_URL") == 0)
+                return QStringLiteral("http://127.0.0.1:8/n.txt");
+            return QString();
+        });
+        QCOMPARE(e.tracking, QStringLiteral("http://127.0.0.1:9/"));
+        QCOMPARE(e.autoNumber, QStringLiteral("http://127.0.0.1:9/autonumber/auto"));
+        QCOMPARE(e.versionFile, QStringLiteral("http://127.0.0.1:9/version.txt"));
+        QCOMPARE(e.noticeFile, QStringLiteral("http://127.0.0.1:8/n.txt"));
+    }
+};
+
+QTEST_APPLESS_MAIN(LogicTest)
 #include "test_logic.moc"

@@ -21,6 +21,7 @@ TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(ht
         qFatal("cannot build the test store: %s", qPrintable(error));
     if (!gateway.listenLocal())
         qFatal("the gateway cannot listen on 127.0.0.1");
+    endpoints = Endpoints::atGateway(gateway.baseUrl());
     platform = std::make_unique<Platform>(Platform{dialogs, *http, sound, shell, clock});
 }
 
@@ -53,7 +54,7 @@ ParcelRow TestProgram::parcel(qint64 id) { return fixtureStore().parcelById(id).
 std::optional<SettingsRow> TestProgram::settingsRow() { return fixtureStore().settings(); }
 
 bool TestProgram::load() {
-    form = std::make_unique<Form1>(*platform, Endpoints::atGateway(gateway.baseUrl()), folder());
+    form = std::make_unique<Form1>(*platform, endpoints, folder());
     return form->Form_Load();
 }
 

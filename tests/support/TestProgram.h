@@ -8,7 +8,16 @@
 #include "gateway/Gateway.h"
 #include "platform/RealPlatform.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 class TestProgram {
@@ -42,6 +51,7 @@ public:
     FakeShell shell;
     FakeClock clock;
     Gateway gateway;
+    Endpoints endpoints; // the gateway's addresses; tests may point one elsewhere
     std::unique_ptr<RealHttp> http;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<Form1> form;
