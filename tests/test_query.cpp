@@ -1,4 +1,339 @@
-#include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+// A whole query through the window against the gateway on loopback: the
+// progress list, every failure, the delete offer, the watchdog, and the
+// change detection that follows each parsed answer.
+#include "TestProgram.h"
+
+#include <QMovie>
+
+namespace {
+QByteArray answerOf(const QList<QPair<const char*, const char*>>& entries) {
+    QByteArray data;
+    for (const auto& [time, context] : entries)
+        data += QByteArray(data.isEmpty() ? "" : ",") + "{\"time\":\"" + time + "\",\"ftime\":\"" + time +
+                "\",\"context\":\"" + context + "\"}";
+    return "{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + data + "]}";
+}
+
+QByteArray entries(int count, const char* newest = "到达转运中心") {
+    QList<QPair<const char*, const char*>> list;
+    static const char* times[] = {"2026-01-09 08:00:00", "2026-01-08 08:00:00", "2026-01-07 08:00:00",
+                                  "2026-01-06 08:00:00", "2026-01-05 08:00:00", "2026-01-04 08:00:00",
+                                  "2026-01-03 08:00:00", "2026-01-02 08:00:00", "2026-01-01 08:00:00"};
+    for (int i = 0; i < count; ++i)
+        list.append(qMakePair(times[9 - count + i], i == 0 ? newest : "离开转运中心"));
+    return answerOf(list);
+}
+
+const QString Number = QStringLiteral("12345678");
+} // namespace
+
+class QueryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aFullQuery() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("爸爸衣服"));
+        Scripted slow{answerOf({{"2026-01-03 10:30:00", "已签收,签收人是本人"},
+                                {"2026-01-02 08:00:00", "广东\\/深圳"},
+                                {"2026-01-01 08:00:00", "已揽收"}})};
+        slow.delayMs = 300;
+        p.gateway.script(Number, slow);
+        p.start();
+        QString whileWaiting;
+        bool busyShown = false, toolbarLocked = false;
+        QTimer::singleShot(150, [&] {
+            whileWaiting = p.status();
+            busyShown = p.form->AniGIF1->isVisible();
+            toolbarLocked = !p.form->Image2[1]->isEnabled() && !p.form->Text1->isEnabled();
+        });
+        p.choose(0);
+        QCOMPARE(whileWaiting, QStringLiteral("顺丰快递:爸爸衣服查询中..."));
+        QVERIFY(busyShown);
+        QVERIFY(toolbarLocked);
+        QVERIFY(p.waitForQueryEnd());
+        Form1& f = *p.form;
+        QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+        QCOMPARE(f.ListView1->topLevelItemCount(), 3);
+        QTreeWidgetItem* first = f.ListView1->topLevelItem(0);
+        QCOMPARE(first->text(0), QStringLiteral("1"));
+        QCOMPARE(first->foreground(2).color(), QColor(255, 0, 0));
+        QVERIFY(first->font(1).bold());
+        QVERIFY(!f.ListView1->topLevelItem(1)->font(1).bold());
+        QCOMPARE(f.ListView1->topLevelItem(1)->text(2), QStringLiteral("广东 深圳"));
+        QCOMPARE(f.ListView1->currentItem(), f.ListView1->topLevelItem(2));
+        QCOMPARE(f.Label12[2]->text(), QStringLiteral("已签收"));
+        QCOMPARE(f.Label12[5]->text(), QStringLiteral("2天2小时30分"));
+        QCOMPARE(f.Label12[7]->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(f.newCount, 3);
+        QVERIFY(f.answer.isEmpty());
+        QVERIFY(f.Text1->isEnabled() && f.ListView1->isEnabled() && f.Image2[7]->isEnabled());
+        QVERIFY(!f.AniGIF1->isVisible());
+        QVERIFY(!f.Timer7->isActive());
+    }
+
+    void aRealParcelOfTheGateway() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("433987651231"), QStringLiteral("茶叶"));
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("派件中"));
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 7); // "ftime" keys add no rows
+        QVERIFY(!p.form->ListView1->topLevelItem(6)->text(1).isEmpty());
+    }
+
+    void numberReachesTheServiceIntact() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("12&type=xml #5"), QStringLiteral("奇怪单号"));
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        const QUrlQuery q = p.gateway.trackingQueries().constLast();
+        QCOMPARE(q.queryItemValue(QStringLiteral("nu"), QUrl::FullyDecoded), QStringLiteral("12&type=xml #5"));
+        QCOMPARE(q.allQueryItemValues(QStringLiteral("type")), QStringList{QStringLiteral("json")});
+    }
+
+    void errorCodes_data() {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QString>("status");
+        const QString waiting = QStringLiteral("顺丰快递:衣服查询中...");
+        QTest::newRow("2") << QByteArray("2") << QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员");
+        QTest::newRow("3") << QByteArray("3") << QStringLiteral("链接查询服务器失败!请稍后再试..");
+        QTest::newRow("4") << QByteArray("4") << QStringLiteral("程序内部错误!请稍后再试..");
+        QTest::newRow("5") << QByteArray("5") << QStringLiteral("程序执行错误!请稍后再试..");
+        QTest::newRow("6") << QByteArray("6") << QStringLiteral("递单号格式错误!请您检查..");
+        QTest::newRow("7") << QByteArray("7") << QStringLiteral("快递公司错误错误!请您检查..");
+        QTest::newRow("10") << QByteArray("10") << QStringLiteral("未知错误，请稍后再试..");
+        QTest::newRow("20") << QByteArray("20") << QStringLiteral("API错误..请联系管理员检查..");
+        QTest::newRow("21") << QByteArray("21") << QStringLiteral("API出问题,请联系管理员更新..");
+        QTest::newRow("22") << QByteArray("22") << QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
+        QTest::newRow("8 has no message") << QByteArray("8") << waiting;
+        QTest::newRow("0 without entries") << QByteArray("0") << waiting;
+    }
+    void errorCodes() {
+        QFETCH(QByteArray, code);
+        QFETCH(QString, status);
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(Number, {"{\"message\":\"x\",\"errCode\":\"" + code + "\",\"data\":[]}"});
+        p.start();
+        p.choose(0);
+        QCOMPARE(p.status(), status);
+        QVERIFY(!p.form->Timer7->isActive());
+        QVERIFY(!p.form->AniGIF1->isVisible());
+        QVERIFY(p.dialogs.shown.isEmpty());
+        // Code 0 without entries leaves the window locked until a reset.
+        QCOMPARE(p.form->Text1->isEnabled(), code != "0");
+        QCOMPARE(p.form->Image2[4]->isEnabled(), code != "0");
+    }
+
+    void anErrorPageIsAFailedQuery() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted page{QByteArrayLiteral("<html><body><h1>500 Internal Server Error</h1></body></html>"), 500};
+        page.contentType = "text/html";
+        p.gateway.script(Number, page);
+        p.start();
+        p.choose(0);
+        QCOMPARE(p.status(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
+        QVERIFY(p.form->Text1->isEnabled());
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+    }
+
+    void unknownNumberOffer_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("queryFirst");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("keep") << QList<int>{Mb::Yes} << false << false;
+        QTest::newRow("no, then no") << QList<int>{Mb::No, Mb::No} << false << false;
+        QTest::newRow("no, then yes") << QList<int>{Mb::No, Mb::Yes} << false << true;
+        QTest::newRow("no, then yes, query first") << QList<int>{Mb::No, Mb::Yes} << true << true;
+    }
+    void unknownNumberOffer() {
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, queryFirst);
+        QFETCH(bool, deleted);
+        TestProgram p;
+        const qint64 other = p.addParcel(QStringLiteral("中通快递"), QStringLiteral("87654321"), QStringLiteral("茶叶"));
+        const qint64 gone = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("不存在的"));
+        p.gateway.script(Number, {QByteArrayLiteral("{\"errCode\":\"1\",\"data\":[]}")});
+        p.gateway.script(QStringLiteral("87654321"), {entries(2)});
+        p.start();
+        p.form->Check7->setChecked(queryFirst);
+        p.dialogs.answers = answers;
+        p.choose(1);
+        QStringList expected = {QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
+                                               "如果此快递单号是您刚添加不久,建议几小时后再来查询")};
+        if (answers.size() > 1)
+            expected << QStringLiteral("二次防误操作：确认要删除此快递单号?");
+        if (deleted)
+            expected << QStringLiteral("快递信息已删除!");
+        QCOMPARE(p.dialogs.prompts(), expected);
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::YesNo + Mb::Information);
+        QCOMPARE(p.parcel(gone).id != 0, !deleted);
+        QCOMPARE(p.form->Text1->count(), deleted ? 1 : 2);
+        QVERIFY(p.waitForQueryEnd());
+        if (queryFirst) {
+            QCOMPARE(p.gateway.trackingQueries().constLast().queryItemValue(QStringLiteral("nu")),
+                     QStringLiteral("87654321"));
+            QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+        }
+        QVERIFY(p.parcel(other).id != 0);
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(!p.form->Timer7->isActive());
+    }
+
+    // Deleting a parcel that another copy of the book already lost says so.
+    void aFailedDeleteIsReported() {
+        TestProgram p;
+        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("不存在的"));
+        p.gateway.script(Number, {QByteArrayLiteral("{\"errCode\":\"1\"}")});
+        p.start();
+        p.dialogs.answers = {Mb::No, Mb::Yes};
+        QTimer::singleShot(50, [&] { Store::runScript(p.storePath(), QStringLiteral("DELETE FROM kd100;\n"), nullptr); });
+        Scripted slow{QByteArrayLiteral("{\"errCode\":\"1\"}")};
+        slow.delayMs = 200;
+        p.gateway.script(Number, slow);
+        p.choose(0);
+        QVERIFY(!p.parcel(id).id);
+        QCOMPARE(p.dialogs.shown.size(), 3);
+        QVERIFY(p.dialogs.shown[2].prompt != QStringLiteral("快递信息已删除!"));
+        QCOMPARE(p.dialogs.shown[2].buttons, Mb::OkOnly + Mb::Exclamation);
+    }
+
+    void watchdogResetsAHangingQuery() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted hang;
+        hang.hang = true;
+        p.gateway.script(Number, hang);
+        p.start();
+        p.form->Timer7->setInterval(20);
+        int ticksAtMessage = -1;
+        // Once the watchdog has spoken, the connection drops and the waiting call returns.
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            if (!p.dialogs.shown.isEmpty() && ticksAtMessage < 0) {
+                ticksAtMessage = p.form->watchdogTicks;
+                // The client sends a dropped request once more; that one gets no answer either.
+                p.gateway.script(Number, {QByteArray()});
+                p.gateway.releaseHanging();
+            }
+        });
+        watcher.start(10);
+        p.choose(0);
+        QVERIFY(QTest::qWaitFor([&] { return ticksAtMessage >= 0; }, 5000));
+        QCOMPARE(p.dialogs.prompts(),
+                 QStringList{QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n"
+                                            "2.快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n"
+                                            " \n请您稍后重试")});
+        QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.form->Image2[2]->isEnabled());
+        QVERIFY(!p.form->Timer7->isActive());
+        QCOMPARE(ticksAtMessage, 0);
+    }
+
+    void aLateAnswerAfterTheWatchdog() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted late{entries(3)};
+        late.delayMs = 700;
+        p.gateway.script(Number, late);
+        p.start();
+        p.form->Timer7->setInterval(20);
+        p.choose(0);
+        QCOMPARE(p.dialogs.shown.size(), 1); // the watchdog spoke first
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 3);
+    }
+
+    void noNetworkLeavesItToTheWatchdog() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.endpoints.tracking = QStringLiteral("http://127.0.0.1:1/");
+        p.start();
+        p.choose(0);
+        QVERIFY(p.form->Timer7->isActive());
+        QVERIFY(p.form->AniGIF1->isVisible());
+        QVERIFY(!p.form->Text1->isEnabled());
+        p.form->Timer7->setInterval(10);
+        QVERIFY(QTest::qWaitFor([&] { return !p.dialogs.shown.isEmpty(); }, 3000));
+        QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+        QVERIFY(p.form->Text1->isEnabled());
+    }
+
+    void changeDetection_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("newest");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::addColumn<bool>("alert");
+        QTest::newRow("0 -> 5") << "0" << 5 << QByteArray("到达") << "有更新" << "5" << true;
+        QTest::newRow("5 -> 5") << "5" << 5 << QByteArray("到达") << "无更新" << "5" << false;
+        QTest::newRow("7 -> 5") << "7" << 5 << QByteArray("正在派件") << "无更新" << "7" << false;
+        QTest::newRow("5 -> 6 signed") << "5" << 6 << QByteArray("已签收") << "已签收" << "5" << false;
+        QTest::newRow("empty") << "" << 4 << QByteArray("到达") << "无更新" << "" << false;
+        QTest::newRow("not a number") << "abc" << 2 << QByteArray("到达") << "有更新" << "2" << true;
+    }
+    void changeDetection() {
+        QFETCH(QString, stored);
+        QFETCH(int, count);
+        QFETCH(QByteArray, newest);
+        QFETCH(QString, cell);
+        QFETCH(QString, storedAfter);
+        QFETCH(bool, alert);
+        TestProgram p;
+        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"), stored);
+        p.gateway.script(Number, {entries(count, newest.constData())});
+        p.start();
+        p.form->Check3->setChecked(true);
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->Label12[3]->text(), cell);
+        QVERIFY(p.form->Label12[3]->styleSheet().contains(alert ? "255, 0, 0" : "255, 255, 255"));
+        QCOMPARE(p.parcel(id).num, storedAfter);
+        QCOMPARE(p.sound.played,
+                 alert ? QStringList{p.folder() + QStringLiteral("/ts.mp3")} : QStringList());
+        // The next look compares with the raised count and stays quiet.
+        if (alert) {
+            p.choose(0);
+            QVERIFY(p.waitForQueryEnd());
+            QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("无更新"));
+            QCOMPARE(p.sound.played.size(), 1);
+        }
+    }
+
+    void noSoundWhenSwitchedOff() {
+        TestProgram p;
+        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(Number, {entries(3)});
+        p.start();
+        p.form->Check3->setChecked(false);
+        p.form->Check2->setChecked(true); // mail on, but no address
+        p.form->Sendmail->clear();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
+        QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
+        QVERIFY(p.sound.played.isEmpty());
+    }
+
+    void resetBringsTheWindowBack() {
+        TestProgram p;
+        p.start();
+        p.form->showPanel(2);
+        p.form->Text1->setEnabled(false);
+        p.form->setToolbarEnabled(false);
+        p.form->csh();
+        QVERIFY(!p.form->kdmenu[2]->isVisible());
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.form->Image2[5]->isEnabled());
+        QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+    }
+};
+
+QTEST_MAIN(QueryTest)
 #include "test_query.moc"
