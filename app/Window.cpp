@@ -149,7 +149,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         } else if (release) {
             quitProgram(0);
         }
-        return press || release;
+        return press || release || hover;
     }
     for (int i = 0; i < 2; ++i)
         if (watched == Label16[i]) {
@@ -161,7 +161,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                 hideAllPanels();
                 showPanel(1);
             }
-            return press;
+            return press || hover; // a move handled here must not reach the background
         }
     if (watched == Label11[4] && press) {
         m_platform.shell.openUrl(m_endpoints.site);
@@ -183,7 +183,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (watched == link && hover) {
             resetQuickLinks();
             link->setStyleSheet(LinkHover);
-            return false;
+            return true;
         }
     return false;
 }

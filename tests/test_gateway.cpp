@@ -1,4 +1,101 @@
-#include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+// The local gateway: simulated parcels that move with time, the auto-number
+// service, the files, the Date header, and scripted answers.
+#include "TestProgram.h"
+#include "gateway/Simulation.h"
+#include "tracking/Answer.h"
+
+class GatewayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void parcelsMoveAsTimePasses() {
+        const QDateTime anchor(QDate(2026, 12, 8), QTime(12, 0));
+        const QString number = QStringLiteral("773012345610"); // ten hours under way
+        const QString early = QString::fromUtf8(trackingAnswer(number, anchor, anchor));
+        const QString later = QString::fromUtf8(trackingAnswer(number, anchor, anchor.addSecs(30 * 3600)));
+        const QString done = QString::fromUtf8(trackingAnswer(number, anchor, anchor.addDays(3)));
+        QCOMPARE(errorCodeText(early).value(), QStringLiteral("0"));
+        QCOMPARE(countEntries(early), 3);
+        QVERIFY(countEntries(later) > countEntries(early));
+        QCOMPARE(countEntries(done), 8);
+        const QList<Entry> entries = parseEntries(done, countEntries(done));
+        QCOMPARE(deriveState(entries[0].context, entries[1].context), ParcelState::Signed);
+        QVERIFY(entries[0].time > entries[7].time); // newest first
+        QVERIFY(done.contains(QStringLiteral("\\/")));
+        // The same number gives the same parcel.
+        QCOMPARE(trackingAnswer(number, anchor, anchor), early.toUtf8());
+    }
+
+    void unknownNumbersAndAutoNumber() {
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("751234560000"), now, now))).value(),
+                 QStringLiteral("1"));
+        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("abc12345"), now, now))).value(),
+                 QStringLiteral("1"));
+        const QByteArray guess = autoNumberAnswer(QStringLiteral("773012345610"), now);
+        QVERIFY(guess.startsWith("[{") && guess.contains("\"comCode\":\""));
+        QCOMPARE(autoNumberAnswer(QStringLiteral("12"), now), QByteArray("[]"));
+    }
+
+    void servesOverLoopback() {
+        Gateway g;
+        QVERIFY(g.listenLocal());
+        RealHttp http;
+        const HttpReply version = http.get(g.baseUrl() + QStringLiteral("/version.txt"));
+        QCOMPARE(version.body, QByteArray("V5.2"));
+        QCOMPARE(version.status, 200);
+        QVERIFY(http.get(g.baseUrl() + QStringLiteral("/notice.txt")).body.contains('|'));
+        QCOMPARE(http.get(g.baseUrl() + QStringLiteral("/nothing")).status, 404);
+        const HttpReply guess = http.get(g.baseUrl() + QStringLiteral("/autonumber/auto?num=773012345610"));
+        QVERIFY(guess.body.contains("comCode"));
+        const QByteArray date = http.headDate(g.baseUrl() + '/').value_or(QByteArray());
+        QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2}, \\d{2} [A-Z][a-z]{2} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT$"))
+                     .match(QString::fromLatin1(date))
+                     .hasMatch(),
+                 date.constData());
+
+        Scripted error{QByteArrayLiteral("<html>boom</html>"), 500};
+        g.script(QStringLiteral("42"), error);
+        const HttpReply scripted = http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("42")));
+        QCOMPARE(scripted.status, 500);
+        QCOMPARE(scripted.body, QByteArray("<html>boom</html>"));
+        QCOMPARE(g.trackingQueries().size(), 1);
+    }
+
+    void nothingAnswersAClosedPort() {
+        RealHttp http;
+        const HttpReply r = http.get(QStringLiteral("http://127.0.0.1:1/"));
+        QVERIFY(r.body.isEmpty());
+        QCOMPARE(r.status, 0);
+        QVERIFY(!http.headDate(QStringLiteral("http://127.0.0.1:1/")).has_value());
+    }
+
+    // While a request waits, the window's timers keep running.
+    void waitingKeepsEventsFlowing() {
+        Gateway g;
+        QVERIFY(g.listenLocal());
+        Scripted slow{QByteArrayLiteral("late")};
+        slow.delayMs = 300;
+        g.script(QStringLiteral("9"), slow);
+        RealHttp http;
+        int ticks = 0;
+        QTimer t;
+        QObject::connect(&t, &QTimer::timeout, [&] { ++ticks; });
+        t.start(20);
+        QCOMPARE(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("9"))).body,
+                 QByteArray("late"));
+        QVERIFY(ticks >= 5);
+    }
+
+    void aTransferTimeLimit() {
+        Gateway g;
+        QVERIFY(g.listenLocal());
+        Scripted hang;
+        hang.hang = true;
+        g.script(QStringLiteral("7"), hang);
+        RealHttp http(300);
+        QVERIFY(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("7"))).body.isEmpty());
+    }
+};
+
+QTEST_MAIN(GatewayTest)
 #include "test_gateway.moc"

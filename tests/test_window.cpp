@@ -1,4 +1,148 @@
-#include <QTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+// The window's own behaviour: frame, labels, links, and the panels with
+// centring, dragging and click-to-close.
+#include "TestProgram.h"
+
+#include <QMouseEvent>
+
+namespace {
+void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutAndFrame() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        QCOMPARE(f.size(), QSize(763, 537));
+        QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(f.windowTitle(), QStringLiteral("件踪宝 V5.2 - Vorlen全新版"));
+        QCOMPARE(f.Picture7->geometry().left(), 3);
+        QCOMPARE(f.Picture7->width(), 757);
+        // The toolbar from left to right: images 1, 3, 4, 5, 2, 6, 7.
+        const int order[7] = {1, 3, 4, 5, 2, 6, 7};
+        for (int k = 0; k < 7; ++k)
+            QCOMPARE(f.Image2[order[k]]->geometry(), QRect(304 + 64 * k, 120, 53, 79));
+        QCOMPARE(f.Image2[2]->toolTip(), QStringLiteral("清空快递列表，请谨慎操作，快捷键：F6"));
+        QCOMPARE(f.ListView1->headerItem()->text(2), QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
+        QCOMPARE(f.ListView1->columnWidth(1), 140);
+        const QStringList captions = {"快件状态", "更新状态", "未查询", "未查询", "运送时间", "未查询", "快递公司", "未查询"};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(f.Label12[i]->text(), captions[i]);
+        // Every panel control is there under its own name.
+        for (const char* name : {"Command1_13", "Text3", "Check8", "Combo4", "Command1_16", "Frame6", "Sendmail",
+                                 "Command5", "Option2_1", "Text7", "ListView2", "Label20_10", "x_4"})
+            QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
+        QCOMPARE(f.Label20[10]->geometry().left(), 3360 / 15);
+        QCOMPARE(f.kdmenu[4]->size(), QSize(601, 441));
+    }
+
+    void windowLabels() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        QTest::mouseMove(f.Label2[2]);
+        QVERIFY(f.Label2[2]->styleSheet().contains("255, 255, 255"));
+        QVERIFY(f.Label2[1]->styleSheet().contains("192, 192, 192"));
+        QTest::mouseMove(f.Label16[0]);
+        QVERIFY(f.Label16[0]->styleSheet().contains("255, 255, 255"));
+        mouse(&f, QEvent::MouseMove, QPoint(200, 520), Qt::NoButton, Qt::NoButton);
+        QVERIFY(f.Label16[0]->styleSheet().contains("192, 192, 192"));
+
+        QTest::mouseClick(f.Label16[0], Qt::LeftButton);
+        QTest::mouseClick(f.Label11[4], Qt::LeftButton);
+        QCOMPARE(p.shell.opened, QStringList({p.endpoints.site, p.endpoints.site}));
+
+        f.showPanel(0);
+        f.kdmenu[3]->show();
+        QTest::mouseClick(f.Label16[1], Qt::LeftButton);
+        QVERIFY(f.kdmenu[1]->isVisible());
+        QVERIFY(!f.kdmenu[0]->isVisible() && !f.kdmenu[3]->isVisible());
+        QCOMPARE(f.kdmenu[1]->pos(), QPoint(763 / 2 - 569 / 2, 537 / 2 - 313 / 2));
+
+        QTest::mouseClick(f.Label2[2], Qt::LeftButton);
+        QCOMPARE(p.shell.ended, QList<int>{0});
+    }
+
+    void closeImagesHideTheirPanel() {
+        TestProgram p;
+        p.start();
+        for (int i = 0; i < 5; ++i) {
+            p.form->showPanel(i);
+            QTest::mouseClick(p.form->x[i], Qt::LeftButton);
+            QVERIFY(!p.form->kdmenu[i]->isVisible());
+        }
+    }
+
+    void clickToCloseOnlyOnTheBackground() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        f.Check4->setChecked(false);
+        f.Check5->setChecked(true);
+        f.showPanel(3);
+        QTest::mouseClick(f.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(f.kdmenu[3]->isVisible());
+        QVERIFY(f.Option1[0]->isChecked());
+        QTest::mouseClick(f.Label13[2], Qt::LeftButton); // the title is part of the panel's controls
+        QVERIFY(f.kdmenu[3]->isVisible());
+        QTest::mouseClick(f.kdmenu[3], Qt::LeftButton, {}, QPoint(5, f.kdmenu[3]->height() - 5));
+        QVERIFY(!f.kdmenu[3]->isVisible());
+    }
+
+    void draggedPanelIsCentredAgain() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        f.Check4->setChecked(true);
+        f.Check5->setChecked(false);
+        f.showPanel(2);
+        QFrame* panel = f.kdmenu[2];
+        const QPoint centred = panel->pos();
+        const QPoint grab(6, panel->height() - 6);
+        mouse(panel, QEvent::MouseButtonPress, grab, Qt::RightButton, Qt::RightButton);
+        mouse(panel, QEvent::MouseMove, grab + QPoint(-40, 25), Qt::NoButton, Qt::RightButton);
+        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(-40, 25), Qt::RightButton, Qt::NoButton);
+        QCOMPARE(panel->pos(), centred + QPoint(-40, 25));
+        QVERIFY(panel->isVisible());
+        f.showPanel(2);
+        QCOMPARE(panel->pos(), centred);
+
+        // With both options, the panel follows the mouse and goes on release.
+        f.Check5->setChecked(true);
+        mouse(panel, QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
+        mouse(panel, QEvent::MouseMove, grab + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->pos(), centred + QPoint(10, 10));
+        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!panel->isVisible());
+    }
+
+    void quickLinkColours() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        f.showPanel(4);
+        QTest::mouseMove(f.Label20[10]);
+        QVERIFY(f.Label20[10]->styleSheet().contains("166, 0, 169"));
+        mouse(f.Picture3, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
+        QVERIFY(f.Label20[10]->styleSheet().isEmpty());
+    }
+
+    void skinIsOptional() {
+        TestProgram p;
+        QFile::copy(QStringLiteral(JZB_SOURCE_DIR "/resources/skinh.she"), p.folder() + QStringLiteral("/skinh.she"));
+        QVERIFY(p.load());
+        QVERIFY(p.form->styleSheet().contains(QStringLiteral("QPushButton")));
+        TestProgram bare;
+        QVERIFY(bare.load());
+        QVERIFY(bare.form->styleSheet().isEmpty());
+    }
+};
+
+QTEST_MAIN(WindowTest)
 #include "test_window.moc"
