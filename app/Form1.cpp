@@ -35,6 +35,7 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     buildWindow();
 
     Timer1 = timer(this, "Timer1", 100, false);
+    Timer1->setTimerType(Qt::PreciseTimer); // the parse follows its answer after 100 ms, not 95
     Timer3 = timer(this, "Timer3", 1000, true);
     Timer4 = timer(this, "Timer4", 1000, false);
     Timer5 = timer(this, "Timer5", 1000, true);

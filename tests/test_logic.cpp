@@ -6,6 +6,7 @@
 #include "tracking/Answer.h"
 #include "watch/Change.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -96,6 +97,36 @@ private slots:
         QCOMPARE(e.size(), 500);
         QCOMPARE(e[0].context, QStringLiteral("第500条"));
         QCOMPARE(e[499].context, QStringLiteral("第1条"));
+    }
+
+    // The one-pass parser gives what cutting the whole answer at the keys for
+    // every entry gives, on answers built from keys, quotes and text at random.
+    void parserMatchesCuttingAtTheKeys() {
+        const auto cut = [](const QString& answer, const QString& key, int i) {
+            const QStringList pieces = answer.split(key);
+            if (i >= pieces.size())
+                return QString();
+            const qsizetype quote = pieces[i].indexOf('"');
+            return quote < 0 ? QString() : pieces[i].left(quote);
+        };
+        const QStringList tokens = {QStringLiteral("\"time\":\"2026"), QStringLiteral("\"context\":\"到"),
+                                    QStringLiteral("\""), QStringLiteral("x"), QStringLiteral("\\/"),
+                                    QStringLiteral(","), QStringLiteral("time")};
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 3000; ++round) {
+            QString answer;
+            const int length = random.bounded(1, 40);
+            for (int k = 0; k < length; ++k)
+                answer += tokens[random.bounded(int(tokens.size()))];
+            const int tally = countEntries(answer);
+            const QList<Entry> entries = parseEntries(answer, tally);
+            QCOMPARE(entries.size(), tally);
+            for (int i = 1; i <= tally; ++i) {
+                QCOMPARE(entries[i - 1].time, cut(answer, QStringLiteral("\"time\":\""), i));
+                QCOMPARE(entries[i - 1].context,
+                         cut(answer, QStringLiteral("\"context\":\""), i).replace(QStringLiteral("\\/"), " "));
+            }
+        }
     }
 
     void stateFromTheTwoNewestEntries() {

@@ -13,26 +13,21 @@ QString encoded(const QString& value) {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
 }
 
-// Positions just past each occurrence of key, at most limit of them.
-QList<qsizetype> keyEnds(const QString& text, const QString& key, int limit) {
-    QList<qsizetype> ends;
-    for (qsizetype at = text.indexOf(key); at >= 0 && ends.size() < limit;
-         at = text.indexOf(key, at + 1))
-        ends << at + key.size();
-    return ends;
+bool keyAt(const QString& text, qsizetype at, const QString& key) {
+    return QStringView(text).sliced(at).startsWith(key);
 }
 
-// The value of piece i (1-based): from the end of key i to its first quote,
-// empty when the piece is missing or holds no quote before the next key.
-QString valueAt(const QString& text, const QList<qsizetype>& ends, int i, int keyLength) {
-    if (i > ends.size())
+// The value after a key that ends at start: up to the next double quote. When
+// that quote opens the next key of the same kind, the value had no closing
+// quote of its own and is empty. end receives where the scan goes on.
+QString valueAfter(const QString& text, qsizetype start, const QString& key, qsizetype& end) {
+    const qsizetype quote = text.indexOf(u'"', start);
+    if (quote < 0) {
+        end = text.size();
         return QString();
-    const qsizetype start = ends[i - 1];
-    const qsizetype pieceEnd = i < ends.size() ? ends[i] - keyLength : text.size();
-    const qsizetype quote = text.indexOf('"', start);
-    if (quote < 0 || quote >= pieceEnd)
-        return QString();
-    return text.mid(start, quote - start);
+    }
+    end = quote;
+    return keyAt(text, quote, key) ? QString() : text.mid(start, quote - start);
 }
 } // namespace
 
@@ -79,17 +74,21 @@ int countEntries(const QString& answer) {
 }
 
 QList<Entry> parseEntries(const QString& answer, int tally) {
-    const QList<qsizetype> times = keyEnds(answer, TimeKey, tally + 1);
-    const QList<qsizetype> contexts = keyEnds(answer, ContextKey, tally + 1);
-    QList<Entry> entries;
-    entries.reserve(tally);
-    for (int i = 1; i <= tally; ++i) {
-        Entry e;
-        e.time = valueAt(answer, times, i, TimeKey.size());
-        e.context = valueAt(answer, contexts, i, ContextKey.size());
-        e.context.replace(QStringLiteral("\\/"), QStringLiteral(" "));
-        entries << e;
+    QList<Entry> entries(qMax(tally, 0));
+    int times = 0, contexts = 0;
+    // One pass from quote to quote; each key is recognised where it starts.
+    for (qsizetype at = answer.indexOf(u'"'); at >= 0 && (times < tally || contexts < tally);) {
+        qsizetype next = at + 1;
+        const char16_t first = at + 1 < answer.size() ? answer[at + 1].unicode() : 0;
+        if (first == u't' && times < tally && keyAt(answer, at, TimeKey))
+            entries[times++].time = valueAfter(answer, at + TimeKey.size(), TimeKey, next);
+        else if (first == u'c' && contexts < tally && keyAt(answer, at, ContextKey))
+            entries[contexts++].context = valueAfter(answer, at + ContextKey.size(), ContextKey, next);
+        at = answer.indexOf(u'"', next);
     }
+    for (Entry& e : entries)
+        if (e.context.contains(u'\\'))
+            e.context.replace(QStringLiteral("\\/"), QStringLiteral(" "));
     return entries;
 }
 
