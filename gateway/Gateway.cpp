@@ -102,7 +102,10 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
         if (scripted != m_scripts.constEnd())
             answer(socket, *scripted, head);
         else
-            answer(socket, Scripted{trackingAnswer(number, m_anchor, simulatedNow())}, head);
+            answer(socket,
+                   Scripted{trackingAnswer(number, query.queryItemValue(QStringLiteral("com")), m_anchor,
+                                           simulatedNow())},
+                   head);
     } else {
         return false;
     }

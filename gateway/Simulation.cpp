@@ -15,7 +15,7 @@ const Courier Couriers[] = {{"shunfeng", "顺丰速运"},  {"zhongtong", "中通
                             {"huitongkuaidi", "汇通快运"}, {"debangwuliu", "德邦物流"}};
 const char* const Cities[] = {"深圳市", "广州市", "杭州市", "上海市", "北京市", "成都市",
                               "武汉市", "南京市", "西安市", "厦门市", "长沙市", "郑州市"};
-const char* const Districts[] = {"南山区", "朝阳区", "西湖区", "浦东新区", "武侯区", "江汉区"};
+const char* const Districts[] = {"城东", "城西", "城南", "城北", "高新区", "开发区"};
 const char* const Couriermen[] = {"王师傅", "李师傅", "张师傅", "刘师傅", "陈师傅", "杨师傅"};
 
 // Hours after pickup of each step of the timetable.
@@ -54,11 +54,15 @@ QByteArray jsonString(const QString& text) {
     return out + '"';
 }
 
-std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor) {
+std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor,
+                                        const QString& code) {
     if (!isKnown(number))
         return std::nullopt;
     const quint32 h = hashOf(number);
-    const Courier& courier = Couriers[h % std::size(Couriers)];
+    const Courier* courier = &Couriers[h % std::size(Couriers)];
+    for (const Courier& c : Couriers)
+        if (code == QLatin1String(c.code))
+            courier = &c;
     const QString from = QString::fromUtf8(Cities[(h >> 4) % std::size(Cities)]);
     QString to = QString::fromUtf8(Cities[(h >> 8) % std::size(Cities)]);
     if (to == from)
@@ -66,7 +70,7 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
     const QString district = QString::fromUtf8(Districts[(h >> 12) % std::size(Districts)]);
     const QString man = QString::fromUtf8(Couriermen[(h >> 16) % std::size(Couriermen)]);
     const QString phone = QStringLiteral("1%1").arg(h % 1000000000u + 3000000000u).left(11);
-    const QString name = QString::fromUtf8(courier.name);
+    const QString name = QString::fromUtf8(courier->name);
 
     const int ageHours = number.right(2).toInt() % 40;
     const QDateTime pickup = anchor.addSecs(-qint64(ageHours) * 3600 - (h >> 20) % 1800);
@@ -80,15 +84,16 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
         QStringLiteral("【%1%2】快递员 %3 正在派件,电话:%4").arg(to, district, man, phone),
         QStringLiteral("已签收,签收人是:本人,感谢使用%1,期待再次为您服务").arg(name),
     };
-    SimParcel p{QString::fromLatin1(courier.code), name, {}};
+    SimParcel p{QString::fromLatin1(courier->code), name, {}};
     for (int i = 0; i < int(std::size(StepHours)); ++i)
         p.events << SimEvent{pickup.addSecs(qint64(StepHours[i]) * 3600 + (h >> (i + 3)) % 600),
                              contexts[i]};
     return p;
 }
 
-QByteArray trackingAnswer(const QString& number, const QDateTime& anchor, const QDateTime& now) {
-    const std::optional<SimParcel> p = simulateParcel(number, anchor);
+QByteArray trackingAnswer(const QString& number, const QString& code, const QDateTime& anchor,
+                          const QDateTime& now) {
+    const std::optional<SimParcel> p = simulateParcel(number, anchor, code);
     if (!p)
         return "{\"message\":\"" + QStringLiteral("快递单号不存在").toUtf8() +
                "\",\"nu\":" + jsonString(number) +

@@ -20,12 +20,15 @@ struct SimParcel {
 };
 
 // Numbers of 8 to 30 digits are known, except those ending in "000". The
-// last two digits modulo 40 give the parcel's age in hours at anchor.
-std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor);
+// last two digits modulo 40 give the parcel's age in hours at anchor. The
+// courier is the one whose code is given, else the one the number implies.
+std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor,
+                                        const QString& code = QString());
 
 // The tracking answer at time now: errCode "0" with the entries seen so far,
 // newest first, or errCode "1" for an unknown number.
-QByteArray trackingAnswer(const QString& number, const QDateTime& anchor, const QDateTime& now);
+QByteArray trackingAnswer(const QString& number, const QString& code, const QDateTime& anchor,
+                          const QDateTime& now);
 
 // The auto-number answer: a list whose first item carries comCode; [] when
 // the number is unknown.

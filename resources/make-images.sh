@@ -11,7 +11,8 @@ mkdir -p images
 # Background: a blue head (title, logo, info, toolbar), a light body, a status band.
 convert -size 763x208 gradient:'#1d4f91-#3a7bd5' \
         \( -size 763x300 xc:'#eef2f7' \) \
-        \( -size 763x29 gradient:'#dfe6ef-#cfd8e3' \) -append images/background.png
+        \( -size 763x29 gradient:'#dfe6ef-#cfd8e3' \) -append \
+        -fill '#0e2a52' -draw 'roundrectangle 418,50 744,94 5,5' images/background.png
 
 # Logo: a parcel mark and the program's name.
 convert -size 302x76 xc:none \

@@ -10,9 +10,9 @@ private slots:
     void parcelsMoveAsTimePasses() {
         const QDateTime anchor(QDate(2026, 12, 8), QTime(12, 0));
         const QString number = QStringLiteral("773012345610"); // ten hours under way
-        const QString early = QString::fromUtf8(trackingAnswer(number, anchor, anchor));
-        const QString later = QString::fromUtf8(trackingAnswer(number, anchor, anchor.addSecs(30 * 3600)));
-        const QString done = QString::fromUtf8(trackingAnswer(number, anchor, anchor.addDays(3)));
+        const QString early = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor));
+        const QString later = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addSecs(30 * 3600)));
+        const QString done = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addDays(3)));
         QCOMPARE(errorCodeText(early).value(), QStringLiteral("0"));
         QCOMPARE(countEntries(early), 3);
         QVERIFY(countEntries(later) > countEntries(early));
@@ -22,14 +22,17 @@ private slots:
         QVERIFY(entries[0].time > entries[7].time); // newest first
         QVERIFY(done.contains(QStringLiteral("\\/")));
         // The same number gives the same parcel.
-        QCOMPARE(trackingAnswer(number, anchor, anchor), early.toUtf8());
+        QCOMPARE(trackingAnswer(number, QString(), anchor, anchor), early.toUtf8());
+        // The courier named in the query is the one the entries speak of.
+        QVERIFY(QString::fromUtf8(trackingAnswer(number, QStringLiteral("yunda"), anchor, anchor))
+                    .contains(QStringLiteral("韵达快递")));
     }
 
     void unknownNumbersAndAutoNumber() {
         const QDateTime now = QDateTime::currentDateTime();
-        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("751234560000"), now, now))).value(),
+        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("751234560000"), QString(), now, now))).value(),
                  QStringLiteral("1"));
-        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("abc12345"), now, now))).value(),
+        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("abc12345"), QString(), now, now))).value(),
                  QStringLiteral("1"));
         const QByteArray guess = autoNumberAnswer(QStringLiteral("773012345610"), now);
         QVERIFY(guess.startsWith("[{") && guess.contains("\"comCode\":\""));
