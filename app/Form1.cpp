@@ -12,7 +12,9 @@
 
 // The pictures are compiled into the core library; a static library must
 // register them itself.
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace {
 int nextConnection = 0;
@@ -21,8 +23,7 @@ QTimer* timer(QObject* parent, const char* name, int interval, bool enabled) {
     auto* t = new QTimer(parent);
     t->setObjectName(QLatin1String(name));
     t->setInterval(interval);
-    if (enabled)
-        t->start();
+    if (enabled) t->start();
     return t;
 }
 } // namespace
@@ -53,16 +54,15 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(Text1, &QComboBox::activated, this, [this] { Text1_Click(); });
 
     const std::pair<QCheckBox*, Switch> toggles[] = {
-        {Check2, Switch::Mail},         {Check3, Switch::Sound},      {Check4, Switch::Drag},
-        {Check5, Switch::CloseOnClick}, {Check6, Switch::Balloon},    {Check7, Switch::QueryFirst},
+        {Check2, Switch::Mail},         {Check3, Switch::Sound},   {Check4, Switch::Drag},
+        {Check5, Switch::CloseOnClick}, {Check6, Switch::Balloon}, {Check7, Switch::QueryFirst},
         {Check8, Switch::AutoDetect}};
     for (const auto& [box, which] : toggles)
         connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
 
     // Mouse behaviour of labels, close images, panels and the overlay.
     for (QWidget* w : findChildren<QWidget*>())
-        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w))
-            w->installEventFilter(this);
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w)) w->installEventFilter(this);
 }
 
 Form1::~Form1() {
@@ -76,7 +76,9 @@ void Form1::quitProgram(int status) {
     m_platform.shell.endProgram(status);
 }
 
-void Form1::setStatus(const QString& text) { Label11[2]->setText(text); }
+void Form1::setStatus(const QString& text) {
+    Label11[2]->setText(text);
+}
 
 void Form1::setToolbarEnabled(bool enabled) {
     for (int i = 1; i <= 7; ++i)

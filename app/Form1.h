@@ -65,8 +65,8 @@ public:
     QLabel* AniGIF1 = nullptr;        // busy animation
     QLabel* Picture5 = nullptr;       // enlarged-entry overlay
     QLabel* Label23 = nullptr;
-    std::array<QFrame*, 5> kdmenu{};  // add, settings, edit, search, courier list
-    std::array<QLabel*, 5> x{};       // their close images
+    std::array<QFrame*, 5> kdmenu{}; // add, settings, edit, search, courier list
+    std::array<QLabel*, 5> x{};      // their close images
     std::array<QPushButton*, 19> Command1{};
 
     // add panel
@@ -111,12 +111,12 @@ public:
     struct CurrentParcel {
         QString id, number, company, code, goods, num, index;
     };
-    CurrentParcel cur;      // the parcel chosen last (all text)
-    QString answer;         // answer buffer: body of the last tracking answer
-    int entryTally = 0;     // entries the parser reads
-    int watchdogTicks = 0;  // ticks of the query watchdog
-    int newCount = 0;       // rows after the last parse
-    Announcement notice;    // fetched once at start-up
+    CurrentParcel cur;     // the parcel chosen last (all text)
+    QString answer;        // answer buffer: body of the last tracking answer
+    int entryTally = 0;    // entries the parser reads
+    int watchdogTicks = 0; // ticks of the query watchdog
+    int newCount = 0;      // rows after the last parse
+    Announcement notice;   // fetched once at start-up
     bool frameDrawn = false;
 
     // ---- app/Startup.cpp ----

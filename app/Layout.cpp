@@ -87,7 +87,8 @@ void Form1::buildWindow() {
                            "将当前快递数据导出到计算机中，快捷键：F10"};
     for (int k = 0; k < 7; ++k) {
         const int i = order[k];
-        Image2[i] = label(this, indexed("Image2", i), QString(), tw(4560 + 960 * k, 1800, 795, 1185));
+        Image2[i] =
+            label(this, indexed("Image2", i), QString(), tw(4560 + 960 * k, 1800, 795, 1185));
         Image2[i]->setPixmap(QPixmap(QStringLiteral(":/images/toolbar%1.png").arg(i)));
         Image2[i]->setToolTip(QString::fromUtf8(tips[i]));
         Image2[i]->setCursor(Qt::PointingHandCursor);
@@ -115,7 +116,8 @@ void Form1::buildWindow() {
     Text1->setEnabled(false);
     Text1->setMaxVisibleItems(16);
 
-    const char* cells[8] = {"快件状态", "更新状态", "未查询", "未查询", "运送时间", "未查询", "快递公司", "未查询"};
+    const char* cells[8] = {"快件状态", "更新状态", "未查询",   "未查询",
+                            "运送时间", "未查询",   "快递公司", "未查询"};
     const int cellX[4] = {424, 480, 580, 636}, cellW[4] = {56, 100, 56, 101};
     const int slot[8][2] = {{0, 0}, {2, 0}, {1, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}};
     for (int i = 0; i < 8; ++i) {
@@ -135,7 +137,8 @@ void Form1::buildWindow() {
                            {60, 140, 500});
 
     Label11[0] = label(this, "Label11_0", QStringLiteral("查询提示："), tw(120, 7650, 900, 240));
-    Label11[2] = label(this, "Label11_2", QStringLiteral("程序检测更新中..."), tw(2040, 7650, 4560, 240));
+    Label11[2] =
+        label(this, "Label11_2", QStringLiteral("程序检测更新中..."), tw(2040, 7650, 4560, 240));
     Label11[3] = label(this, "Label11_3", QStringLiteral("版本号"), tw(6720, 7650, 900, 240));
     Label11[4] = label(this, "Label11_4", QStringLiteral("Quorvex出品"), tw(7680, 7650, 1620, 240));
     Label11[4]->setCursor(Qt::PointingHandCursor);
@@ -190,15 +193,17 @@ void Form1::buildAddPanel() {
     Text3 = place(new QComboBox(p), "Text3", QRect(90, 48, 220, 26));
     Text3->setEditable(true);
     label(p, "Label_add_company", QStringLiteral("快递公司："), QRect(20, 92, 70, 20));
-    Command1[12] = button(p, "Command1_12", QStringLiteral("请选择快递公司"), QRect(90, 88, 150, 28));
+    Command1[12] =
+        button(p, "Command1_12", QStringLiteral("请选择快递公司"), QRect(90, 88, 150, 28));
     Command2 = button(p, "Command2", QStringLiteral("刷新"), QRect(246, 88, 64, 28));
     label(p, "Label_add_goods", QStringLiteral("物品信息："), QRect(20, 132, 70, 20));
     Text2 = lineEdit(p, "Text2", QRect(90, 128, 220, 26));
-    Label24 = label(p, "Label24",
-                    QStringLiteral("友情提示：自动识别快递功能偶尔会因为使用人数过多而变得不稳定，您可进行多次"
-                                   "刷新尝试，如果仍不可用请手动选择快递公司或稍后再试，第一版本可能识别率不是"
-                                   "特别高，后续版本我们会继续改进。"),
-                    QRect(20, 170, 290, 100));
+    Label24 = label(
+        p, "Label24",
+        QStringLiteral("友情提示：自动识别快递功能偶尔会因为使用人数过多而变得不稳定，您可进行多次"
+                       "刷新尝试，如果仍不可用请手动选择快递公司或稍后再试，第一版本可能识别率不是"
+                       "特别高，后续版本我们会继续改进。"),
+        QRect(20, 170, 290, 100));
     Label24->setWordWrap(true);
     Label24->setProperty("hint", true);
     Command1[13] = button(p, "Command1_13", QStringLiteral("开始查询"), QRect(108, 290, 120, 34));
@@ -224,20 +229,24 @@ void Form1::buildSettingsPanel() {
         y += 30;
     }
 
-    Frame4 = place(new QGroupBox(QStringLiteral("定时查询功能"), p), "Frame4", QRect(292, 40, 260, 96));
+    Frame4 =
+        place(new QGroupBox(QStringLiteral("定时查询功能"), p), "Frame4", QRect(292, 40, 260, 96));
     label(Frame4, "Label_timed", QStringLiteral("请设定时间："), QRect(10, 30, 80, 22));
     Combo2 = place(new QComboBox(Frame4), "Combo2", QRect(88, 28, 56, 24));
     label(Frame4, "Label_hour", QStringLiteral("时"), QRect(148, 30, 16, 22));
     Combo3 = place(new QComboBox(Frame4), "Combo3", QRect(166, 28, 56, 24));
     label(Frame4, "Label_minute", QStringLiteral("分"), QRect(226, 30, 16, 22));
-    Command1[18] = button(Frame4, "Command1_18", QStringLiteral("开始定时"), QRect(10, 60, 100, 28));
+    Command1[18] =
+        button(Frame4, "Command1_18", QStringLiteral("开始定时"), QRect(10, 60, 100, 28));
     Command1[17] = button(Frame4, "Command1_17", QStringLiteral("循环查询"), QRect(184, 0, 70, 20));
 
-    Frame6 = place(new QGroupBox(QStringLiteral("循环查询功能"), p), "Frame6", QRect(292, 40, 260, 96));
+    Frame6 =
+        place(new QGroupBox(QStringLiteral("循环查询功能"), p), "Frame6", QRect(292, 40, 260, 96));
     label(Frame6, "Label_every", QStringLiteral("每隔"), QRect(10, 30, 30, 22));
     Combo4 = place(new QComboBox(Frame6), "Combo4", QRect(40, 28, 62, 24));
     label(Frame6, "Label_minutes", QStringLiteral("分钟自动进行一次查询"), QRect(106, 30, 150, 22));
-    Command1[16] = button(Frame6, "Command1_16", QStringLiteral("开始循环"), QRect(10, 60, 100, 28));
+    Command1[16] =
+        button(Frame6, "Command1_16", QStringLiteral("开始循环"), QRect(10, 60, 100, 28));
     Command1[15] = button(Frame6, "Command1_15", QStringLiteral("定时查询"), QRect(184, 0, 70, 20));
     Frame6->hide();
     for (int i : {15, 17})
@@ -247,13 +256,15 @@ void Form1::buildSettingsPanel() {
                    QRect(292, 146, 260, 70));
     // The box's own caption stays its design default; only the box shows,
     // next to the frame caption that names it.
-    Check2 = place(new QCheckBox(QStringLiteral("Check2"), Frame5), "Check2", QRect(10, 32, 20, 24));
+    Check2 =
+        place(new QCheckBox(QStringLiteral("Check2"), Frame5), "Check2", QRect(10, 32, 20, 24));
     Sendmail = lineEdit(Frame5, "Sendmail", QRect(34, 32, 214, 24));
     Sendmail->setText(QStringLiteral("无"));
     Sendmail->setReadOnly(true);
 
     Command3 = button(p, "Command3", QStringLiteral("时间校对"), QRect(292, 228, 100, 30));
-    Label22 = label(p, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"), QRect(24, 272, 260, 22));
+    Label22 = label(p, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"),
+                    QRect(24, 272, 260, 22));
     Label22->setCursor(Qt::PointingHandCursor);
     Label22->setProperty("link", true);
 }
@@ -279,13 +290,16 @@ void Form1::buildSearchPanel() {
     // Each pair is its own choice: what to search, and how.
     auto* what = place(new QGroupBox(QStringLiteral("查询内容"), p), "Frame_search_what",
                        QRect(20, 40, 257, 56));
-    Option1[0] = place(new QRadioButton(QStringLiteral("使用单号查询"), what), "Option1_0", QRect(10, 24, 110, 24));
+    Option1[0] = place(new QRadioButton(QStringLiteral("使用单号查询"), what), "Option1_0",
+                       QRect(10, 24, 110, 24));
     Option1[1] = place(new QRadioButton(QStringLiteral("使用物品名称查询"), what), "Option1_1",
                        QRect(122, 24, 130, 24));
     auto* how = place(new QGroupBox(QStringLiteral("查询方式"), p), "Frame_search_how",
                       QRect(20, 104, 257, 56));
-    Option2[0] = place(new QRadioButton(QStringLiteral("精准查询"), how), "Option2_0", QRect(10, 24, 110, 24));
-    Option2[1] = place(new QRadioButton(QStringLiteral("模糊查询"), how), "Option2_1", QRect(122, 24, 110, 24));
+    Option2[0] = place(new QRadioButton(QStringLiteral("精准查询"), how), "Option2_0",
+                       QRect(10, 24, 110, 24));
+    Option2[1] = place(new QRadioButton(QStringLiteral("模糊查询"), how), "Option2_1",
+                       QRect(122, 24, 110, 24));
     Option1[1]->setChecked(true);
     Option2[1]->setChecked(true);
     Text7 = lineEdit(p, "Text7", QRect(20, 176, 257, 28));

@@ -14,10 +14,8 @@ bool Form1::Form_Load() {
     // The skin is a style sheet in the program folder; without one the
     // window runs unskinned.
     QFile skin(m_folder + QStringLiteral("/skinh.she"));
-    if (skin.open(QIODevice::ReadOnly))
-        setStyleSheet(QString::fromUtf8(skin.readAll()));
-    if (!main())
-        return false;
+    if (skin.open(QIODevice::ReadOnly)) setStyleSheet(QString::fromUtf8(skin.readAll()));
+    if (!main()) return false;
     setting();
     read();
     fillTimeLists();
@@ -35,19 +33,19 @@ bool Form1::main() {
         m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
         if (!m_lock->tryLock(0)) {
             if (m_lock->error() == QLockFile::LockFailedError) {
-                m_platform.dialogs.MsgBox(QStringLiteral("程序已运行!"), Mb::OkOnly + Mb::Information,
-                                          BoxTitle);
+                m_platform.dialogs.MsgBox(QStringLiteral("程序已运行!"),
+                                          Mb::OkOnly + Mb::Information, BoxTitle);
                 quitProgram(1);
                 return false;
             }
             ok = false; // the lock file cannot be written: the folder is not usable
         }
     }
-    if (ok && m_store.open(path) == OpenResult::Ok)
-        return true;
-    m_platform.dialogs.MsgBox(QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：") +
-                                  m_endpoints.site,
-                              Mb::OkOnly + Mb::Information, BoxTitle);
+    if (ok && m_store.open(path) == OpenResult::Ok) return true;
+    m_platform.dialogs.MsgBox(
+        QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：") +
+            m_endpoints.site,
+        Mb::OkOnly + Mb::Information, BoxTitle);
     m_platform.shell.openUrl(m_endpoints.site);
     quitProgram(1);
     return false;
@@ -65,4 +63,6 @@ void Form1::fillTimeLists() {
     Combo4->setCurrentIndex(-1);
 }
 
-void Form1::Timer5_Timer() { Label11[5]->setText(clockText(QDateTime::currentDateTime())); }
+void Form1::Timer5_Timer() {
+    Label11[5]->setText(clockText(QDateTime::currentDateTime()));
+}

@@ -5,12 +5,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QWindow>
 
 namespace {
@@ -20,8 +20,7 @@ const QString LinkHover = QStringLiteral("color: rgb(166, 0, 169);");
 
 // Lets the platform move a top-level window with the mouse until release.
 void systemMove(QWidget* window) {
-    if (QWindow* handle = window->windowHandle())
-        handle->startSystemMove();
+    if (QWindow* handle = window->windowHandle()) handle->startSystemMove();
 }
 } // namespace
 
@@ -34,8 +33,7 @@ void Form1::DrawWindowFrame() {
 void Form1::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/images/background.png")));
-    if (!frameDrawn)
-        return;
+    if (!frameDrawn) return;
     p.setPen(Qt::black);
     p.drawLine(0, 0, width() - 1, 0);
     p.drawLine(0, 0, 0, height() - 1);
@@ -43,7 +41,9 @@ void Form1::paintEvent(QPaintEvent*) {
     p.drawLine(width() - 1, 0, width() - 1, height() - 1);
 }
 
-void Form1::mousePressEvent(QMouseEvent*) { systemMove(this); }
+void Form1::mousePressEvent(QMouseEvent*) {
+    systemMove(this);
+}
 
 void Form1::mouseMoveEvent(QMouseEvent*) {
     Label16[0]->setStyleSheet(Silver);
@@ -65,7 +65,9 @@ void Form1::hideAllPanels() {
         p->setVisible(false);
 }
 
-void Form1::x_Click(int index) { kdmenu[index]->setVisible(false); }
+void Form1::x_Click(int index) {
+    kdmenu[index]->setVisible(false);
+}
 
 // The add panel as a fresh form: empty boxes, no courier, the query button
 // as the default.
@@ -94,8 +96,7 @@ bool Form1::panelMouse(int index, QEvent* event) {
     auto* me = static_cast<QMouseEvent*>(event);
     switch (type) {
     case QEvent::MouseButtonPress:
-        if (p->childAt(me->position().toPoint()))
-            return false;
+        if (p->childAt(me->position().toPoint())) return false;
         if (Check4->isChecked()) {
             m_dragPanel = index;
             m_panelGrab = mapFromGlobal(me->globalPosition().toPoint()) - p->pos();
@@ -111,11 +112,9 @@ bool Form1::panelMouse(int index, QEvent* event) {
         resetQuickLinks();
         return false;
     case QEvent::MouseButtonRelease:
-        if (m_dragPanel != index)
-            return false;
+        if (m_dragPanel != index) return false;
         m_dragPanel = -1;
-        if (Check5->isChecked())
-            p->setVisible(false);
+        if (Check5->isChecked()) p->setVisible(false);
         return true;
     default:
         return false;
@@ -129,8 +128,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     const bool hover = type == QEvent::Enter || type == QEvent::MouseMove;
 
     for (int i = 0; i < 5; ++i) {
-        if (watched == kdmenu[i])
-            return panelMouse(i, event);
+        if (watched == kdmenu[i]) return panelMouse(i, event);
         if (watched == x[i] && release) {
             x_Click(i);
             return true;
@@ -153,10 +151,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     }
     for (int i = 0; i < 2; ++i)
         if (watched == Label16[i]) {
-            if (hover)
-                Label16[i]->setStyleSheet(White);
-            if (press && i == 0)
-                m_platform.shell.openUrl(m_endpoints.site);
+            if (hover) Label16[i]->setStyleSheet(White);
+            if (press && i == 0) m_platform.shell.openUrl(m_endpoints.site);
             if (press && i == 1) {
                 hideAllPanels();
                 showPanel(1);

@@ -10,8 +10,7 @@
 int main(int argc, char** argv) {
     // The GStreamer media backend plays mp3 and falls back to silence on a
     // machine without a sound card.
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jianzongbao"));
     QApplication::setApplicationVersion(QStringLiteral("5.2.0"));
@@ -29,12 +28,11 @@ int main(int argc, char** argv) {
     RealShell shell;
     RealClock clock;
     Platform platform{dialogs, http, sound, shell, clock};
-    const Endpoints endpoints = Endpoints::fromEnvironment(
-        [](const char* name) { return qEnvironmentVariable(name); });
+    const Endpoints endpoints =
+        Endpoints::fromEnvironment([](const char* name) { return qEnvironmentVariable(name); });
 
     Form1 form(platform, endpoints, QApplication::applicationDirPath());
-    if (!form.Form_Load())
-        return 1;
+    if (!form.Form_Load()) return 1;
     if (QScreen* screen = QApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();

@@ -18,8 +18,7 @@ int main(int argc, char** argv) {
     }
     const QString script = QString::fromLocal8Bit(argv[argc - 2]);
     const QString target = QString::fromLocal8Bit(argv[argc - 1]);
-    if (!add && QFileInfo::exists(target))
-        return 0; // an existing book is never touched
+    if (!add && QFileInfo::exists(target)) return 0; // an existing book is never touched
     QFile file(script);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "cannot read %s\n", qPrintable(script));
@@ -27,8 +26,8 @@ int main(int argc, char** argv) {
     }
     const QString sql = QString::fromUtf8(file.readAll());
     QString error;
-    const bool ok = add ? Store::runScript(target, sql, &error)
-                        : Store::createFromSeed(target, sql, &error);
+    const bool ok =
+        add ? Store::runScript(target, sql, &error) : Store::createFromSeed(target, sql, &error);
     if (!ok) {
         std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(target), qPrintable(error));
         return 1;

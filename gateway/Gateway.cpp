@@ -9,28 +9,34 @@
 namespace {
 QByteArray httpDate() {
     return QLocale::c()
-        .toString(QDateTime::currentDateTimeUtc(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"))
-        .toLatin1() +
-        " GMT";
+               .toString(QDateTime::currentDateTimeUtc(),
+                         QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"))
+               .toLatin1() +
+           " GMT";
 }
 
 QByteArray reason(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 } // namespace
 
 Gateway::Gateway(QObject* parent)
-    : QAbstractHttpServer(parent), m_anchor(QDateTime::currentDateTime()),
-      m_started(m_anchor) {
+    : QAbstractHttpServer(parent), m_anchor(QDateTime::currentDateTime()), m_started(m_anchor) {
     m_version.body = "V5.2";
     m_version.contentType = "text/plain;charset=UTF-8";
-    m_notice.body = QStringLiteral("欢迎使用Quorvex件踪宝,祝您收件愉快!|http://www.quorvex.cn/").toUtf8();
+    m_notice.body =
+        QStringLiteral("欢迎使用Quorvex件踪宝,祝您收件愉快!|http://www.quorvex.cn/").toUtf8();
     m_notice.contentType = "text/plain;charset=UTF-8";
 }
 
@@ -41,7 +47,9 @@ quint16 Gateway::listenLocal(quint16 port) {
     return m_port;
 }
 
-QString Gateway::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+QString Gateway::baseUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+}
 
 QDateTime Gateway::simulatedNow() const {
     const qint64 real = m_started.msecsTo(QDateTime::currentDateTime());
@@ -50,8 +58,7 @@ QDateTime Gateway::simulatedNow() const {
 
 void Gateway::releaseHanging() {
     for (const QPointer<QTcpSocket>& s : std::as_const(m_hanging))
-        if (s)
-            s->abort();
+        if (s) s->abort();
     m_hanging.clear();
 }
 
@@ -64,15 +71,13 @@ void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
                      "\r\nDate: " + httpDate() + "\r\nContent-Type: " + reply.contentType +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      "\r\nCache-Control: no-cache\r\n\r\n";
-    if (!head)
-        out += reply.body;
+    if (!head) out += reply.body;
     if (reply.delayMs <= 0) {
         socket->write(out);
         return;
     }
     QTimer::singleShot(reply.delayMs, this, [s = QPointer<QTcpSocket>(socket), out] {
-        if (s && s->state() == QAbstractSocket::ConnectedState)
-            s->write(out);
+        if (s && s->state() == QAbstractSocket::ConnectedState) s->write(out);
     });
 }
 
@@ -103,8 +108,8 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
             answer(socket, *scripted, head);
         else
             answer(socket,
-                   Scripted{trackingAnswer(number, query.queryItemValue(QStringLiteral("com")), m_anchor,
-                                           simulatedNow())},
+                   Scripted{trackingAnswer(number, query.queryItemValue(QStringLiteral("com")),
+                                           m_anchor, simulatedNow())},
                    head);
     } else {
         return false;

@@ -16,8 +16,8 @@
 struct Scripted {
     QByteArray body;
     int status = 200;
-    int delayMs = 0;    // answer this much later
-    bool hang = false;  // never answer
+    int delayMs = 0;   // answer this much later
+    bool hang = false; // never answer
     QByteArray contentType = "application/json;charset=UTF-8";
 };
 

@@ -8,11 +8,16 @@ struct Courier {
     const char* code;
     const char* name;
 };
-const Courier Couriers[] = {{"shunfeng", "顺丰速运"},  {"zhongtong", "中通快递"},
-                            {"yuantong", "圆通速递"},  {"yunda", "韵达快递"},
-                            {"shentong", "申通快递"},  {"jd", "京东快递"},
-                            {"ems", "EMS"},            {"jtexpress", "极兔速递"},
-                            {"huitongkuaidi", "汇通快运"}, {"debangwuliu", "德邦物流"}};
+const Courier Couriers[] = {{"shunfeng", "顺丰速运"},
+                            {"zhongtong", "中通快递"},
+                            {"yuantong", "圆通速递"},
+                            {"yunda", "韵达快递"},
+                            {"shentong", "申通快递"},
+                            {"jd", "京东快递"},
+                            {"ems", "EMS"},
+                            {"jtexpress", "极兔速递"},
+                            {"huitongkuaidi", "汇通快运"},
+                            {"debangwuliu", "德邦物流"}};
 const char* const Cities[] = {"深圳市", "广州市", "杭州市", "上海市", "北京市", "成都市",
                               "武汉市", "南京市", "西安市", "厦门市", "长沙市", "郑州市"};
 const char* const Districts[] = {"城东", "城西", "城南", "城北", "高新区", "开发区"};
@@ -31,12 +36,13 @@ bool isKnown(const QString& number) {
     if (number.size() < 8 || number.size() > 30 || number.endsWith(QLatin1String("000")))
         return false;
     for (QChar c : number)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     return true;
 }
 
-QString timeText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString timeText(const QDateTime& t) {
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 } // namespace
 
@@ -44,11 +50,20 @@ QByteArray jsonString(const QString& text) {
     QByteArray out = "\"";
     for (char c : text.toUtf8()) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '/': out += "\\/"; break;
-        case '\n': out += "\\n"; break;
-        default: out += c;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '/':
+            out += "\\/";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
         }
     }
     return out + '"';
@@ -56,17 +71,14 @@ QByteArray jsonString(const QString& text) {
 
 std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor,
                                         const QString& code) {
-    if (!isKnown(number))
-        return std::nullopt;
+    if (!isKnown(number)) return std::nullopt;
     const quint32 h = hashOf(number);
     const Courier* courier = &Couriers[h % std::size(Couriers)];
     for (const Courier& c : Couriers)
-        if (code == QLatin1String(c.code))
-            courier = &c;
+        if (code == QLatin1String(c.code)) courier = &c;
     const QString from = QString::fromUtf8(Cities[(h >> 4) % std::size(Cities)]);
     QString to = QString::fromUtf8(Cities[(h >> 8) % std::size(Cities)]);
-    if (to == from)
-        to = QString::fromUtf8(Cities[((h >> 8) + 1) % std::size(Cities)]);
+    if (to == from) to = QString::fromUtf8(Cities[((h >> 8) + 1) % std::size(Cities)]);
     const QString district = QString::fromUtf8(Districts[(h >> 12) % std::size(Districts)]);
     const QString man = QString::fromUtf8(Couriermen[(h >> 16) % std::size(Couriermen)]);
     const QString phone = QStringLiteral("1%1").arg(h % 1000000000u + 3000000000u).left(11);
@@ -101,11 +113,9 @@ QByteArray trackingAnswer(const QString& number, const QString& code, const QDat
     QByteArray data;
     int seen = 0;
     for (auto it = p->events.crbegin(); it != p->events.crend(); ++it) {
-        if (it->time > now)
-            continue;
+        if (it->time > now) continue;
         const QByteArray t = jsonString(timeText(it->time));
-        if (seen++)
-            data += ',';
+        if (seen++) data += ',';
         data += "{\"time\":" + t + ",\"ftime\":" + t + ",\"context\":" + jsonString(it->context) +
                 ",\"location\":null}";
     }
@@ -118,8 +128,7 @@ QByteArray trackingAnswer(const QString& number, const QString& code, const QDat
 
 QByteArray autoNumberAnswer(const QString& number, const QDateTime& anchor) {
     const std::optional<SimParcel> p = simulateParcel(number, anchor);
-    if (!p)
-        return "[]";
+    if (!p) return "[]";
     return "[{\"lengthPre\":" + QByteArray::number(number.size()) + ",\"comCode\":\"" +
            p->courierCode.toLatin1() + "\",\"name\":" + jsonString(p->courierName) + "}]";
 }

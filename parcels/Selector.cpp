@@ -14,7 +14,9 @@ const QString Separator = QStringLiteral("******************");
 const QString RefreshEntry = QStringLiteral("刷新快递列表");
 } // namespace
 
-void Form1::read() { sX(); }
+void Form1::read() {
+    sX();
+}
 
 // Lists the goods of every parcel, in the order the parcels were stored.
 void Form1::sX() {
@@ -49,8 +51,7 @@ void Form1::Text1_Click() {
             cur.num = parcel->num;
             cur.id = QString::number(parcel->id);
         }
-        if (const auto courier = m_store.courierByName(cur.company))
-            cur.code = courier->code;
+        if (const auto courier = m_store.courierByName(cur.company)) cur.code = courier->code;
         for (int i : {7, 2, 3, 5})
             Label12[i]->setText(QStringLiteral("未查询"));
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));

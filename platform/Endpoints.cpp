@@ -32,20 +32,23 @@ Endpoints Endpoints::atGateway(const QString& base) {
 
 Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& getenv) {
     Endpoints e = defaults();
-    if (const QString g = getenv("JZB_GATEWAY"); !g.isEmpty())
-        e = atGateway(g);
+    if (const QString g = getenv("JZB_GATEWAY"); !g.isEmpty()) e = atGateway(g);
     const struct {
         const char* name;
-        QString Endpoints::* field;
+        QString Endpoints::*field;
     } singles[] = {
-        {"JZB_TRACKING_URL", &Endpoints::tracking}, {"JZB_AUTONUMBER_URL", &Endpoints::autoNumber},
-        {"JZB_VERSION_URL", &Endpoints::versionFile}, {"JZB_NOTICE_URL", &Endpoints::noticeFile},
-        {"JZB_TIME_URL", &Endpoints::timeSource},     {"JZB_PROBE_URL", &Endpoints::probePage},
-        {"JZB_SMTP_URL", &Endpoints::smtpUrl},        {"JZB_SMTP_USER", &Endpoints::smtpUser},
-        {"JZB_SMTP_PASSWORD", &Endpoints::smtpPassword}, {"JZB_SITE_URL", &Endpoints::site},
+        {"JZB_TRACKING_URL", &Endpoints::tracking},
+        {"JZB_AUTONUMBER_URL", &Endpoints::autoNumber},
+        {"JZB_VERSION_URL", &Endpoints::versionFile},
+        {"JZB_NOTICE_URL", &Endpoints::noticeFile},
+        {"JZB_TIME_URL", &Endpoints::timeSource},
+        {"JZB_PROBE_URL", &Endpoints::probePage},
+        {"JZB_SMTP_URL", &Endpoints::smtpUrl},
+        {"JZB_SMTP_USER", &Endpoints::smtpUser},
+        {"JZB_SMTP_PASSWORD", &Endpoints::smtpPassword},
+        {"JZB_SITE_URL", &Endpoints::site},
     };
     for (const auto& s : singles)
-        if (const QString v = getenv(s.name); !v.isEmpty())
-            e.*(s.field) = v;
+        if (const QString v = getenv(s.name); !v.isEmpty()) e.*(s.field) = v;
     return e;
 }

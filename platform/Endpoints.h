@@ -15,8 +15,8 @@ struct Endpoints {
     QString smtpUrl;     // smtp://host:port
     QString smtpUser;
     QString smtpPassword;
-    QString site;        // the maker's web site
-    QString promotion;   // the maker's promotion page
+    QString site;      // the maker's web site
+    QString promotion; // the maker's promotion page
 
     static Endpoints defaults();
     // Applies JZB_GATEWAY, then each single override, read through getenv

@@ -26,18 +26,15 @@ int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title
     else
         box.setStandardButtons(QMessageBox::Ok);
     const int answer = box.exec();
-    if (answer == QMessageBox::Yes)
-        return Mb::Yes;
-    if (answer == QMessageBox::No)
-        return Mb::No;
+    if (answer == QMessageBox::Yes) return Mb::Yes;
+    if (answer == QMessageBox::No) return Mb::No;
     return Mb::Ok;
 }
 
 std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
     const QString name =
         QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), filter);
-    if (name.isEmpty())
-        return std::nullopt;
+    if (name.isEmpty()) return std::nullopt;
     return name;
 }
 
@@ -54,8 +51,7 @@ HttpReply RealHttp::get(const QString& url) {
     // Wait while the window keeps processing its events (clicks, timers).
     QEventLoop wait;
     QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
-    if (!reply->isFinished())
-        wait.exec();
+    if (!reply->isFinished()) wait.exec();
     HttpReply result;
     result.body = reply->readAll();
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -69,11 +65,9 @@ std::optional<QByteArray> RealHttp::headDate(const QString& url) {
     QNetworkReply* reply = m_net->head(request);
     QEventLoop wait;
     QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
-    if (!reply->isFinished())
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) wait.exec(QEventLoop::ExcludeUserInputEvents);
     std::optional<QByteArray> date;
-    if (reply->hasRawHeader("Date"))
-        date = reply->rawHeader("Date");
+    if (reply->hasRawHeader("Date")) date = reply->rawHeader("Date");
     reply->deleteLater();
     return date;
 }
@@ -91,7 +85,9 @@ void RealSound::play(const QString& path) {
     m_player->play();
 }
 
-void RealShell::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+void RealShell::openUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
 
 void RealShell::endProgram(int status) {
     // Every change is already in the store; nothing is saved at exit.

@@ -6,7 +6,7 @@ set -euo pipefail
 build=$1 dir=$2 port=$3
 "$build/jianzongbao-gateway" --port "$port" --speed "${JZB_SPEED:-1}" &
 gw=$!
-trap 'kill $gw 2>/dev/null || true' EXIT
+trap 'kill $gw 2>/dev/null || true' EXIT INT TERM
 for _ in $(seq 50); do
     curl -s -o /dev/null "http://127.0.0.1:$port/version.txt" && break
     sleep 0.1

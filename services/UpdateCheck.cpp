@@ -24,8 +24,7 @@ void Form1::Timer3_Timer() {
         break;
     case VersionVerdict::Current:
         setStatus(loadSummary(parcels));
-        if (parcels == 0)
-            openAddPanel();
+        if (parcels == 0) openAddPanel();
         Text1->setEnabled(true);
         ListView1->setEnabled(true);
         setToolbarEnabled(true);

@@ -4,10 +4,8 @@
 
 VersionVerdict judgeVersion(const QString& body, int httpStatus) {
     const QString v = body.trimmed();
-    if (v.isEmpty() || httpStatus >= 400)
-        return VersionVerdict::Failed;
-    if (v == OwnVersion)
-        return VersionVerdict::Current;
+    if (v.isEmpty() || httpStatus >= 400) return VersionVerdict::Failed;
+    if (v == OwnVersion) return VersionVerdict::Current;
     static const QRegularExpression version(QStringLiteral("^V\\d+(\\.\\d+)*$"));
     return version.match(v).hasMatch() ? VersionVerdict::Newer : VersionVerdict::Failed;
 }
@@ -21,10 +19,8 @@ QString loadSummary(int parcelCount) {
 
 void Announcement::take(const QString& body) {
     raw = body;
-    if (raw.isEmpty())
-        return;
+    if (raw.isEmpty()) return;
     const QStringList pieces = raw.split('|');
     text = pieces.size() > 1 ? pieces[0] : QString();
-    if (pieces.size() > 1)
-        link = pieces[1];
+    if (pieces.size() > 1) link = pieces[1];
 }

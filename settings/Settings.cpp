@@ -16,17 +16,15 @@ QCheckBox* boxFor(Form1& f, Switch s) {
 
 void Form1::setting() {
     const std::optional<SettingsRow> row = m_store.settings();
-    if (row)
-        Sendmail->setText(row->address);
+    if (row) Sendmail->setText(row->address);
     // The loader's order; a box whose state changes stores its value again.
-    for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag, Switch::Balloon,
-                     Switch::QueryFirst, Switch::AutoDetect})
+    for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
+                     Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect})
         boxFor(*this, s)->setChecked(row && storedIsOn((*row)[s]));
 }
 
 void Form1::Check_Click(Switch which) {
     const bool on = boxFor(*this, which)->isChecked();
-    if (which == Switch::Mail)
-        Sendmail->setReadOnly(!on);
+    if (which == Switch::Mail) Sendmail->setReadOnly(!on);
     m_store.setSwitch(which, switchText(on));
 }

@@ -45,14 +45,15 @@ CourierRow courierFrom(const QSqlQuery& q) {
 }
 
 template <class T> std::optional<T> first(const QList<T>& rows) {
-    if (rows.isEmpty())
-        return std::nullopt;
+    if (rows.isEmpty()) return std::nullopt;
     return rows.first();
 }
 
 } // namespace
 
-const char* switchColumn(Switch s) { return SwitchColumns[static_cast<int>(s)]; }
+const char* switchColumn(Switch s) {
+    return SwitchColumns[static_cast<int>(s)];
+}
 
 Store::Store(QString connectionName) : m_connection(std::move(connectionName)) {}
 
@@ -64,15 +65,14 @@ Store::~Store() {
 }
 
 OpenResult Store::open(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return OpenResult::Missing;
+    if (!QFileInfo(path).isFile()) return OpenResult::Missing;
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
                           ? QSqlDatabase::database(m_connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
-    db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                           .toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=rw"));
+    db.setDatabaseName(
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+        QStringLiteral("?mode=rw"));
     if (!db.open()) {
         m_error = db.lastError().text();
         return OpenResult::NotAStore;
@@ -96,10 +96,8 @@ OpenResult Store::open(const QString& path) {
 }
 
 bool Store::createFromSeed(const QString& path, const QString& seedSql, QString* error) {
-    if (QFileInfo::exists(path))
-        return false;
-    if (runScript(path, seedSql, error))
-        return true;
+    if (QFileInfo::exists(path)) return false;
+    if (runScript(path, seedSql, error)) return true;
     QFile::remove(path);
     return false;
 }
@@ -116,15 +114,12 @@ bool Store::runScript(const QString& path, const QString& sql, QString* error) {
         for (const QString& raw : sql.split(QRegularExpression(QStringLiteral(";\\s*\\n")))) {
             QStringList lines;
             for (const QString& line : raw.split('\n'))
-                if (!line.trimmed().startsWith(QLatin1String("--")))
-                    lines << line;
+                if (!line.trimmed().startsWith(QLatin1String("--"))) lines << line;
             const QString stmt = lines.join('\n').trimmed();
-            if (!ok || stmt.isEmpty())
-                continue;
+            if (!ok || stmt.isEmpty()) continue;
             if (!q.exec(stmt)) {
                 ok = false;
-                if (error)
-                    *error = q.lastError().text() + QStringLiteral(" in: ") + stmt.left(120);
+                if (error) *error = q.lastError().text() + QStringLiteral(" in: ") + stmt.left(120);
             }
         }
         ok = ok && q.exec(QStringLiteral("COMMIT"));
@@ -150,8 +145,7 @@ QList<ParcelRow> Store::parcelQuery(const QString& where, const QString& value) 
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM kd100 ") + where + QStringLiteral(" ORDER BY id"));
-    if (!where.isEmpty())
-        q.addBindValue(value);
+    if (!where.isEmpty()) q.addBindValue(value);
     QList<ParcelRow> rows;
     if (!q.exec()) {
         m_error = q.lastError().text();
@@ -162,7 +156,9 @@ QList<ParcelRow> Store::parcelQuery(const QString& where, const QString& value) 
     return rows;
 }
 
-QList<ParcelRow> Store::parcels() { return parcelQuery(QString(), QString()); }
+QList<ParcelRow> Store::parcels() {
+    return parcelQuery(QString(), QString());
+}
 std::optional<ParcelRow> Store::parcelByGoods(const QString& goods) {
     return first(parcelsWithGoods(goods));
 }
@@ -183,8 +179,9 @@ std::optional<ParcelRow> Store::parcelById(qint64 id) {
 }
 
 bool Store::addParcel(const QString& company, const QString& number, const QString& goods) {
-    return exec(QStringLiteral("INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, 0)"),
-                {company, number, goods}, true);
+    return exec(
+        QStringLiteral("INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, 0)"),
+        {company, number, goods}, true);
 }
 bool Store::updateParcel(qint64 id, const QString& company, const QString& goods,
                          const QString& number) {
@@ -197,14 +194,15 @@ bool Store::setParcelNum(qint64 id, const QString& num) {
 bool Store::deleteParcel(qint64 id) {
     return exec(QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}, true);
 }
-bool Store::clearParcels() { return exec(QStringLiteral("DELETE FROM kd100"), {}, false); }
+bool Store::clearParcels() {
+    return exec(QStringLiteral("DELETE FROM kd100"), {}, false);
+}
 
 QList<CourierRow> Store::courierQuery(const QString& where, const QVariant& value) {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT * FROM list ") + where + QStringLiteral(" ORDER BY id"));
-    if (!where.isEmpty())
-        q.addBindValue(value);
+    if (!where.isEmpty()) q.addBindValue(value);
     QList<CourierRow> rows;
     if (!q.exec()) {
         m_error = q.lastError().text();
@@ -215,7 +213,9 @@ QList<CourierRow> Store::courierQuery(const QString& where, const QVariant& valu
     return rows;
 }
 
-QList<CourierRow> Store::couriers() { return courierQuery(QString(), QVariant()); }
+QList<CourierRow> Store::couriers() {
+    return courierQuery(QString(), QVariant());
+}
 QList<CourierRow> Store::couriersNameLike(const QString& text) {
     return courierQuery(QStringLiteral("WHERE name LIKE ? ESCAPE '\\'"), containing(text));
 }
@@ -236,8 +236,7 @@ std::optional<SettingsRow> Store::settings() {
         m_error = q.lastError().text();
         return std::nullopt;
     }
-    if (!q.next())
-        return std::nullopt;
+    if (!q.next()) return std::nullopt;
     SettingsRow row;
     for (int i = 0; i < SwitchCount; ++i)
         row.values[i] = q.value(QString::fromUtf8(SwitchColumns[i])).toString();
@@ -246,8 +245,9 @@ std::optional<SettingsRow> Store::settings() {
 }
 
 bool Store::setSwitch(Switch s, const QString& value) {
-    return exec(QStringLiteral("UPDATE setting SET \"%1\" = ?").arg(QString::fromUtf8(switchColumn(s))),
-                {value}, true);
+    return exec(
+        QStringLiteral("UPDATE setting SET \"%1\" = ?").arg(QString::fromUtf8(switchColumn(s))),
+        {value}, true);
 }
 bool Store::setAddress(const QString& address) {
     return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, true);

@@ -11,8 +11,10 @@ private slots:
         const QDateTime anchor(QDate(2026, 12, 8), QTime(12, 0));
         const QString number = QStringLiteral("773012345610"); // ten hours under way
         const QString early = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor));
-        const QString later = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addSecs(30 * 3600)));
-        const QString done = QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addDays(3)));
+        const QString later =
+            QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addSecs(30 * 3600)));
+        const QString done =
+            QString::fromUtf8(trackingAnswer(number, QString(), anchor, anchor.addDays(3)));
         QCOMPARE(errorCodeText(early).value(), QStringLiteral("0"));
         QCOMPARE(countEntries(early), 3);
         QVERIFY(countEntries(later) > countEntries(early));
@@ -30,9 +32,13 @@ private slots:
 
     void unknownNumbersAndAutoNumber() {
         const QDateTime now = QDateTime::currentDateTime();
-        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("751234560000"), QString(), now, now))).value(),
+        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("751234560000"),
+                                                                QString(), now, now)))
+                     .value(),
                  QStringLiteral("1"));
-        QCOMPARE(errorCodeText(QString::fromUtf8(trackingAnswer(QStringLiteral("abc12345"), QString(), now, now))).value(),
+        QCOMPARE(errorCodeText(QString::fromUtf8(
+                                   trackingAnswer(QStringLiteral("abc12345"), QString(), now, now)))
+                     .value(),
                  QStringLiteral("1"));
         const QByteArray guess = autoNumberAnswer(QStringLiteral("773012345610"), now);
         QVERIFY(guess.startsWith("[{") && guess.contains("\"comCode\":\""));
@@ -48,17 +54,21 @@ private slots:
         QCOMPARE(version.status, 200);
         QVERIFY(http.get(g.baseUrl() + QStringLiteral("/notice.txt")).body.contains('|'));
         QCOMPARE(http.get(g.baseUrl() + QStringLiteral("/nothing")).status, 404);
-        const HttpReply guess = http.get(g.baseUrl() + QStringLiteral("/autonumber/auto?num=773012345610"));
+        const HttpReply guess =
+            http.get(g.baseUrl() + QStringLiteral("/autonumber/auto?num=773012345610"));
         QVERIFY(guess.body.contains("comCode"));
         const QByteArray date = http.headDate(g.baseUrl() + '/').value_or(QByteArray());
-        QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2}, \\d{2} [A-Z][a-z]{2} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT$"))
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral(
+                         "^[A-Z][a-z]{2}, \\d{2} [A-Z][a-z]{2} \\d{4} \\d{2}:\\d{2}:\\d{2} GMT$"))
                      .match(QString::fromLatin1(date))
                      .hasMatch(),
                  date.constData());
 
         Scripted error{QByteArrayLiteral("<html>boom</html>"), 500};
         g.script(QStringLiteral("42"), error);
-        const HttpReply scripted = http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("42")));
+        const HttpReply scripted =
+            http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("42")));
         QCOMPARE(scripted.status, 500);
         QCOMPARE(scripted.body, QByteArray("<html>boom</html>"));
         QCOMPARE(g.trackingQueries().size(), 1);
@@ -84,8 +94,9 @@ private slots:
         QTimer t;
         QObject::connect(&t, &QTimer::timeout, [&] { ++ticks; });
         t.start(20);
-        QCOMPARE(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("9"))).body,
-                 QByteArray("late"));
+        QCOMPARE(
+            http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("9"))).body,
+            QByteArray("late"));
         QVERIFY(ticks >= 5);
     }
 
@@ -96,7 +107,8 @@ private slots:
         hang.hang = true;
         g.script(QStringLiteral("7"), hang);
         RealHttp http(300);
-        QVERIFY(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("7"))).body.isEmpty());
+        QVERIFY(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("7")))
+                    .body.isEmpty());
     }
 };
 

@@ -14,8 +14,7 @@ namespace {
 QString answerOf(const QList<QPair<QString, QString>>& entries, const QString& extra = {}) {
     QString data;
     for (const auto& [time, context] : entries) {
-        if (!data.isEmpty())
-            data += ',';
+        if (!data.isEmpty()) data += ',';
         data += QStringLiteral("{\"time\":\"%1\",\"ftime\":\"%1\",\"context\":\"%2\"%3}")
                     .arg(time, context, extra);
     }
@@ -27,19 +26,23 @@ class LogicTest : public QObject {
     Q_OBJECT
 private slots:
     void trackingUrlKeepsOrderAndEncodesValues() {
-        QCOMPARE(trackingUrl(QStringLiteral("http://h/"), QStringLiteral("shunfeng"), QStringLiteral("123")),
-                 QStringLiteral("http://h/?id=318407&secret=5c0b8e27d41f96a3e8b702c4d9f1a63e&com=shunfeng"
-                                "&nu=123&id=C41E7B02D95A6F38B1C0E47D2A9865F3&type=json&ord=desc"));
+        QCOMPARE(trackingUrl(QStringLiteral("http://h/"), QStringLiteral("shunfeng"),
+                             QStringLiteral("123")),
+                 QStringLiteral(
+                     "http://h/?id=318407&secret=5c0b8e27d41f96a3e8b702c4d9f1a63e&com=shunfeng"
+                     "&nu=123&id=C41E7B02D95A6F38B1C0E47D2A9865F3&type=json&ord=desc"));
         const QString url = trackingUrl(QStringLiteral("http://h"), QStringLiteral("ems"),
                                         QStringLiteral("12&type=xml #9"));
         const QUrlQuery q(QUrl(url).query());
-        QCOMPARE(q.queryItemValue(QStringLiteral("nu"), QUrl::FullyDecoded), QStringLiteral("12&type=xml #9"));
+        QCOMPARE(q.queryItemValue(QStringLiteral("nu"), QUrl::FullyDecoded),
+                 QStringLiteral("12&type=xml #9"));
         QCOMPARE(q.allQueryItemValues(QStringLiteral("type")), QStringList{QStringLiteral("json")});
         QVERIFY(!url.contains('#'));
     }
 
     void errorCodes() {
-        QCOMPARE(errorCodeText(QStringLiteral("{\"errCode\":\"21\",\"x\":\"y\"}")).value(), QStringLiteral("21"));
+        QCOMPARE(errorCodeText(QStringLiteral("{\"errCode\":\"21\",\"x\":\"y\"}")).value(),
+                 QStringLiteral("21"));
         QVERIFY(!errorCodeText(QStringLiteral("<html>500</html>")).has_value());
         QCOMPARE(errorMessage(21), QStringLiteral("API出问题,请联系管理员更新.."));
         QCOMPARE(errorMessage(10), QStringLiteral("未知错误，请稍后再试.."));
@@ -72,8 +75,9 @@ private slots:
 
     void missingPiecesGiveEmptyTexts() {
         // Fewer context keys than time keys: the last row shows only its time.
-        const QString a = QStringLiteral("{\"errCode\":\"0\",\"data\":[{\"time\":\"2026-01-02 08:00:00\","
-                                         "\"context\":\"到达\"},{\"time\":\"2026-01-01 08:00:00\"}]}");
+        const QString a =
+            QStringLiteral("{\"errCode\":\"0\",\"data\":[{\"time\":\"2026-01-02 08:00:00\","
+                           "\"context\":\"到达\"},{\"time\":\"2026-01-01 08:00:00\"}]}");
         const QList<Entry> e = parseEntries(a, countEntries(a));
         QCOMPARE(e.size(), 2);
         QCOMPARE(e[1].time, QStringLiteral("2026-01-01 08:00:00"));
@@ -104,14 +108,17 @@ private slots:
     void parserMatchesCuttingAtTheKeys() {
         const auto cut = [](const QString& answer, const QString& key, int i) {
             const QStringList pieces = answer.split(key);
-            if (i >= pieces.size())
-                return QString();
+            if (i >= pieces.size()) return QString();
             const qsizetype quote = pieces[i].indexOf('"');
             return quote < 0 ? QString() : pieces[i].left(quote);
         };
-        const QStringList tokens = {QStringLiteral("\"time\":\"2026"), QStringLiteral("\"context\":\"到"),
-                                    QStringLiteral("\""), QStringLiteral("x"), QStringLiteral("\\/"),
-                                    QStringLiteral(","), QStringLiteral("time")};
+        const QStringList tokens = {QStringLiteral("\"time\":\"2026"),
+                                    QStringLiteral("\"context\":\"到"),
+                                    QStringLiteral("\""),
+                                    QStringLiteral("x"),
+                                    QStringLiteral("\\/"),
+                                    QStringLiteral(","),
+                                    QStringLiteral("time")};
         QRandomGenerator random(20261208);
         for (int round = 0; round < 3000; ++round) {
             QString answer;
@@ -123,30 +130,37 @@ private slots:
             QCOMPARE(entries.size(), tally);
             for (int i = 1; i <= tally; ++i) {
                 QCOMPARE(entries[i - 1].time, cut(answer, QStringLiteral("\"time\":\""), i));
-                QCOMPARE(entries[i - 1].context,
-                         cut(answer, QStringLiteral("\"context\":\""), i).replace(QStringLiteral("\\/"), " "));
+                QCOMPARE(entries[i - 1].context, cut(answer, QStringLiteral("\"context\":\""), i)
+                                                     .replace(QStringLiteral("\\/"), " "));
             }
         }
     }
 
     void stateFromTheTwoNewestEntries() {
-        QCOMPARE(deriveState(QStringLiteral("已签收,签收人是本人"), QString()), ParcelState::Signed);
-        QCOMPARE(deriveState(QStringLiteral("到达营业点"), QStringLiteral("妥投")), ParcelState::Signed);
+        QCOMPARE(deriveState(QStringLiteral("已签收,签收人是本人"), QString()),
+                 ParcelState::Signed);
+        QCOMPARE(deriveState(QStringLiteral("到达营业点"), QStringLiteral("妥投")),
+                 ParcelState::Signed);
         QCOMPARE(deriveState(QStringLiteral("感谢使用"), QString()), ParcelState::Signed);
-        QCOMPARE(deriveState(QStringLiteral("正在派件"), QStringLiteral("到达")), ParcelState::Delivering);
-        QCOMPARE(deriveState(QStringLiteral("到达"), QStringLiteral("离开")), ParcelState::InTransit);
+        QCOMPARE(deriveState(QStringLiteral("正在派件"), QStringLiteral("到达")),
+                 ParcelState::Delivering);
+        QCOMPARE(deriveState(QStringLiteral("到达"), QStringLiteral("离开")),
+                 ParcelState::InTransit);
         QCOMPARE(stateText(ParcelState::Delivering), QStringLiteral("派件中"));
     }
 
     void transitTimes() {
-        QCOMPARE(secondsBetween(QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("2026-01-03 10:30:00")),
+        QCOMPARE(secondsBetween(QStringLiteral("2026-01-01 08:00:00"),
+                                QStringLiteral("2026-01-03 10:30:00")),
                  qint64(2 * 86400 + 2 * 3600 + 30 * 60));
         QCOMPARE(transitText(2 * 86400 + 2 * 3600 + 30 * 60), QStringLiteral("2天2小时30分"));
         QCOMPARE(transitText(90), QStringLiteral("0天0小时1分"));
         QCOMPARE(transitText(59), QStringLiteral("0天0小时0分"));
         QCOMPARE(transitText(-(86400 + 3600 + 61)), QStringLiteral("-1天-1小时-1分"));
         QCOMPARE(secondsBetween(QString(), QDateTime::currentDateTime()), qint64(0));
-        QCOMPARE(secondsBetween(QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("not a date")), qint64(0));
+        QCOMPARE(
+            secondsBetween(QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("not a date")),
+            qint64(0));
         QVERIFY(parseEntryTime(QStringLiteral("2026/1/5 9:03")).has_value());
         QVERIFY(!parseEntryTime(QStringLiteral("2026-02-30 10:00:00")).has_value());
     }
@@ -156,7 +170,8 @@ private slots:
         QCOMPARE(judgeVersion(QStringLiteral("V5.2\n"), 200), VersionVerdict::Current);
         QCOMPARE(judgeVersion(QStringLiteral("V5.3"), 200), VersionVerdict::Newer);
         QCOMPARE(judgeVersion(QString(), 0), VersionVerdict::Failed);
-        QCOMPARE(judgeVersion(QStringLiteral("<html><h1>404</h1></html>"), 404), VersionVerdict::Failed);
+        QCOMPARE(judgeVersion(QStringLiteral("<html><h1>404</h1></html>"), 404),
+                 VersionVerdict::Failed);
         QCOMPARE(judgeVersion(QStringLiteral("V6.0"), 404), VersionVerdict::Failed);
         QCOMPARE(judgeVersion(QStringLiteral("请登录Wi-Fi"), 200), VersionVerdict::Failed);
         QCOMPARE(loadSummary(3), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
@@ -197,15 +212,15 @@ private slots:
     }
 
     void clockOptionsAndEndpoints() {
-        QCOMPARE(clockText(QDateTime(QDate(2026, 1, 5), QTime(9, 3, 7))), QStringLiteral("2026-1-5 9:3:7"));
+        QCOMPARE(clockText(QDateTime(QDate(2026, 1, 5), QTime(9, 3, 7))),
+                 QStringLiteral("2026-1-5 9:3:7"));
         QVERIFY(storedIsOn(QStringLiteral("是")));
         QVERIFY(storedIsOn(QStringLiteral("总是开")));
         for (const char* off : {"否", "", "yes"})
             QVERIFY(!storedIsOn(QString::fromUtf8(off)));
         QCOMPARE(switchText(true), QStringLiteral("是"));
         const Endpoints e = Endpoints::fromEnvironment([](const char* name) {
-            if (qstrcmp(name, "JZB_GATEWAY") == 0)
-                return QStringLiteral("http://127.0.0.1:9/");
+            if (qstrcmp(name, "JZB_GATEWAY") == 0) return QStringLiteral("http://127.0.0.1:9/");
             if (qstrcmp(name, "JZB_NOTICE_URL") == 0)
                 return QStringLiteral("http://127.0.0.1:8/n.txt");
             return QString();

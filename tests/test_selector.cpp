@@ -13,7 +13,8 @@ QString answerWith(int entries) {
 }
 
 QString lastNumber(const TestProgram& p, const char* key = "nu") {
-    return p.gateway.trackingQueries().constLast().queryItemValue(QString::fromLatin1(key), QUrl::FullyDecoded);
+    return p.gateway.trackingQueries().constLast().queryItemValue(QString::fromLatin1(key),
+                                                                  QUrl::FullyDecoded);
 }
 } // namespace
 
@@ -23,7 +24,8 @@ private slots:
     void listsTheBookInOrder() {
         TestProgram p;
         for (const char* goods : {"鞋子", "爸爸衣服", "茶叶"})
-            p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1000"), QString::fromUtf8(goods));
+            p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1000"),
+                        QString::fromUtf8(goods));
         p.start();
         QCOMPARE(p.form->Text1->count(), 3);
         QCOMPARE(p.form->Text1->itemText(0), QStringLiteral("鞋子"));
@@ -49,7 +51,8 @@ private slots:
     void unknownCompanyKeepsTheEarlierCode() {
         TestProgram p;
         p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("33333333"), QStringLiteral("键盘"));
-        p.addParcel(QStringLiteral("不存在的快递"), QStringLiteral("44444444"), QStringLiteral("鼠标"));
+        p.addParcel(QStringLiteral("不存在的快递"), QStringLiteral("44444444"),
+                    QStringLiteral("鼠标"));
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
@@ -87,8 +90,10 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(bool, queryFirst);
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("77777777"), QStringLiteral("第一件"));
-        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("88888888"), QStringLiteral("第二件"));
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("77777777"),
+                    QStringLiteral("第一件"));
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("88888888"),
+                    QStringLiteral("第二件"));
         p.gateway.script(QStringLiteral("77777777"), {answerWith(2).toUtf8()});
         p.start();
         p.form->Check7->setChecked(queryFirst);

@@ -10,7 +10,8 @@
 #include <QTest>
 
 namespace {
-const QString ConnectionMessage = QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：");
+const QString ConnectionMessage =
+    QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：");
 
 void expectConnectionFailure(TestProgram& p) {
     QVERIFY(!p.load());
@@ -101,7 +102,8 @@ private slots:
         // The clock ticks in its own format.
         QVERIFY(f.Timer5->isActive());
         f.Timer5_Timer();
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-[1-9]\\d?-[1-9]\\d? \\d{1,2}:\\d{1,2}:\\d{1,2}$"))
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^\\d{4}-[1-9]\\d?-[1-9]\\d? \\d{1,2}:\\d{1,2}:\\d{1,2}$"))
                     .match(f.Label11[5]->text())
                     .hasMatch());
     }
@@ -122,11 +124,13 @@ private slots:
         QString sql = QStringLiteral("UPDATE setting SET ");
         QStringList sets;
         for (int i = 0; i < SwitchCount; ++i)
-            sets << QStringLiteral("\"%1\" = '%2'").arg(QString::fromUtf8(switchColumn(Switch(i))), stored);
+            sets << QStringLiteral("\"%1\" = '%2'")
+                        .arg(QString::fromUtf8(switchColumn(Switch(i))), stored);
         setSwitches(p, sql + sets.join(',') + QStringLiteral(", \"通知邮箱\" = 'me@qq.com';\n"));
         QVERIFY(p.load());
         Form1& f = *p.form;
-        for (QCheckBox* box : {f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7, f.Check8})
+        for (QCheckBox* box :
+             {f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7, f.Check8})
             QCOMPARE(box->isChecked(), on);
         QCOMPARE(f.Sendmail->text(), QStringLiteral("me@qq.com"));
         QCOMPARE(f.Sendmail->isReadOnly(), !on);
@@ -153,14 +157,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
         Form1& f = *p.form;
         const std::pair<QCheckBox*, Switch> boxes[] = {
-            {f.Check2, Switch::Mail},         {f.Check3, Switch::Sound},   {f.Check4, Switch::Drag},
-            {f.Check5, Switch::CloseOnClick}, {f.Check6, Switch::Balloon}, {f.Check7, Switch::QueryFirst},
+            {f.Check2, Switch::Mail},      {f.Check3, Switch::Sound},
+            {f.Check4, Switch::Drag},      {f.Check5, Switch::CloseOnClick},
+            {f.Check6, Switch::Balloon},   {f.Check7, Switch::QueryFirst},
             {f.Check8, Switch::AutoDetect}};
         f.showPanel(1);
         for (const auto& [box, which] : boxes) {
             for (int click = 0; click < 2; ++click) {
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-                QCOMPARE((*p.settingsRow())[which], box->isChecked() ? QStringLiteral("是") : QStringLiteral("否"));
+                QCOMPARE((*p.settingsRow())[which],
+                         box->isChecked() ? QStringLiteral("是") : QStringLiteral("否"));
             }
         }
         QVERIFY(f.Sendmail->isReadOnly());

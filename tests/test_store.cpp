@@ -13,7 +13,8 @@ private slots:
         TestProgram p;
         Store s(QStringLiteral("t1"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
-        const QStringList tricky = {QStringLiteral("爸爸's \"衣服\""), QStringLiteral("50%_off; DROP TABLE kd100 --"),
+        const QStringList tricky = {QStringLiteral("爸爸's \"衣服\""),
+                                    QStringLiteral("50%_off; DROP TABLE kd100 --"),
                                     QStringLiteral("a_b"), QStringLiteral("100%")};
         for (const QString& t : tricky)
             QVERIFY(s.addParcel(QStringLiteral("顺丰快递"), t + QStringLiteral("#1"), t));
@@ -32,7 +33,8 @@ private slots:
         QCOMPARE(s.parcelsNumberLike(QStringLiteral("'s")).size(), 1);
 
         const qint64 id = all[0].id;
-        QVERIFY(s.updateParcel(id, QStringLiteral("中通快递"), QStringLiteral("新'货"), QStringLiteral("9")));
+        QVERIFY(s.updateParcel(id, QStringLiteral("中通快递"), QStringLiteral("新'货"),
+                               QStringLiteral("9")));
         QVERIFY(s.setParcelNum(id, QStringLiteral("5")));
         const ParcelRow changed = *s.parcelById(id);
         QCOMPARE(changed.company, QStringLiteral("中通快递"));
@@ -46,7 +48,8 @@ private slots:
 
     void duplicateGoodsFindTheFirstRow() {
         TestProgram p;
-        const qint64 first = p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("111"), QStringLiteral("鞋子"));
+        const qint64 first =
+            p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("111"), QStringLiteral("鞋子"));
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("222"), QStringLiteral("鞋子"));
         Store s(QStringLiteral("t2"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
@@ -60,8 +63,8 @@ private slots:
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
         const QList<CourierRow> all = s.couriers();
         QVERIFY(all.size() >= 40);
-        for (const char* link : {"顺丰快递", "申通快递", "中通", "圆通", "韵达", "全峰", "天天", "宅急送", "汇通",
-                                 "京东", "EMS"})
+        for (const char* link : {"顺丰快递", "申通快递", "中通", "圆通", "韵达", "全峰", "天天",
+                                 "宅急送", "汇通", "京东", "EMS"})
             QVERIFY2(!s.couriersNameLike(QString::fromUtf8(link)).isEmpty(), link);
         QCOMPARE(s.courierByName(QStringLiteral("顺丰快递"))->code, QStringLiteral("shunfeng"));
         QCOMPARE(s.courierByShibie(QStringLiteral("zhongtong"))->name, QStringLiteral("中通快递"));
@@ -95,8 +98,9 @@ private slots:
         QCOMPARE(s.open(text.fileName()), OpenResult::NotAStore);
 
         const QString partial = dir.path() + QStringLiteral("/partial.db");
-        QVERIFY(Store::createFromSeed(partial, QStringLiteral("CREATE TABLE kd100 (id INTEGER);\n"
-                                                              "CREATE TABLE list (id INTEGER);\n"),
+        QVERIFY(Store::createFromSeed(partial,
+                                      QStringLiteral("CREATE TABLE kd100 (id INTEGER);\n"
+                                                     "CREATE TABLE list (id INTEGER);\n"),
                                       nullptr));
         QCOMPARE(s.open(partial), OpenResult::MissingTables);
     }
@@ -104,9 +108,12 @@ private slots:
     // Building the program folder again never replaces an existing book.
     void rebuildKeepsTheBook() {
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("123"), QStringLiteral("保留的包裹"));
-        QVERIFY(!Store::createFromSeed(p.storePath(), QStringLiteral("CREATE TABLE x (y);\n"), nullptr));
-        const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/../jianzongbao-makedb");
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("123"),
+                    QStringLiteral("保留的包裹"));
+        QVERIFY(!Store::createFromSeed(p.storePath(), QStringLiteral("CREATE TABLE x (y);\n"),
+                                       nullptr));
+        const QString tool =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../jianzongbao-makedb");
         QCOMPARE(QProcess::execute(tool, {QStringLiteral(JZB_SEED_SQL), p.storePath()}), 0);
         Store s(QStringLiteral("t5"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);

@@ -18,7 +18,8 @@ private slots:
         QVERIFY(p.load());
         p.form->show();
         QVERIFY(!p.form->Text1->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"),
+                                  3000);
         QVERIFY(!p.form->Timer3->isActive());
         QVERIFY(p.form->Text1->isEnabled());
     }
@@ -63,7 +64,8 @@ private slots:
         TestProgram p;
         p.gateway.setVersion(text("V5.3"));
         p.start();
-        QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("发现最新版本![V5.3]\n \n确定后自动打开官方网站!")});
+        QCOMPARE(p.dialogs.prompts(),
+                 QStringList{QStringLiteral("发现最新版本![V5.3]\n \n确定后自动打开官方网站!")});
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Information);
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕..."));
         QCOMPARE(p.shell.opened, QStringList{p.endpoints.site});
@@ -79,7 +81,8 @@ private slots:
         QTest::addColumn<bool>("reachable");
         QTest::newRow("empty") << QByteArray() << 200 << true;
         QTest::newRow("unreachable") << QByteArray() << 0 << false;
-        QTest::newRow("html 404") << QByteArray("<html><body><h1>404 Not Found</h1></body></html>") << 404 << true;
+        QTest::newRow("html 404") << QByteArray("<html><body><h1>404 Not Found</h1></body></html>")
+                                  << 404 << true;
         QTest::newRow("portal") << QByteArray("<html>请先登录无线网络</html>") << 200 << true;
         QTest::newRow("version with error status") << QByteArray("V5.3") << 503 << true;
     }
@@ -89,10 +92,10 @@ private slots:
         QFETCH(bool, reachable);
         TestProgram p;
         p.gateway.setVersion(text(body, status));
-        if (!reachable)
-            p.endpoints.versionFile = QStringLiteral("http://127.0.0.1:1/version.txt");
+        if (!reachable) p.endpoints.versionFile = QStringLiteral("http://127.0.0.1:1/version.txt");
         p.start();
-        QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版")});
+        QCOMPARE(p.dialogs.prompts(),
+                 QStringList{QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版")});
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("Quorvex系列软件"));
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"));

@@ -5,7 +5,8 @@
 #include <QMouseEvent>
 
 namespace {
-void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+           Qt::MouseButtons buttons) {
     QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
@@ -28,14 +29,17 @@ private slots:
         for (int k = 0; k < 7; ++k)
             QCOMPARE(f.Image2[order[k]]->geometry(), QRect(304 + 64 * k, 120, 53, 79));
         QCOMPARE(f.Image2[2]->toolTip(), QStringLiteral("清空快递列表，请谨慎操作，快捷键：F6"));
-        QCOMPARE(f.ListView1->headerItem()->text(2), QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
+        QCOMPARE(f.ListView1->headerItem()->text(2),
+                 QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
         QCOMPARE(f.ListView1->columnWidth(1), 140);
-        const QStringList captions = {"快件状态", "更新状态", "未查询", "未查询", "运送时间", "未查询", "快递公司", "未查询"};
+        const QStringList captions = {"快件状态", "更新状态", "未查询",   "未查询",
+                                      "运送时间", "未查询",   "快递公司", "未查询"};
         for (int i = 0; i < 8; ++i)
             QCOMPARE(f.Label12[i]->text(), captions[i]);
         // Every panel control is there under its own name.
-        for (const char* name : {"Command1_13", "Text3", "Check8", "Combo4", "Command1_16", "Frame6", "Sendmail",
-                                 "Command5", "Option2_1", "Text7", "ListView2", "Label20_10", "x_4"})
+        for (const char* name :
+             {"Command1_13", "Text3", "Check8", "Combo4", "Command1_16", "Frame6", "Sendmail",
+              "Command5", "Option2_1", "Text7", "ListView2", "Label20_10", "x_4"})
             QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
         QCOMPARE(f.Label20[10]->geometry().left(), 3360 / 15);
         QCOMPARE(f.kdmenu[4]->size(), QSize(601, 441));
@@ -88,7 +92,8 @@ private slots:
         QTest::mouseClick(f.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(f.kdmenu[3]->isVisible());
         QVERIFY(f.Option1[0]->isChecked());
-        QTest::mouseClick(f.Label13[2], Qt::LeftButton); // the title is part of the panel's controls
+        QTest::mouseClick(f.Label13[2],
+                          Qt::LeftButton); // the title is part of the panel's controls
         QVERIFY(f.kdmenu[3]->isVisible());
         QTest::mouseClick(f.kdmenu[3], Qt::LeftButton, {}, QPoint(5, f.kdmenu[3]->height() - 5));
         QVERIFY(!f.kdmenu[3]->isVisible());
@@ -106,7 +111,8 @@ private slots:
         const QPoint grab(6, panel->height() - 6);
         mouse(panel, QEvent::MouseButtonPress, grab, Qt::RightButton, Qt::RightButton);
         mouse(panel, QEvent::MouseMove, grab + QPoint(-40, 25), Qt::NoButton, Qt::RightButton);
-        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(-40, 25), Qt::RightButton, Qt::NoButton);
+        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(-40, 25), Qt::RightButton,
+              Qt::NoButton);
         QCOMPARE(panel->pos(), centred + QPoint(-40, 25));
         QVERIFY(panel->isVisible());
         f.showPanel(2);
@@ -118,7 +124,8 @@ private slots:
         mouse(panel, QEvent::MouseMove, grab + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->pos(), centred + QPoint(10, 10));
-        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+        mouse(panel, QEvent::MouseButtonRelease, grab + QPoint(10, 10), Qt::LeftButton,
+              Qt::NoButton);
         QVERIFY(!panel->isVisible());
     }
 
@@ -135,7 +142,8 @@ private slots:
 
     void skinIsOptional() {
         TestProgram p;
-        QFile::copy(QStringLiteral(JZB_SOURCE_DIR "/resources/skinh.she"), p.folder() + QStringLiteral("/skinh.she"));
+        QFile::copy(QStringLiteral(JZB_SOURCE_DIR "/resources/skinh.she"),
+                    p.folder() + QStringLiteral("/skinh.she"));
         QVERIFY(p.load());
         QVERIFY(p.form->styleSheet().contains(QStringLiteral("QPushButton")));
         TestProgram bare;

@@ -33,8 +33,7 @@ QString valueAfter(const QString& text, qsizetype start, const QString& key, qsi
 
 QString trackingUrl(const QString& endpoint, const QString& code, const QString& number) {
     QString base = endpoint;
-    if (!base.endsWith('/'))
-        base += '/';
+    if (!base.endsWith('/')) base += '/';
     return base + QStringLiteral("?id=318407&secret=5c0b8e27d41f96a3e8b702c4d9f1a63e&com=") +
            encoded(code) + QStringLiteral("&nu=") + encoded(number) +
            QStringLiteral("&id=C41E7B02D95A6F38B1C0E47D2A9865F3&type=json&ord=desc");
@@ -42,8 +41,7 @@ QString trackingUrl(const QString& endpoint, const QString& code, const QString&
 
 std::optional<QString> errorCodeText(const QString& answer) {
     const qsizetype at = answer.indexOf(CodeKey);
-    if (at < 0)
-        return std::nullopt;
+    if (at < 0) return std::nullopt;
     const qsizetype start = at + CodeKey.size();
     const qsizetype quote = answer.indexOf('"', start);
     return quote < 0 ? answer.mid(start) : answer.mid(start, quote - start);
@@ -51,17 +49,28 @@ std::optional<QString> errorCodeText(const QString& answer) {
 
 QString errorMessage(int code) {
     switch (code) {
-    case 2: return QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员");
-    case 3: return QStringLiteral("链接查询服务器失败!请稍后再试..");
-    case 4: return QStringLiteral("程序内部错误!请稍后再试..");
-    case 5: return QStringLiteral("程序执行错误!请稍后再试..");
-    case 6: return QStringLiteral("递单号格式错误!请您检查..");
-    case 7: return QStringLiteral("快递公司错误错误!请您检查..");
-    case 10: return QStringLiteral("未知错误，请稍后再试..");
-    case 20: return QStringLiteral("API错误..请联系管理员检查..");
-    case 21: return QStringLiteral("API出问题,请联系管理员更新..");
-    case 22: return QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
-    default: return QString();
+    case 2:
+        return QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员");
+    case 3:
+        return QStringLiteral("链接查询服务器失败!请稍后再试..");
+    case 4:
+        return QStringLiteral("程序内部错误!请稍后再试..");
+    case 5:
+        return QStringLiteral("程序执行错误!请稍后再试..");
+    case 6:
+        return QStringLiteral("递单号格式错误!请您检查..");
+    case 7:
+        return QStringLiteral("快递公司错误错误!请您检查..");
+    case 10:
+        return QStringLiteral("未知错误，请稍后再试..");
+    case 20:
+        return QStringLiteral("API错误..请联系管理员检查..");
+    case 21:
+        return QStringLiteral("API出问题,请联系管理员更新..");
+    case 22:
+        return QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
+    default:
+        return QString();
     }
 }
 
@@ -83,7 +92,8 @@ QList<Entry> parseEntries(const QString& answer, int tally) {
         if (first == u't' && times < tally && keyAt(answer, at, TimeKey))
             entries[times++].time = valueAfter(answer, at + TimeKey.size(), TimeKey, next);
         else if (first == u'c' && contexts < tally && keyAt(answer, at, ContextKey))
-            entries[contexts++].context = valueAfter(answer, at + ContextKey.size(), ContextKey, next);
+            entries[contexts++].context =
+                valueAfter(answer, at + ContextKey.size(), ContextKey, next);
         at = answer.indexOf(u'"', next);
     }
     for (Entry& e : entries)
@@ -95,33 +105,33 @@ QList<Entry> parseEntries(const QString& answer, int tally) {
 ParcelState deriveState(const QString& newest, const QString& second) {
     for (const QString& t : {newest, second})
         for (const char* word : {"签", "妥", "感谢"})
-            if (t.contains(QString::fromUtf8(word)))
-                return ParcelState::Signed;
+            if (t.contains(QString::fromUtf8(word))) return ParcelState::Signed;
     for (const QString& t : {newest, second})
-        if (t.contains(QStringLiteral("派")))
-            return ParcelState::Delivering;
+        if (t.contains(QStringLiteral("派"))) return ParcelState::Delivering;
     return ParcelState::InTransit;
 }
 
 QString stateText(ParcelState s) {
     switch (s) {
-    case ParcelState::Signed: return QStringLiteral("已签收");
-    case ParcelState::Delivering: return QStringLiteral("派件中");
-    case ParcelState::InTransit: break;
+    case ParcelState::Signed:
+        return QStringLiteral("已签收");
+    case ParcelState::Delivering:
+        return QStringLiteral("派件中");
+    case ParcelState::InTransit:
+        break;
     }
     return QStringLiteral("运送中");
 }
 
 std::optional<QDateTime> parseEntryTime(const QString& text) {
-    static const QRegularExpression form(QStringLiteral(
-        "^\\s*(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})(?:[ T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?)?\\s*$"));
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d{4})[-/](\\d{1,2})[-/](\\d{1,2})(?:[ "
+                       "T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?)?\\s*$"));
     const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
+    if (!m.hasMatch()) return std::nullopt;
     const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
     const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
     return QDateTime(date, time);
 }
 

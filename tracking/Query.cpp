@@ -30,8 +30,7 @@ void Form1::cx() {
     setStatus(QStringLiteral("未查询"));
     ListView1->clear();
     kdgs(cur.number);
-    if (answer.isEmpty())
-        return; // the watchdog reports it
+    if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<QString> code = errorCodeText(answer);
     bool isNumber = false;
     const int value = code ? code->trimmed().toInt(&isNumber) : 0;
@@ -57,11 +56,11 @@ void Form1::cx() {
                     m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"),
                                               Mb::OkOnly + Mb::Information, BoxTitle);
                 else
-                    m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
-                                              Mb::OkOnly + Mb::Exclamation, BoxTitle);
+                    m_platform.dialogs.MsgBox(
+                        QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
+                        Mb::OkOnly + Mb::Exclamation, BoxTitle);
                 sX();
-                if (Check7->isChecked() && Text1->count() > 0)
-                    selectListIndex(0);
+                if (Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
             }
         } else if (const QString message = errorMessage(value); !message.isEmpty()) {
             setStatus(message);
@@ -77,8 +76,7 @@ void Form1::cx() {
 
 void Form1::hx2() {
     entryTally = countEntries(answer);
-    if (entryTally > 0)
-        Timer1->start();
+    if (entryTally > 0) Timer1->start();
 }
 
 void Form1::Timer1_Timer() {
@@ -87,8 +85,7 @@ void Form1::Timer1_Timer() {
     QList<QTreeWidgetItem*> rows;
     rows.reserve(entries.size());
     for (int i = 0; i < entries.size(); ++i)
-        rows << new QTreeWidgetItem(
-            {QString::number(i + 1), entries[i].time, entries[i].context});
+        rows << new QTreeWidgetItem({QString::number(i + 1), entries[i].time, entries[i].context});
     ListView1->addTopLevelItems(rows);
     Timer1->stop();
     if (QTreeWidgetItem* newest = ListView1->topLevelItem(0)) {
@@ -121,8 +118,7 @@ void Form1::Timer1_Timer() {
     } else {
         Image2[6]->setEnabled(true);
     }
-    if (last >= 0)
-        ListView1->setCurrentItem(ListView1->topLevelItem(last));
+    if (last >= 0) ListView1->setCurrentItem(ListView1->topLevelItem(last));
 
     const auto text = [this](int row) {
         QTreeWidgetItem* item = ListView1->topLevelItem(row);
@@ -141,15 +137,15 @@ void Form1::ql() {
 }
 
 void Form1::Timer7_Timer() {
-    if (++watchdogTicks != 10)
-        return;
+    if (++watchdogTicks != 10) return;
     Timer7->stop();
     watchdogTicks = 0;
     csh();
-    m_platform.dialogs.MsgBox(QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n"
-                                             "2.快递公司异常\n4.当前快递单号已失效\n"
-                                             "5.单号或对应快递公司错误\n \n请您稍后重试"),
-                              Mb::OkOnly + Mb::Information, BoxTitle);
+    m_platform.dialogs.MsgBox(
+        QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n"
+                       "2.快递公司异常\n4.当前快递单号已失效\n"
+                       "5.单号或对应快递公司错误\n \n请您稍后重试"),
+        Mb::OkOnly + Mb::Information, BoxTitle);
 }
 
 void Form1::csh() {

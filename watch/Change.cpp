@@ -5,22 +5,18 @@ qint64 leadingNumber(const QString& text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     qint64 value = 0;
     for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
-        if (value > 100000000000LL)
-            break; // far beyond any count; stop before overflowing
+        if (value > 100000000000LL) break; // far beyond any count; stop before overflowing
         value = value * 10 + (text[i].unicode() - '0');
     }
     return negative ? -value : value;
 }
 
 ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& statusCell) {
-    if (baseline.isEmpty())
-        baseline = QString::number(newCount);
+    if (baseline.isEmpty()) baseline = QString::number(newCount);
     const bool signedFor = statusCell == QStringLiteral("已签收");
-    if (leadingNumber(baseline) < newCount && !signedFor)
-        return ChangeOutcome::Updated;
+    if (leadingNumber(baseline) < newCount && !signedFor) return ChangeOutcome::Updated;
     return signedFor ? ChangeOutcome::Signed : ChangeOutcome::NoUpdate;
 }

@@ -18,8 +18,7 @@ void Form1::gxtj() {
             m_store.parcelById(id)) {
             return; // the store refused the write: no sound, no mail
         }
-        if (Check3->isChecked())
-            m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+        if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
         // The update e-mail follows here once mail notification is built.
         break;
     }

@@ -2,12 +2,13 @@
 
 int FakeDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
     shown << ShownBox{prompt, buttons, title};
-    if (!answers.isEmpty())
-        return answers.takeFirst();
+    if (!answers.isEmpty()) return answers.takeFirst();
     return (buttons & 7) == Mb::YesNo ? Mb::No : Mb::Ok;
 }
 
-std::optional<QString> FakeDialogs::saveFileName(const QString&) { return saveAnswer; }
+std::optional<QString> FakeDialogs::saveFileName(const QString&) {
+    return saveAnswer;
+}
 
 QStringList FakeDialogs::prompts() const {
     QStringList p;

@@ -19,8 +19,7 @@ TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(ht
     QString error;
     if (!Store::createFromSeed(storePath(), QString::fromUtf8(seed.readAll()), &error))
         qFatal("cannot build the test store: %s", qPrintable(error));
-    if (!gateway.listenLocal())
-        qFatal("the gateway cannot listen on 127.0.0.1");
+    if (!gateway.listenLocal()) qFatal("the gateway cannot listen on 127.0.0.1");
     endpoints = Endpoints::atGateway(gateway.baseUrl());
     platform = std::make_unique<Platform>(Platform{dialogs, *http, sound, shell, clock});
 }
@@ -33,25 +32,27 @@ TestProgram::~TestProgram() {
 Store& TestProgram::fixtureStore() {
     if (!m_fixture) {
         m_fixture = std::make_unique<Store>(QStringLiteral("fixture-%1").arg(fixtures++));
-        if (m_fixture->open(storePath()) != OpenResult::Ok)
-            qFatal("cannot open the test store");
+        if (m_fixture->open(storePath()) != OpenResult::Ok) qFatal("cannot open the test store");
     }
     return *m_fixture;
 }
 
-qint64 TestProgram::addParcel(const QString& company, const QString& number,
-                              const QString& goods, const QString& num) {
+qint64 TestProgram::addParcel(const QString& company, const QString& number, const QString& goods,
+                              const QString& num) {
     Store& s = fixtureStore();
     s.addParcel(company, number, goods);
     const qint64 id = s.parcels().constLast().id;
-    if (num != QStringLiteral("0"))
-        s.setParcelNum(id, num);
+    if (num != QStringLiteral("0")) s.setParcelNum(id, num);
     return id;
 }
 
-ParcelRow TestProgram::parcel(qint64 id) { return fixtureStore().parcelById(id).value_or(ParcelRow{}); }
+ParcelRow TestProgram::parcel(qint64 id) {
+    return fixtureStore().parcelById(id).value_or(ParcelRow{});
+}
 
-std::optional<SettingsRow> TestProgram::settingsRow() { return fixtureStore().settings(); }
+std::optional<SettingsRow> TestProgram::settingsRow() {
+    return fixtureStore().settings();
+}
 
 bool TestProgram::load() {
     form = std::make_unique<Form1>(*platform, endpoints, folder());
@@ -59,11 +60,9 @@ bool TestProgram::load() {
 }
 
 void TestProgram::start() {
-    if (!load())
-        qFatal("start-up ended the program");
+    if (!load()) qFatal("start-up ended the program");
     form->show();
-    if (!QTest::qWaitForWindowExposed(form.get()))
-        qFatal("the window was not shown");
+    if (!QTest::qWaitForWindowExposed(form.get())) qFatal("the window was not shown");
     form->Timer3_Timer();
 }
 
@@ -71,8 +70,7 @@ void TestProgram::choose(int index) {
     QComboBox* selector = form->Text1;
     selector->showPopup();
     QAbstractItemView* view = selector->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        qWarning("the selector list did not open");
+    if (!QTest::qWaitForWindowExposed(view->window())) qWarning("the selector list did not open");
     const QRect item = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
 }
@@ -82,4 +80,6 @@ bool TestProgram::waitForQueryEnd(int timeoutMs) {
                            timeoutMs);
 }
 
-QString TestProgram::status() const { return form->Label11[2]->text(); }
+QString TestProgram::status() const {
+    return form->Label11[2]->text();
+}
