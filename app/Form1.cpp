@@ -72,7 +72,10 @@ Form1::~Form1() {
 }
 
 void Form1::quitProgram(int status) {
-    m_ended = true;
+    // The process ends at once; give the single-copy lock back first so the
+    // next start does not have to judge a stale one.
+    if (m_lock)
+        m_lock->unlock();
     m_platform.shell.endProgram(status);
 }
 

@@ -189,5 +189,4 @@ private:
     QMovie* m_busy = nullptr;
     QPoint m_panelGrab;   // where a panel drag started, in window coordinates
     int m_dragPanel = -1; // panel being dragged
-    bool m_ended = false;
 };

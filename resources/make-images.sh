@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Draws the window's pictures and the alert sound. The results are committed;
-# run this again only to change them (needs imagemagick, sox, libsox-fmt-mp3,
+# run this again only to change them (needs imagemagick, sox, libsox-fmt-mp3, bc,
 # fonts-wqy-microhei and fonts-dejavu-core).
 set -euo pipefail
 cd "$(dirname "$0")"

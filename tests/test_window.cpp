@@ -70,6 +70,9 @@ private slots:
 
         QTest::mouseClick(f.Label2[2], Qt::LeftButton);
         QCOMPARE(p.shell.ended, QList<int>{0});
+        // The ended program gave its lock back: the next start is not refused.
+        Form1 next(*p.platform, p.endpoints, p.folder());
+        QVERIFY(next.Form_Load());
     }
 
     void closeImagesHideTheirPanel() {
