@@ -129,9 +129,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
     for (int i = 0; i < 5; ++i) {
         if (watched == kdmenu[i]) return panelMouse(i, event);
-        if (watched == x[i] && release) {
-            x_Click(i);
-            return true;
+        if (watched == x[i]) {
+            if (release) x_Click(i);
+            return press || release;
         }
     }
     for (int i = 1; i <= 7; ++i)
