@@ -33,7 +33,8 @@ test: setup
 bench: setup
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench -j $(JOBS)
-	cd build-bench && for b in bench/bench_*; do ./$$b; done
+	build-bench/bench/bench_parse
+	build-bench/bench/bench_query
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
