@@ -117,7 +117,6 @@ public:
     int watchdogTicks = 0; // ticks of the query watchdog
     int newCount = 0;      // rows after the last parse
     Announcement notice;   // fetched once at start-up
-    bool frameDrawn = false;
 
     // ---- app/Startup.cpp ----
     bool main();
@@ -159,9 +158,6 @@ public:
     // ---- services/UpdateCheck.cpp ----
     void Timer3_Timer();
 
-    Store& store() { return m_store; }
-    const QString& programFolder() const { return m_folder; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -189,4 +185,5 @@ private:
     QMovie* m_busy = nullptr;
     QPoint m_panelGrab;   // where a panel drag started, in window coordinates
     int m_dragPanel = -1; // panel being dragged
+    bool m_frameDrawn = false;
 };

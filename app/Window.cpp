@@ -26,14 +26,14 @@ void systemMove(QWidget* window) {
 
 void Form1::DrawWindowFrame() {
     Picture7->setGeometry(3, Picture7->y(), width() - 6, Picture7->height());
-    frameDrawn = true;
+    m_frameDrawn = true;
     update();
 }
 
 void Form1::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/images/background.png")));
-    if (!frameDrawn) return;
+    if (!m_frameDrawn) return;
     p.setPen(Qt::black);
     p.drawLine(0, 0, width() - 1, 0);
     p.drawLine(0, 0, 0, height() - 1);
