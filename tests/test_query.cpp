@@ -333,19 +333,26 @@ private slots:
         }
     }
 
-    void noSoundWhenSwitchedOff() {
+    // Mail on without an address sends nothing; the sound follows its own box.
+    void soundFollowsItsBox_data() {
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("sound on") << true;
+        QTest::newRow("sound off") << false;
+    }
+    void soundFollowsItsBox() {
+        QFETCH(bool, sound);
         TestProgram p;
         const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3)});
         p.start();
-        p.form->Check3->setChecked(false);
-        p.form->Check2->setChecked(true); // mail on, but no address
+        p.form->Check3->setChecked(sound);
+        p.form->Check2->setChecked(true);
         p.form->Sendmail->clear();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
         QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
-        QVERIFY(p.sound.played.isEmpty());
+        QCOMPARE(p.sound.played.size(), sound ? 1 : 0);
     }
 
     void resetBringsTheWindowBack() {
