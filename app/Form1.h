@@ -9,7 +9,7 @@
 //   app/Window.cpp             window and panel mouse behaviour, DrawWindowFrame,
 //                              link and window labels, x_Click, panel centring
 //   parcels/Selector.cpp       read, sX, Text1_Click (the parcel selector)
-//   tracking/Query.cpp         GetBody, kdgs, cx, hx2, Timer1 (parser), ql,
+//   tracking/Query.cpp         GetBody, kdgs, cx, offerToDelete, hx2, Timer1 (parser), ql,
 //                              Timer7 (watchdog), csh
 //   watch/ChangeDetection.cpp  gxtj
 //   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
@@ -142,6 +142,7 @@ public:
     QString GetBody(const QString& url);
     void kdgs(const QString& number);
     void cx();
+    void offerToDelete();
     void hx2();
     void Timer1_Timer();
     void ql();

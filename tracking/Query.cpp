@@ -42,26 +42,7 @@ void Form1::cx() {
             // the query could not reach the service.
             setStatus(errorMessage(3));
         } else if (value == 1) {
-            Timer7->stop();
-            const int keep = m_platform.dialogs.MsgBox(
-                QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
-                               "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
-                Mb::YesNo + Mb::Information, BoxTitle);
-            if (keep != Mb::Yes &&
-                m_platform.dialogs.MsgBox(QStringLiteral("二次防误操作：确认要删除此快递单号?"),
-                                          Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes) {
-                bool isId = false;
-                const qint64 id = cur.id.toLongLong(&isId);
-                if (isId && m_store.deleteParcel(id))
-                    m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"),
-                                              Mb::OkOnly + Mb::Information, BoxTitle);
-                else
-                    m_platform.dialogs.MsgBox(
-                        QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
-                        Mb::OkOnly + Mb::Exclamation, BoxTitle);
-                sX();
-                if (Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
-            }
+            offerToDelete();
         } else if (const QString message = errorMessage(value); !message.isEmpty()) {
             setStatus(message);
         }
@@ -72,6 +53,30 @@ void Form1::cx() {
     AniGIF1->hide();
     m_busy->stop();
     Timer7->stop();
+}
+
+// The service does not know the number: keep the parcel, or delete it after
+// a second question.
+void Form1::offerToDelete() {
+    Timer7->stop();
+    const int keep = m_platform.dialogs.MsgBox(
+        QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
+                       "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
+        Mb::YesNo + Mb::Information, BoxTitle);
+    if (keep == Mb::Yes ||
+        m_platform.dialogs.MsgBox(QStringLiteral("二次防误操作：确认要删除此快递单号?"),
+                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+        return;
+    bool isId = false;
+    const qint64 id = cur.id.toLongLong(&isId);
+    if (isId && m_store.deleteParcel(id))
+        m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"), Mb::OkOnly + Mb::Information,
+                                  BoxTitle);
+    else
+        m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
+                                  Mb::OkOnly + Mb::Exclamation, BoxTitle);
+    sX();
+    if (Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
 }
 
 void Form1::hx2() {
