@@ -140,6 +140,7 @@ public:
 
     // ---- tracking/Query.cpp ----
     QString GetBody(const QString& url);
+    void setBusy(bool busy);
     void kdgs(const QString& number);
     void cx();
     void offerToDelete();

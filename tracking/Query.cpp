@@ -17,9 +17,17 @@ QString Form1::GetBody(const QString& url) {
     return QString::fromUtf8(m_platform.http.get(url).body);
 }
 
+// The busy animation over the selector while a query runs.
+void Form1::setBusy(bool busy) {
+    AniGIF1->setVisible(busy);
+    if (busy)
+        m_busy->start();
+    else
+        m_busy->stop();
+}
+
 void Form1::kdgs(const QString& number) {
-    AniGIF1->show();
-    m_busy->start();
+    setBusy(true);
     watchdogTicks = 0;
     Timer7->start();
     setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
@@ -50,8 +58,7 @@ void Form1::cx() {
         ListView1->setEnabled(true);
         setToolbarEnabled(true);
     }
-    AniGIF1->hide();
-    m_busy->stop();
+    setBusy(false);
     Timer7->stop();
 }
 
@@ -110,8 +117,7 @@ void Form1::Timer1_Timer() {
     const qint64 elapsed = secondsBetween(oldestTime, QDateTime::currentDateTime());
     const qint64 span = secondsBetween(oldestTime, newestTime);
 
-    AniGIF1->hide();
-    m_busy->stop();
+    setBusy(false);
     Timer7->stop();
     setStatus(QStringLiteral("查询完毕..."));
     Label12[7]->setText(cur.company);
@@ -159,8 +165,7 @@ void Form1::csh() {
     Text1->setEnabled(true);
     ListView1->setEnabled(true);
     setToolbarEnabled(true);
-    AniGIF1->hide();
-    m_busy->stop();
+    setBusy(false);
     ListView1->setFocus();
     setStatus(QStringLiteral("程序初始化完毕.."));
 }
