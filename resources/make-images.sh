@@ -49,11 +49,11 @@ for i in 0 1 2 3 4 5 6 7; do
   a=$(echo "$i * 45" | bc -l)
   x=$(printf '%.0f' "$(echo "12 + 8 * c($a * 3.14159 / 180)" | bc -l)")
   y=$(printf '%.0f' "$(echo "12 + 8 * s($a * 3.14159 / 180)" | bc -l)")
-  convert -size 24x24 xc:white -fill none -stroke '#c8d6ea' -strokewidth 3 -draw 'circle 12,12 12,4' \
-    -stroke none -fill '#2f6db5' -draw "circle $x,$y $((x + 3)),$y" "frame$i.gif"
+  convert -size 24x24 xc:none -fill none -stroke '#c8d6ea' -strokewidth 3 -draw 'circle 12,12 12,4' \
+    -stroke none -fill '#ffb300' -draw "circle $x,$y $((x + 3)),$y" "frame$i.gif"
   frames+=("frame$i.gif")
 done
-convert -delay 10 -loop 0 "${frames[@]}" images/busy.gif
+convert -delay 10 -loop 0 -dispose Background "${frames[@]}" images/busy.gif
 rm -f frame*.gif
 
 # Program icon.
