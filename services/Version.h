@@ -6,8 +6,9 @@ inline const QString OwnVersion = QStringLiteral("V5.2");
 enum class VersionVerdict { Failed, Current, Newer };
 
 // Judges the version file's answer. Only a version text ("V" and dotted
-// digits, white space around it ignored) that differs from our own is a newer
-// version; an empty answer, an HTTP error or any other text is a failed check.
+// numbers, white space around it ignored) greater than our own is a newer
+// version; an equal or older one is current; an empty answer, an HTTP error or
+// any other text is a failed check.
 VersionVerdict judgeVersion(const QString& body, int httpStatus);
 
 // "程序已加载完毕,当前共有3个快递单。" or "程序已加载完毕,当前没有快递单。"

@@ -6,6 +6,8 @@
 #include "tracking/Answer.h"
 #include "watch/Change.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QUrlQuery>
@@ -103,14 +105,62 @@ private slots:
         QCOMPARE(e[499].context, QStringLiteral("第1条"));
     }
 
+    // Escaped quotes and backslashes stay inside a value; every JSON escape is
+    // decoded; "\/" is a blank in an entry text and a slash in a time.
+    void escapedTextInEntries() {
+        const QString a = QStringLiteral(
+            "{\"errCode\":\"0\",\"data\":[{\"time\":\"2026\\/01\\/02 08:00\","
+            "\"context\":\"签收人:\\\"张三\\\" 路径C:\\\\快递\\\\ 第一行\\n\\t\\u4e2d\\ud83d\\ude00"
+            "\\ud800x 广东\\/深圳\"},{\"time\":\"2026-01-01 "
+            "08:00:00\",\"context\":\"说\\\"time\\\":\\\"假\"}]}");
+        QCOMPARE(countEntries(a), 2);
+        const QList<Entry> e = parseEntries(a, 2);
+        QCOMPARE(e[0].time, QStringLiteral("2026/01/02 08:00"));
+        QCOMPARE(e[0].context, QStringLiteral("签收人:\"张三\" 路径C:\\快递\\ 第一行\n\t中") +
+                                   QString::fromUtf8("\xF0\x9F\x98\x80") +
+                                   QChar(QChar::ReplacementCharacter) +
+                                   QStringLiteral("x 广东 深圳"));
+        QCOMPARE(e[1].context, QStringLiteral("说\"time\":\"假"));
+        // An even run of backslashes before a quote ends the value there.
+        const QString even = QStringLiteral("\"time\":\"t\",\"context\":\"a\\\\\\\\\",\"x\":\"y\"");
+        QCOMPARE(parseEntries(even, 1)[0].context, QStringLiteral("a\\\\"));
+        // A broken escape stays as it stands.
+        QCOMPARE(
+            parseEntries(QStringLiteral("\"time\":\"t\",\"context\":\"\\uZZ\\q\""), 1)[0].context,
+            QStringLiteral("\\uZZ\\q"));
+    }
+
     // The one-pass parser gives what cutting the whole answer at the keys for
-    // every entry gives, on answers built from keys, quotes and text at random.
+    // every entry gives, on answers built from keys, quotes, escapes and text
+    // at random. The reference cuts at every key whose quote is not escaped,
+    // takes the piece up to its first quote that is not escaped and decodes it
+    // as a JSON string.
     void parserMatchesCuttingAtTheKeys() {
-        const auto cut = [](const QString& answer, const QString& key, int i) {
-            const QStringList pieces = answer.split(key);
-            if (i >= pieces.size()) return QString();
-            const qsizetype quote = pieces[i].indexOf('"');
-            return quote < 0 ? QString() : pieces[i].left(quote);
+        const auto escaped = [](const QString& text, qsizetype at) {
+            qsizetype run = 0;
+            while (at - run > 0 && text[at - run - 1] == '\\')
+                ++run;
+            return run % 2 == 1;
+        };
+        const auto cut = [&](const QString& answer, const QString& key, int i, QChar slash) {
+            QList<qsizetype> keys;
+            for (qsizetype at = answer.indexOf(key); at >= 0; at = answer.indexOf(key, at + 1))
+                if (!escaped(answer, at)) keys << at;
+            if (i > keys.size()) return QString();
+            const qsizetype start = keys[i - 1] + key.size();
+            const QString piece =
+                answer.mid(start, i < keys.size() ? keys[i] - start : answer.size() - start);
+            qsizetype quote = piece.indexOf('"');
+            while (quote >= 0 && escaped(piece, quote))
+                quote = piece.indexOf('"', quote + 1);
+            if (quote < 0) return QString();
+            const QString raw = piece.left(quote);
+            const QJsonArray decoded =
+                QJsonDocument::fromJson(
+                    (QStringLiteral("[\"") + raw + QStringLiteral("\"]")).toUtf8())
+                    .array();
+            // No token holds a bare "/", so every slash came from "\/".
+            return decoded.at(0).toString().replace('/', slash);
         };
         const QStringList tokens = {QStringLiteral("\"time\":\"2026"),
                                     QStringLiteral("\"context\":\"到"),
@@ -118,7 +168,13 @@ private slots:
                                     QStringLiteral("x"),
                                     QStringLiteral("\\/"),
                                     QStringLiteral(","),
-                                    QStringLiteral("time")};
+                                    QStringLiteral("time"),
+                                    QStringLiteral("\\\""),
+                                    QStringLiteral("\\\\"),
+                                    QStringLiteral("\\n"),
+                                    QStringLiteral("\\u4e2d"),
+                                    QStringLiteral("\\ud83d\\ude00"),
+                                    QStringLiteral("\\\"time\":\"")};
         QRandomGenerator random(20261208);
         for (int round = 0; round < 3000; ++round) {
             QString answer;
@@ -129,9 +185,9 @@ private slots:
             const QList<Entry> entries = parseEntries(answer, tally);
             QCOMPARE(entries.size(), tally);
             for (int i = 1; i <= tally; ++i) {
-                QCOMPARE(entries[i - 1].time, cut(answer, QStringLiteral("\"time\":\""), i));
-                QCOMPARE(entries[i - 1].context, cut(answer, QStringLiteral("\"context\":\""), i)
-                                                     .replace(QStringLiteral("\\/"), " "));
+                QCOMPARE(entries[i - 1].time, cut(answer, QStringLiteral("\"time\":\""), i, '/'));
+                QCOMPARE(entries[i - 1].context,
+                         cut(answer, QStringLiteral("\"context\":\""), i, ' '));
             }
         }
     }
@@ -169,6 +225,15 @@ private slots:
         QCOMPARE(judgeVersion(QStringLiteral("V5.2"), 200), VersionVerdict::Current);
         QCOMPARE(judgeVersion(QStringLiteral("V5.2\n"), 200), VersionVerdict::Current);
         QCOMPARE(judgeVersion(QStringLiteral("V5.3"), 200), VersionVerdict::Newer);
+        // Versions compare as numbers, part by part.
+        QCOMPARE(judgeVersion(QStringLiteral("V5.10"), 200), VersionVerdict::Newer);
+        QCOMPARE(judgeVersion(QStringLiteral("V5.2.1"), 200), VersionVerdict::Newer);
+        QCOMPARE(judgeVersion(QStringLiteral("V6"), 200), VersionVerdict::Newer);
+        QCOMPARE(judgeVersion(QStringLiteral("V5.2.0"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V5.1"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V4.9.9"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V5"), 200), VersionVerdict::Current);
+        QCOMPARE(judgeVersion(QStringLiteral("V5..3"), 200), VersionVerdict::Failed);
         QCOMPARE(judgeVersion(QString(), 0), VersionVerdict::Failed);
         QCOMPARE(judgeVersion(QStringLiteral("<html><h1>404</h1></html>"), 404),
                  VersionVerdict::Failed);

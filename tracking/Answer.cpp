@@ -17,17 +17,105 @@ bool keyAt(const QString& text, qsizetype at, const QString& key) {
     return QStringView(text).sliced(at).startsWith(key);
 }
 
-// The value after a key that ends at start: up to the next double quote. When
-// that quote opens the next key of the same kind, the value had no closing
-// quote of its own and is empty. end receives where the scan goes on.
-QString valueAfter(const QString& text, qsizetype start, const QString& key, qsizetype& end) {
-    const qsizetype quote = text.indexOf(u'"', start);
+// A quote preceded by an odd run of backslashes is part of a text, not the
+// start of a key or the end of a value.
+bool escapedAt(const QString& text, qsizetype at) {
+    qsizetype run = 0;
+    while (at - run > 0 && text[at - run - 1] == u'\\')
+        ++run;
+    return run % 2 == 1;
+}
+
+int hexValue(QStringView four) {
+    bool ok = false;
+    const int v = four.size() == 4 ? four.toInt(&ok, 16) : -1;
+    return ok ? v : -1;
+}
+
+// Decodes the JSON escapes of a value (which ends before `end`): \" \\ \n \t
+// \r \b \f \uXXXX (a surrogate pair makes one character, a lone half is
+// U+FFFD) and \/, which becomes `slash`. Unknown escapes stay as they stand.
+QString decoded(const QString& text, qsizetype start, qsizetype end, QChar slash) {
+    QString out;
+    out.reserve(end - start);
+    for (qsizetype i = start; i < end; ++i) {
+        const QChar c = text[i];
+        if (c != u'\\' || i + 1 >= end) {
+            out += c;
+            continue;
+        }
+        const char16_t e = text[++i].unicode();
+        switch (e) {
+        case u'"':
+        case u'\\':
+            out += QChar(e);
+            break;
+        case u'/':
+            out += slash;
+            break;
+        case u'n':
+            out += u'\n';
+            break;
+        case u't':
+            out += u'\t';
+            break;
+        case u'r':
+            out += u'\r';
+            break;
+        case u'b':
+            out += u'\b';
+            break;
+        case u'f':
+            out += u'\f';
+            break;
+        case u'u': {
+            const int unit =
+                hexValue(QStringView(text).sliced(i + 1, qMin<qsizetype>(4, end - i - 1)));
+            if (unit < 0) {
+                out += QStringLiteral("\\u");
+                break;
+            }
+            i += 4;
+            const QChar ch{char16_t(unit)};
+            if (ch.isHighSurrogate() && i + 6 < end && text[i + 1] == u'\\' &&
+                text[i + 2] == u'u') {
+                const int low = hexValue(QStringView(text).sliced(i + 3, 4));
+                if (low >= 0 && QChar(char16_t(low)).isLowSurrogate()) {
+                    out += ch;
+                    out += QChar(char16_t(low));
+                    i += 6;
+                    break;
+                }
+            }
+            out += ch.isSurrogate() ? QChar(QChar::ReplacementCharacter) : ch;
+            break;
+        }
+        default:
+            out += u'\\';
+            out += QChar(e);
+        }
+    }
+    return out;
+}
+
+// The value after a key that ends at start: up to the next quote that is not
+// escaped, with its escapes decoded. When that quote opens the next key of the
+// same kind, the value had no closing quote of its own and is empty. end
+// receives where the scan goes on.
+QString valueAfter(const QString& text, qsizetype start, const QString& key, QChar slash,
+                   qsizetype& end) {
+    qsizetype quote = text.indexOf(u'"', start);
+    while (quote > 0 && escapedAt(text, quote))
+        quote = text.indexOf(u'"', quote + 1);
     if (quote < 0) {
         end = text.size();
         return QString();
     }
     end = quote;
-    return keyAt(text, quote, key) ? QString() : text.mid(start, quote - start);
+    if (keyAt(text, quote, key)) return QString();
+    if (!QStringView(text).sliced(start, quote - start).contains(u'\\'))
+        return text.mid(start, quote - start);
+    return decoded(text, start, quote, slash);
 }
 } // namespace
 
@@ -78,7 +166,7 @@ int countEntries(const QString& answer) {
     int n = 0;
     for (qsizetype at = answer.indexOf(TimeKey); at >= 0 && n < MaxTally;
          at = answer.indexOf(TimeKey, at + 1))
-        ++n;
+        if (!escapedAt(answer, at)) ++n;
     return n;
 }
 
@@ -89,16 +177,14 @@ QList<Entry> parseEntries(const QString& answer, int tally) {
     for (qsizetype at = answer.indexOf(u'"'); at >= 0 && (times < tally || contexts < tally);) {
         qsizetype next = at + 1;
         const char16_t first = at + 1 < answer.size() ? answer[at + 1].unicode() : 0;
-        if (first == u't' && times < tally && keyAt(answer, at, TimeKey))
-            entries[times++].time = valueAfter(answer, at + TimeKey.size(), TimeKey, next);
-        else if (first == u'c' && contexts < tally && keyAt(answer, at, ContextKey))
+        if (first == u't' && times < tally && keyAt(answer, at, TimeKey) && !escapedAt(answer, at))
+            entries[times++].time = valueAfter(answer, at + TimeKey.size(), TimeKey, u'/', next);
+        else if (first == u'c' && contexts < tally && keyAt(answer, at, ContextKey) &&
+                 !escapedAt(answer, at))
             entries[contexts++].context =
-                valueAfter(answer, at + ContextKey.size(), ContextKey, next);
+                valueAfter(answer, at + ContextKey.size(), ContextKey, u' ', next);
         at = answer.indexOf(u'"', next);
     }
-    for (Entry& e : entries)
-        if (e.context.contains(u'\\'))
-            e.context.replace(QStringLiteral("\\/"), QStringLiteral(" "));
     return entries;
 }
 

@@ -21,6 +21,7 @@ std::optional<QString> errorCodeText(const QString& answer);
 QString errorMessage(int code);
 
 // Entry tally: how many time keys ("time":") the answer holds, at most 32767.
+// A key whose opening quote is escaped (\") is text inside a value, not a key.
 int countEntries(const QString& answer);
 
 struct Entry {
@@ -28,7 +29,9 @@ struct Entry {
     QString context; // with every "\/" shown as one blank
 };
 
-// Entries 1..tally, newest first. A piece that is missing, or that has no
+// Entries 1..tally, newest first. A value runs to the first quote that is not
+// escaped; its JSON escapes are decoded (\" \\ \n \t \uXXXX …), except that
+// "\/" in an entry text is one blank. A piece that is missing, or that has no
 // closing quote, gives an empty text. One pass over the answer.
 QList<Entry> parseEntries(const QString& answer, int tally);
 
