@@ -37,9 +37,10 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
 
     Timer1 = timer(this, "Timer1", 100, false);
     Timer1->setTimerType(Qt::PreciseTimer); // the parse follows its answer after 100 ms, not 95
-    Timer3 = timer(this, "Timer3", 1000, true);
+    // The start tasks and the clock begin once the store is open (Form_Load).
+    Timer3 = timer(this, "Timer3", 1000, false);
     Timer4 = timer(this, "Timer4", 1000, false);
-    Timer5 = timer(this, "Timer5", 1000, true);
+    Timer5 = timer(this, "Timer5", 1000, false);
     Timer6 = timer(this, "Timer6", 60000, false);
     Timer7 = timer(this, "Timer7", 1000, false);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -60,6 +61,10 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     for (const auto& [box, which] : toggles)
         connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
 
+    // Text from the user, the store or a service is never read as markup.
+    for (QLabel* l : findChildren<QLabel*>())
+        l->setTextFormat(Qt::PlainText);
+
     // Mouse behaviour of labels, close images, panels and the overlay.
     for (QWidget* w : findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w)) w->installEventFilter(this);
@@ -74,8 +79,7 @@ Form1::~Form1() {
 void Form1::quitProgram(int status) {
     // The process ends at once; give the single-copy lock back first so the
     // next start does not have to judge a stale one.
-    if (m_lock)
-        m_lock->unlock();
+    if (m_lock) m_lock->unlock();
     m_platform.shell.endProgram(status);
 }
 
@@ -86,6 +90,12 @@ void Form1::setStatus(const QString& text) {
 void Form1::setToolbarEnabled(bool enabled) {
     for (int i = 1; i <= 7; ++i)
         Image2[i]->setEnabled(enabled);
+}
+
+void Form1::unlockWindow() {
+    Text1->setEnabled(true);
+    ListView1->setEnabled(true);
+    setToolbarEnabled(true);
 }
 
 void Form1::Command1_Click(int index) {

@@ -5,7 +5,8 @@
 //
 //   app/Form1.cpp              construction, control helpers
 //   app/Layout.cpp             every control at its place (window and the five panels)
-//   app/Startup.cpp            Form_Load, main (store and single copy), clock Timer5
+//   app/Startup.cpp            Form_Load, main (store, integrity check, backup and single
+//                              copy), clock Timer5
 //   app/Window.cpp             window and panel mouse behaviour, DrawWindowFrame,
 //                              link and window labels, x_Click, panel centring
 //   parcels/Selector.cpp       read, sX, Text1_Click (the parcel selector)
@@ -117,6 +118,8 @@ public:
     int watchdogTicks = 0; // ticks of the query watchdog
     int newCount = 0;      // rows after the last parse
     Announcement notice;   // fetched once at start-up
+    // How long a store locked by another program is waited for.
+    int storeBusyTimeoutMs = 5000;
 
     // ---- app/Startup.cpp ----
     bool main();
@@ -130,21 +133,26 @@ public:
     void x_Click(int index);
     void setStatus(const QString& text);
     void setToolbarEnabled(bool enabled);
+    void unlockWindow(); // the selector, the progress list and the toolbar usable again
     void openAddPanel();
 
     // ---- parcels/Selector.cpp ----
     void read();
-    void sX();
+    bool sX(); // false when the book could not be read (the selector is left as it was)
     void Text1_Click();
     void selectListIndex(int index); // sets the list index, which runs Text1_Click
+    void storeReadFailed(const QString& error);
 
     // ---- tracking/Query.cpp ----
     QString GetBody(const QString& url);
     void setBusy(bool busy);
-    void kdgs(const QString& number);
+    // False when a newer query started while this one waited: its answer is
+    // dropped and the caller must leave the window alone.
+    bool kdgs(const QString& number);
     void cx();
-    void offerToDelete();
+    void offerToDelete(quint64 query);
     void hx2();
+    void unlockAfterQuery();
     void Timer1_Timer();
     void ql();
     void Timer7_Timer();
@@ -188,4 +196,8 @@ private:
     QPoint m_panelGrab;   // where a panel drag started, in window coordinates
     int m_dragPanel = -1; // panel being dragged
     bool m_frameDrawn = false;
+    // Query identity: every kdgs takes the next number. The answer buffer, the
+    // parser tick, the watchdog and the delete offer belong to the newest.
+    quint64 m_queryId = 0;
+    quint64 m_parseQuery = 0; // the query whose answer Timer1 parses
 };

@@ -2,12 +2,15 @@
 // that cannot be opened, and the status-row clock.
 #include "app/ClockText.h"
 #include "app/Form1.h"
+#include "store/Backup.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
+#include <QTimer>
 
 bool Form1::Form_Load() {
     setWindowIcon(QIcon());
@@ -16,6 +19,8 @@ bool Form1::Form_Load() {
     QFile skin(m_folder + QStringLiteral("/skinh.she"));
     if (skin.open(QIODevice::ReadOnly)) setStyleSheet(QString::fromUtf8(skin.readAll()));
     if (!main()) return false;
+    Timer3->start();
+    Timer5->start();
     setting();
     read();
     fillTimeLists();
@@ -24,8 +29,9 @@ bool Form1::Form_Load() {
     return true;
 }
 
-// Opens the store and takes the single-copy lock. On failure it tells the
-// user and ends the program.
+// Opens the store, checks it and takes the single-copy lock; after a passed
+// check keeps the day's backup. On failure it tells the user and ends the
+// program.
 bool Form1::main() {
     const QString path = m_folder + QStringLiteral("/db/kd100.db");
     bool ok = QFileInfo(path).isFile();
@@ -41,7 +47,41 @@ bool Form1::main() {
             ok = false; // the lock file cannot be written: the folder is not usable
         }
     }
-    if (ok && m_store.open(path) == OpenResult::Ok) return true;
+    const OpenResult opened = ok ? m_store.open(path, storeBusyTimeoutMs) : OpenResult::Missing;
+    switch (opened) {
+    case OpenResult::Ok:
+        if (!keepDailyBackup(m_store, m_folder, m_platform.clock.now().date()))
+            qWarning("the daily backup of the parcel book could not be made: %s",
+                     qPrintable(m_store.lastError()));
+        return true;
+    case OpenResult::Busy:
+        m_platform.dialogs.MsgBox(
+            QStringLiteral(
+                "快递数据库正被其他程序使用,请关闭该程序后再启动件踪宝!\n \n数据库文件：") +
+                QDir::toNativeSeparators(path),
+            Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        quitProgram(1);
+        return false;
+    case OpenResult::Damaged: {
+        // The file stays exactly as it is: whatever can still be rescued
+        // from it is the user's.
+        const QString backup = newestBackup(m_folder);
+        m_platform.dialogs.MsgBox(
+            QStringLiteral("快递数据库已损坏!程序没有改动它。\n \n数据库文件：") +
+                QDir::toNativeSeparators(path) + QStringLiteral("\n最近的备份：") +
+                (backup.isEmpty() ? QStringLiteral("(没有备份)")
+                                  : QDir::toNativeSeparators(backup)) +
+                QStringLiteral(
+                    "\n \n请关闭程序,用备份文件替换数据库文件后再启动(方法见说明文档)。"),
+            Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        quitProgram(1);
+        return false;
+    }
+    case OpenResult::Missing:
+    case OpenResult::NotAStore:
+    case OpenResult::MissingTables:
+        break;
+    }
     m_platform.dialogs.MsgBox(
         QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：") +
             m_endpoints.site,
@@ -64,5 +104,5 @@ void Form1::fillTimeLists() {
 }
 
 void Form1::Timer5_Timer() {
-    Label11[5]->setText(clockText(QDateTime::currentDateTime()));
+    Label11[5]->setText(clockText(m_platform.clock.now()));
 }

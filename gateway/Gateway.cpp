@@ -71,13 +71,18 @@ void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
                      "\r\nDate: " + httpDate() + "\r\nContent-Type: " + reply.contentType +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      "\r\nCache-Control: no-cache\r\n\r\n";
-    if (!head) out += reply.body;
+    const bool cut = !head && reply.cutAfter >= 0;
+    if (!head) out += cut ? reply.body.left(reply.cutAfter) : reply.body;
+    const auto send = [cut](QTcpSocket* s, const QByteArray& bytes) {
+        s->write(bytes);
+        if (cut) s->disconnectFromHost(); // after the bytes written so far
+    };
     if (reply.delayMs <= 0) {
-        socket->write(out);
+        send(socket, out);
         return;
     }
-    QTimer::singleShot(reply.delayMs, this, [s = QPointer<QTcpSocket>(socket), out] {
-        if (s && s->state() == QAbstractSocket::ConnectedState) s->write(out);
+    QTimer::singleShot(reply.delayMs, this, [s = QPointer<QTcpSocket>(socket), out, send] {
+        if (s && s->state() == QAbstractSocket::ConnectedState) send(s, out);
     });
 }
 

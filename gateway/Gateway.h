@@ -18,6 +18,7 @@ struct Scripted {
     int status = 200;
     int delayMs = 0;   // answer this much later
     bool hang = false; // never answer
+    int cutAfter = -1; // send only this many bytes of the body, then drop the connection
     QByteArray contentType = "application/json;charset=UTF-8";
 };
 

@@ -18,14 +18,31 @@ void Form1::read() {
     sX();
 }
 
-// Lists the goods of every parcel, in the order the parcels were stored.
-void Form1::sX() {
-    const QList<ParcelRow> rows = m_store.parcels();
+// Lists the goods of every parcel, in the order the parcels were stored. A
+// book that cannot be read leaves the selector as it was and says so.
+bool Form1::sX() {
+    const auto rows = m_store.parcels();
+    if (rows.failed()) {
+        setStatus(QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
+        return false;
+    }
     const QSignalBlocker quiet(Text1);
     Text1->clear();
-    for (const ParcelRow& r : rows)
+    for (const ParcelRow& r : *rows)
         Text1->addItem(r.goods);
     Text1->setCurrentIndex(-1);
+    return true;
+}
+
+// A choice the store could not answer: nothing is queried, the window is idle
+// again and the user is told why.
+void Form1::storeReadFailed(const QString& error) {
+    unlockWindow();
+    setStatus(QStringLiteral("读取快递数据失败!请稍后再试.."));
+    m_platform.dialogs.MsgBox(QStringLiteral("读取快递数据失败!快递数据库可能正被其他程序使用,"
+                                             "请稍后再试..\n \n原因：") +
+                                  error,
+                              Mb::OkOnly + Mb::Exclamation, BoxTitle);
 }
 
 void Form1::selectListIndex(int index) {
@@ -44,14 +61,26 @@ void Form1::Text1_Click() {
 
     const QString chosen = Text1->currentText();
     if (chosen != Separator && chosen != RefreshEntry) {
-        if (const auto parcel = m_store.parcelByGoods(chosen)) {
-            cur.company = parcel->company;
-            cur.number = parcel->number;
-            cur.goods = parcel->goods;
-            cur.num = parcel->num;
-            cur.id = QString::number(parcel->id);
+        const auto parcel = m_store.parcelByGoods(chosen);
+        if (parcel.failed()) return storeReadFailed(parcel.error());
+        if (!*parcel) {
+            // The parcel left the book behind the selector's back (another
+            // copy of the book, a restored backup): show the book as it is
+            // rather than query whatever parcel was chosen before.
+            sX();
+            ListView1->clear();
+            unlockWindow();
+            setStatus(QStringLiteral("该快递已不在快递列表中,快递列表已刷新.."));
+            return;
         }
-        if (const auto courier = m_store.courierByName(cur.company)) cur.code = courier->code;
+        const auto courier = m_store.courierByName((*parcel)->company);
+        if (courier.failed()) return storeReadFailed(courier.error());
+        cur.company = (*parcel)->company;
+        cur.number = (*parcel)->number;
+        cur.goods = (*parcel)->goods;
+        cur.num = (*parcel)->num;
+        cur.id = QString::number((*parcel)->id);
+        if (*courier) cur.code = (*courier)->code;
         for (int i : {7, 2, 3, 5})
             Label12[i]->setText(QStringLiteral("未查询"));
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
@@ -60,7 +89,10 @@ void Form1::Text1_Click() {
         return;
     }
 
-    sX();
+    if (!sX()) {
+        unlockWindow();
+        return;
+    }
     ListView1->clear();
     bool queried = false;
     if (Check7->isChecked() && Text1->count() > 0) {
@@ -68,9 +100,5 @@ void Form1::Text1_Click() {
         queried = true;
     }
     setStatus(QStringLiteral("快递列表已刷新.."));
-    if (!queried) {
-        Text1->setEnabled(true);
-        ListView1->setEnabled(true);
-        setToolbarEnabled(true);
-    }
+    if (!queried) unlockWindow();
 }

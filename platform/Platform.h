@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 #include <optional>
@@ -34,9 +35,14 @@ public:
 };
 
 struct HttpReply {
-    QByteArray body; // empty on a transport failure
-    int status = 0;  // HTTP status, 0 when no answer came
+    QByteArray body;        // empty on a transport failure, also one cut off part-way
+    int status = 0;         // HTTP status, 0 when no answer came
+    QByteArray contentType; // the Content-Type header, e.g. "text/plain;charset=GBK"
 };
+
+// The body as text, decoded by the charset its Content-Type names (GBK,
+// GB18030, …) and as UTF-8 otherwise.
+QString bodyText(const HttpReply& reply);
 
 class Http {
 public:
@@ -66,6 +72,7 @@ public:
 class SystemClock {
 public:
     virtual ~SystemClock() = default;
+    virtual QDateTime now() const = 0; // local date and time
     virtual bool setDate(const QDate& date) = 0;
     virtual bool setTime(const QTime& time) = 0;
 };

@@ -18,6 +18,7 @@
 int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText); // a goods text or a number is never markup
     box.setText(prompt);
     const int icon = buttons & (Mb::Information | Mb::Exclamation);
     box.setIcon(icon == Mb::Exclamation ? QMessageBox::Warning : QMessageBox::Information);
@@ -53,8 +54,17 @@ HttpReply RealHttp::get(const QString& url) {
     QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
     if (!reply->isFinished()) wait.exec();
     HttpReply result;
-    result.body = reply->readAll();
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.contentType = reply->rawHeader("Content-Type");
+    // An answer with an error status still has its body; a transfer that
+    // broke off (refused, dropped part-way, timed out) has none, so a short
+    // answer is never read as a complete one.
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool httpError = result.status >= 400 && ((error >= QNetworkReply::ContentAccessDenied &&
+                                                     error <= QNetworkReply::UnknownContentError) ||
+                                                    (error >= QNetworkReply::InternalServerError &&
+                                                     error <= QNetworkReply::UnknownServerError));
+    if (error == QNetworkReply::NoError || httpError) result.body = reply->readAll();
     reply->deleteLater();
     return result;
 }
@@ -102,6 +112,10 @@ bool setClock(const QDateTime& to) {
     return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 } // namespace
+
+QDateTime RealClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 bool RealClock::setDate(const QDate& date) {
     return setClock(QDateTime(date, QTime::currentTime()));

@@ -46,6 +46,7 @@ public:
 
 class RealClock : public SystemClock {
 public:
+    QDateTime now() const override;
     bool setDate(const QDate& date) override;
     bool setTime(const QTime& time) override;
 };

@@ -10,24 +10,20 @@
 void Form1::Timer3_Timer() {
     Timer3->stop(); // runs once; stopped first so a slow answer cannot run it twice
     const HttpReply version = m_platform.http.get(m_endpoints.versionFile);
-    const QString v = QString::fromUtf8(version.body);
+    const QString v = bodyText(version);
     const int parcels = Text1->count();
     switch (judgeVersion(v, version.status)) {
     case VersionVerdict::Failed:
         m_platform.dialogs.MsgBox(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
         setStatus(loadSummary(parcels));
-        setToolbarEnabled(true);
-        Text1->setEnabled(true);
-        ListView1->setEnabled(true);
+        unlockWindow();
         ListView1->setFocus();
         break;
     case VersionVerdict::Current:
         setStatus(loadSummary(parcels));
         if (parcels == 0) openAddPanel();
-        Text1->setEnabled(true);
-        ListView1->setEnabled(true);
-        setToolbarEnabled(true);
+        unlockWindow();
         ListView1->setFocus();
         notice.take(GetBody(m_endpoints.noticeFile));
         break;

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace {
 QCheckBox* boxFor(Form1& f, Switch s) {
@@ -15,7 +16,8 @@ QCheckBox* boxFor(Form1& f, Switch s) {
 } // namespace
 
 void Form1::setting() {
-    const std::optional<SettingsRow> row = m_store.settings();
+    const auto read = m_store.settings();
+    const std::optional<SettingsRow>& row = *read; // a failed read leaves every option off
     if (row) Sendmail->setText(row->address);
     // The loader's order; a box whose state changes stores its value again.
     for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
@@ -24,7 +26,14 @@ void Form1::setting() {
 }
 
 void Form1::Check_Click(Switch which) {
-    const bool on = boxFor(*this, which)->isChecked();
+    QCheckBox* box = boxFor(*this, which);
+    bool on = box->isChecked();
+    if (!m_store.setSwitch(which, switchText(on))) {
+        // The store kept the old value: so does the box.
+        on = !on;
+        const QSignalBlocker quiet(box);
+        box->setChecked(on);
+        setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
+    }
     if (which == Switch::Mail) Sendmail->setReadOnly(!on);
-    m_store.setSwitch(which, switchText(on));
 }

@@ -44,9 +44,19 @@ CourierRow courierFrom(const QSqlQuery& q) {
     return r;
 }
 
-template <class T> std::optional<T> first(const QList<T>& rows) {
-    if (rows.isEmpty()) return std::nullopt;
-    return rows.first();
+template <class T> Read<std::optional<T>> first(const Read<QList<T>>& rows) {
+    if (rows.failed()) return Read<std::optional<T>>::failure(rows.error());
+    if (rows->isEmpty()) return std::optional<T>();
+    return std::optional<T>(rows->first());
+}
+
+// SQLite's result codes for a locked file, a corrupt file and a file that is
+// not a database at all.
+bool isBusy(const QSqlError& e) {
+    return e.nativeErrorCode() == QLatin1String("5") || e.nativeErrorCode() == QLatin1String("6");
+}
+bool isCorrupt(const QSqlError& e) {
+    return e.nativeErrorCode() == QLatin1String("11");
 }
 
 } // namespace
@@ -64,12 +74,13 @@ Store::~Store() {
     }
 }
 
-OpenResult Store::open(const QString& path) {
+OpenResult Store::open(const QString& path, int busyTimeoutMs) {
     if (!QFileInfo(path).isFile()) return OpenResult::Missing;
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
                           ? QSqlDatabase::database(m_connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     db.setDatabaseName(
         QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
         QStringLiteral("?mode=rw"));
@@ -77,12 +88,27 @@ OpenResult Store::open(const QString& path) {
         m_error = db.lastError().text();
         return OpenResult::NotAStore;
     }
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"))) {
-        m_error = q.lastError().text();
+    const auto fail = [&](const QSqlError& e, OpenResult r) {
+        m_error = e.text();
         db.close();
-        return OpenResult::NotAStore;
+        return isBusy(e) ? OpenResult::Busy : isCorrupt(e) ? OpenResult::Damaged : r;
+    };
+    QSqlQuery q(db);
+    // The integrity check reads every page; a damaged page answers with
+    // something other than the single row "ok", or with an error.
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
+        return fail(q.lastError(), OpenResult::NotAStore);
+    QStringList problems;
+    while (q.next())
+        problems << q.value(0).toString();
+    if (q.lastError().isValid()) return fail(q.lastError(), OpenResult::Damaged);
+    if (problems != QStringList{QStringLiteral("ok")}) {
+        m_error = problems.join('\n');
+        db.close();
+        return OpenResult::Damaged;
     }
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
+        return fail(q.lastError(), OpenResult::NotAStore);
     QStringList tables;
     while (q.next())
         tables << q.value(0).toString();
@@ -93,6 +119,10 @@ OpenResult Store::open(const QString& path) {
             return OpenResult::MissingTables;
         }
     return OpenResult::Ok;
+}
+
+bool Store::copyTo(const QString& path) {
+    return exec(QStringLiteral("VACUUM INTO ?"), {path}, false);
 }
 
 bool Store::createFromSeed(const QString& path, const QString& seedSql, QString* error) {
@@ -141,41 +171,55 @@ bool Store::exec(const QString& sql, const QVariantList& values, bool needRow) {
     return !needRow || q.numRowsAffected() > 0;
 }
 
-QList<ParcelRow> Store::parcelQuery(const QString& where, const QString& value) {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+namespace {
+// Runs one SELECT with its bound value and turns every row into T. A failure
+// while preparing, running or stepping through the rows is a failed read.
+template <class T, class From>
+Read<QList<T>> select(const QString& connection, const QString& sql, const QVariant& value,
+                      From from, QString& lastError) {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM kd100 ") + where + QStringLiteral(" ORDER BY id"));
-    if (!where.isEmpty()) q.addBindValue(value);
-    QList<ParcelRow> rows;
-    if (!q.exec()) {
-        m_error = q.lastError().text();
-        return rows;
+    q.prepare(sql);
+    if (value.isValid()) q.addBindValue(value);
+    QList<T> rows;
+    if (q.exec())
+        while (q.next())
+            rows << from(q);
+    if (q.lastError().isValid()) {
+        lastError = q.lastError().text();
+        return Read<QList<T>>::failure(lastError);
     }
-    while (q.next())
-        rows << parcelFrom(q);
     return rows;
 }
+} // namespace
 
-QList<ParcelRow> Store::parcels() {
-    return parcelQuery(QString(), QString());
+Read<QList<ParcelRow>> Store::parcelQuery(const QString& where, const QVariant& value) {
+    return select<ParcelRow>(m_connection,
+                             QStringLiteral("SELECT * FROM kd100 ") + where +
+                                 QStringLiteral(" ORDER BY id"),
+                             value, parcelFrom, m_error);
 }
-std::optional<ParcelRow> Store::parcelByGoods(const QString& goods) {
+
+Read<QList<ParcelRow>> Store::parcels() {
+    return parcelQuery(QString(), QVariant());
+}
+Read<std::optional<ParcelRow>> Store::parcelByGoods(const QString& goods) {
     return first(parcelsWithGoods(goods));
 }
-QList<ParcelRow> Store::parcelsWithGoods(const QString& goods) {
+Read<QList<ParcelRow>> Store::parcelsWithGoods(const QString& goods) {
     return parcelQuery(QStringLiteral("WHERE goods = ?"), goods);
 }
-QList<ParcelRow> Store::parcelsGoodsLike(const QString& text) {
+Read<QList<ParcelRow>> Store::parcelsGoodsLike(const QString& text) {
     return parcelQuery(QStringLiteral("WHERE goods LIKE ? ESCAPE '\\'"), containing(text));
 }
-QList<ParcelRow> Store::parcelsWithNumber(const QString& number) {
+Read<QList<ParcelRow>> Store::parcelsWithNumber(const QString& number) {
     return parcelQuery(QStringLiteral("WHERE number = ?"), number);
 }
-QList<ParcelRow> Store::parcelsNumberLike(const QString& text) {
+Read<QList<ParcelRow>> Store::parcelsNumberLike(const QString& text) {
     return parcelQuery(QStringLiteral("WHERE number LIKE ? ESCAPE '\\'"), containing(text));
 }
-std::optional<ParcelRow> Store::parcelById(qint64 id) {
-    return first(parcelQuery(QStringLiteral("WHERE id = ?"), QString::number(id)));
+Read<std::optional<ParcelRow>> Store::parcelById(qint64 id) {
+    return first(parcelQuery(QStringLiteral("WHERE id = ?"), id));
 }
 
 bool Store::addParcel(const QString& company, const QString& number, const QString& goods) {
@@ -198,50 +242,39 @@ bool Store::clearParcels() {
     return exec(QStringLiteral("DELETE FROM kd100"), {}, false);
 }
 
-QList<CourierRow> Store::courierQuery(const QString& where, const QVariant& value) {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT * FROM list ") + where + QStringLiteral(" ORDER BY id"));
-    if (!where.isEmpty()) q.addBindValue(value);
-    QList<CourierRow> rows;
-    if (!q.exec()) {
-        m_error = q.lastError().text();
-        return rows;
-    }
-    while (q.next())
-        rows << courierFrom(q);
-    return rows;
+Read<QList<CourierRow>> Store::courierQuery(const QString& where, const QVariant& value) {
+    return select<CourierRow>(m_connection,
+                              QStringLiteral("SELECT * FROM list ") + where +
+                                  QStringLiteral(" ORDER BY id"),
+                              value, courierFrom, m_error);
 }
 
-QList<CourierRow> Store::couriers() {
+Read<QList<CourierRow>> Store::couriers() {
     return courierQuery(QString(), QVariant());
 }
-QList<CourierRow> Store::couriersNameLike(const QString& text) {
+Read<QList<CourierRow>> Store::couriersNameLike(const QString& text) {
     return courierQuery(QStringLiteral("WHERE name LIKE ? ESCAPE '\\'"), containing(text));
 }
-std::optional<CourierRow> Store::courierByName(const QString& name) {
+Read<std::optional<CourierRow>> Store::courierByName(const QString& name) {
     return first(courierQuery(QStringLiteral("WHERE name = ?"), name));
 }
-std::optional<CourierRow> Store::courierById(qint64 id) {
+Read<std::optional<CourierRow>> Store::courierById(qint64 id) {
     return first(courierQuery(QStringLiteral("WHERE id = ?"), id));
 }
-std::optional<CourierRow> Store::courierByShibie(const QString& key) {
+Read<std::optional<CourierRow>> Store::courierByShibie(const QString& key) {
     return first(courierQuery(QStringLiteral("WHERE shibie = ?"), key));
 }
 
-std::optional<SettingsRow> Store::settings() {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT * FROM setting LIMIT 1"))) {
-        m_error = q.lastError().text();
-        return std::nullopt;
-    }
-    if (!q.next()) return std::nullopt;
-    SettingsRow row;
-    for (int i = 0; i < SwitchCount; ++i)
-        row.values[i] = q.value(QString::fromUtf8(SwitchColumns[i])).toString();
-    row.address = q.value(QStringLiteral("通知邮箱")).toString();
-    return row;
+Read<std::optional<SettingsRow>> Store::settings() {
+    const auto settingsFrom = [](const QSqlQuery& q) {
+        SettingsRow row;
+        for (int i = 0; i < SwitchCount; ++i)
+            row.values[i] = q.value(QString::fromUtf8(SwitchColumns[i])).toString();
+        row.address = q.value(QStringLiteral("通知邮箱")).toString();
+        return row;
+    };
+    return first(select<SettingsRow>(m_connection, QStringLiteral("SELECT * FROM setting LIMIT 1"),
+                                     QVariant(), settingsFrom, m_error));
 }
 
 bool Store::setSwitch(Switch s, const QString& value) {

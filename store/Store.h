@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 struct ParcelRow {
@@ -31,7 +32,31 @@ struct SettingsRow {
     const QString& operator[](Switch s) const { return values[static_cast<int>(s)]; }
 };
 
-enum class OpenResult { Ok, Missing, NotAStore, MissingTables };
+// What a read brought back: the rows, or the store's failure. A read that
+// failed is never "no row": failed() is true and the value is empty.
+template <class T> class [[nodiscard]] Read {
+public:
+    Read(T value) : m_value(std::move(value)) {}
+    static Read failure(QString error) {
+        Read r{T{}};
+        r.m_failed = true;
+        r.m_error = std::move(error);
+        return r;
+    }
+    bool failed() const { return m_failed; }
+    const QString& error() const { return m_error; }
+    const T& operator*() const { return m_value; }
+    const T* operator->() const { return &m_value; }
+
+private:
+    T m_value;
+    bool m_failed = false;
+    QString m_error;
+};
+
+// Busy: another program holds the file locked past the busy time-out.
+// Damaged: the integrity check found the file corrupt.
+enum class OpenResult { Ok, Missing, NotAStore, MissingTables, Busy, Damaged };
 
 class Store {
 public:
@@ -40,8 +65,10 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // Opens an existing store; never creates a file.
-    OpenResult open(const QString& path);
+    // Opens an existing store and checks its integrity (PRAGMA quick_check);
+    // never creates a file. A lock held by another program is waited out for
+    // busyTimeoutMs.
+    OpenResult open(const QString& path, int busyTimeoutMs = 5000);
     QString lastError() const { return m_error; }
 
     // Creates a store at path from the seed script; false when the file exists
@@ -50,14 +77,18 @@ public:
     // Runs a script of statements (one per ";" at a line end) in one transaction.
     static bool runScript(const QString& path, const QString& sql, QString* error);
 
+    // A consistent copy of the open store at path (SQLite's own VACUUM INTO,
+    // safe while the store is in use); false when it could not be made.
+    bool copyTo(const QString& path);
+
     // kd100, always in insertion (id) order
-    QList<ParcelRow> parcels();
-    std::optional<ParcelRow> parcelByGoods(const QString& goods);
-    QList<ParcelRow> parcelsWithGoods(const QString& goods);
-    QList<ParcelRow> parcelsGoodsLike(const QString& text);
-    QList<ParcelRow> parcelsWithNumber(const QString& number);
-    QList<ParcelRow> parcelsNumberLike(const QString& text);
-    std::optional<ParcelRow> parcelById(qint64 id);
+    Read<QList<ParcelRow>> parcels();
+    Read<std::optional<ParcelRow>> parcelByGoods(const QString& goods);
+    Read<QList<ParcelRow>> parcelsWithGoods(const QString& goods);
+    Read<QList<ParcelRow>> parcelsGoodsLike(const QString& text);
+    Read<QList<ParcelRow>> parcelsWithNumber(const QString& number);
+    Read<QList<ParcelRow>> parcelsNumberLike(const QString& text);
+    Read<std::optional<ParcelRow>> parcelById(qint64 id);
     bool addParcel(const QString& company, const QString& number, const QString& goods);
     // Each returns false when no row has that id or the statement failed.
     bool updateParcel(qint64 id, const QString& company, const QString& goods,
@@ -67,20 +98,20 @@ public:
     bool clearParcels();
 
     // list
-    QList<CourierRow> couriers();
-    QList<CourierRow> couriersNameLike(const QString& text);
-    std::optional<CourierRow> courierByName(const QString& name);
-    std::optional<CourierRow> courierById(qint64 id);
-    std::optional<CourierRow> courierByShibie(const QString& key);
+    Read<QList<CourierRow>> couriers();
+    Read<QList<CourierRow>> couriersNameLike(const QString& text);
+    Read<std::optional<CourierRow>> courierByName(const QString& name);
+    Read<std::optional<CourierRow>> courierById(qint64 id);
+    Read<std::optional<CourierRow>> courierByShibie(const QString& key);
 
     // setting: the one row, written without a filtering clause
-    std::optional<SettingsRow> settings();
+    Read<std::optional<SettingsRow>> settings();
     bool setSwitch(Switch s, const QString& value);
     bool setAddress(const QString& address);
 
 private:
-    QList<ParcelRow> parcelQuery(const QString& where, const QString& value);
-    QList<CourierRow> courierQuery(const QString& where, const QVariant& value);
+    Read<QList<ParcelRow>> parcelQuery(const QString& where, const QVariant& value);
+    Read<QList<CourierRow>> courierQuery(const QString& where, const QVariant& value);
     bool exec(const QString& sql, const QVariantList& values, bool needRow);
 
     QString m_connection;

@@ -4,10 +4,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
+#include <future>
+#include <thread>
 
 namespace {
 const QString ConnectionMessage =
@@ -23,11 +28,33 @@ void expectConnectionFailure(TestProgram& p) {
     QCOMPARE(p.shell.opened, QStringList{site.site});
     QCOMPARE(p.shell.ended.size(), 1);
     QVERIFY(p.shell.ended[0] != 0);
-    // Nothing after the store step ran.
+    // Nothing after the store step ran, and no timer can put a box on top.
+    QVERIFY(!p.form->Timer3->isActive());
+    QVERIFY(!p.form->Timer5->isActive());
     QCOMPARE(p.form->Text1->count(), 0);
     QCOMPARE(p.form->Combo2->count(), 0);
     QCOMPARE(p.form->Label11[3]->text(), QStringLiteral("版本号"));
     QVERIFY(!p.form->Check3->isChecked());
+}
+
+// Overwrites one page in the middle of the store with random bytes, the way a
+// failing disk or an interrupted copy damages a file.
+void damage(const QString& path) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const qint64 page = (f.size() / 2) / 4096 * 4096;
+    QVERIFY(page > 4096);
+    QByteArray noise(4096, 0);
+    QRandomGenerator random(17);
+    for (char& c : noise)
+        c = char(random.bounded(256));
+    f.seek(page);
+    f.write(noise);
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void setSwitches(TestProgram& p, const QString& sql) {
@@ -62,6 +89,119 @@ private slots:
         expectConnectionFailure(p);
     }
 
+    // A store locked by another program past the busy time-out is named as
+    // such, not as a broken install; a short lock is waited out.
+    void busyStore() {
+        TestProgram p;
+        StoreLock lock(p.storePath());
+        QVERIFY(!p.load());
+        QCOMPARE(p.dialogs.prompts(),
+                 QStringList{QStringLiteral("快递数据库正被其他程序使用,请关闭该程序后再启动件踪宝!"
+                                            "\n \n数据库文件：") +
+                             QDir::toNativeSeparators(p.storePath())});
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
+        QVERIFY(p.shell.opened.isEmpty());
+        QCOMPARE(p.shell.ended, QList<int>{1});
+        QVERIFY(!p.form->Timer3->isActive());
+
+        // Another program that holds the lock for 400 ms: the start waits
+        // for it. (SQLite's busy handler sleeps on the window's thread, so
+        // that program runs on a thread of its own.)
+        TestProgram q;
+        q.storeBusyTimeoutMs = 5000;
+        std::promise<void> locked;
+        std::thread other([&] {
+            StoreLock held(q.storePath());
+            locked.set_value();
+            QThread::msleep(400);
+        });
+        locked.get_future().wait();
+        QVERIFY(q.load());
+        other.join();
+        QVERIFY(q.dialogs.shown.isEmpty());
+    }
+
+    // Random bytes inside the book: reported with the file and the newest
+    // backup, the file left as it was, the program ended.
+    void damagedStore() {
+        TestProgram p;
+        for (int i = 0; i < 300; ++i)
+            p.addParcel(QStringLiteral("顺丰快递"), QString::number(100000000 + i),
+                        QStringLiteral("货物").repeated(20) + QString::number(i));
+        p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(9, 0));
+        QVERIFY(p.load()); // the first start keeps the day's backup
+        p.form.reset();
+        const QString backup = p.folder() + QStringLiteral("/db/backup/kd100-20261208.db");
+        QVERIFY(QFile::exists(backup));
+        damage(p.storePath());
+        const QByteArray damaged = contents(p.storePath());
+        p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(9, 0));
+        QVERIFY(!p.load());
+        QCOMPARE(p.dialogs.shown.size(), 1);
+        QCOMPARE(p.dialogs.shown[0].prompt,
+                 QStringLiteral("快递数据库已损坏!程序没有改动它。\n \n数据库文件：") +
+                     QDir::toNativeSeparators(p.storePath()) + QStringLiteral("\n最近的备份：") +
+                     QDir::toNativeSeparators(backup) +
+                     QStringLiteral(
+                         "\n \n请关闭程序,用备份文件替换数据库文件后再启动(方法见说明文档)。"));
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
+        QCOMPARE(p.shell.ended, QList<int>{1});
+        QCOMPARE(contents(p.storePath()), damaged);
+        QVERIFY(!QFile::exists(p.folder() + QStringLiteral("/db/backup/kd100-20261209.db")));
+        QCOMPARE(p.form->Text1->count(), 0);
+        QVERIFY(!p.form->kdmenu[0]->isVisible());
+
+        // Restored as the README says, the book opens with every parcel.
+        p.form.reset();
+        QFile::remove(p.storePath());
+        QVERIFY(QFile::copy(backup, p.storePath()));
+        p.dialogs.shown.clear();
+        QVERIFY(p.load());
+        QCOMPARE(p.form->Text1->count(), 300);
+    }
+
+    void damagedStoreWithoutABackup() {
+        TestProgram p;
+        for (int i = 0; i < 300; ++i)
+            p.addParcel(QStringLiteral("顺丰快递"), QString::number(i),
+                        QStringLiteral("x").repeated(200));
+        damage(p.storePath());
+        QVERIFY(!p.load());
+        QVERIFY(p.dialogs.shown[0].prompt.contains(QStringLiteral("\n最近的备份：(没有备份)\n")));
+        QCOMPARE(p.shell.ended, QList<int>{1});
+    }
+
+    // One backup a day, made with the store open, the newest seven kept.
+    void dailyBackups() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"), QStringLiteral("衣服"));
+        const QString folder = p.folder() + QStringLiteral("/db/backup");
+        QDir().mkpath(folder);
+        for (int day = 1; day <= 9; ++day) {
+            QFile old(folder + QStringLiteral("/kd100-202611%1.db").arg(day, 2, 10, QChar('0')));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+        }
+        QFile foreign(folder + QStringLiteral("/notes.txt"));
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.close();
+        p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(23, 59));
+        QVERIFY(p.load());
+        QStringList kept = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(kept, (QStringList{"kd100-20261104.db", "kd100-20261105.db", "kd100-20261106.db",
+                                    "kd100-20261107.db", "kd100-20261108.db", "kd100-20261109.db",
+                                    "kd100-20261208.db", "notes.txt"}));
+        Store copy(QStringLiteral("backup-check"));
+        QCOMPARE(copy.open(folder + QStringLiteral("/kd100-20261208.db")), OpenResult::Ok);
+        QCOMPARE(copy.parcels()->size(), 1);
+        QCOMPARE(copy.parcels()->first().goods, QStringLiteral("衣服"));
+
+        // A second start the same day keeps the day's first backup.
+        p.form.reset();
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("2"), QStringLiteral("鞋子"));
+        QVERIFY(p.load());
+        QCOMPARE(copy.parcels()->size(), 1);
+    }
+
     void secondCopyIsRefused() {
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"), QStringLiteral("衣服"));
@@ -76,6 +216,7 @@ private slots:
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(shell.ended.size(), 1);
         QCOMPARE(other.Text1->count(), 0);
+        QVERIFY(!other.Timer3->isActive());
         // Once the first copy has gone, the next one starts.
         p.form.reset();
         Form1 third(second, Endpoints::atGateway(p.gateway.baseUrl()), p.folder());
@@ -146,8 +287,31 @@ private slots:
         QVERIFY(!p.form->Check3->isChecked());
         QVERIFY(!p.form->Check8->isChecked());
         QCOMPARE(p.form->Sendmail->text(), QStringLiteral("无"));
-        QTest::mouseClick(p.form->Check6, Qt::LeftButton); // writes nothing, fails nothing
+        // There is no row to store the click in, so the box stays off.
+        QTest::mouseClick(p.form->Check6, Qt::LeftButton);
+        QVERIFY(!p.form->Check6->isChecked());
         QVERIFY(!p.settingsRow().has_value());
+    }
+
+    // A click the store cannot keep is undone and reported.
+    void failedOptionWrite() {
+        TestProgram p;
+        QVERIFY(p.load());
+        Form1& f = *p.form;
+        const bool wasOn = f.Check2->isChecked();
+        QVERIFY(f.Sendmail->isReadOnly() == !wasOn);
+        StoreLock lock(p.storePath());
+        f.Check2->click();
+        QCOMPARE(f.Check2->isChecked(), wasOn);
+        QCOMPARE(f.Sendmail->isReadOnly(), !wasOn);
+        QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
+        lock.release();
+        QCOMPARE((*p.settingsRow())[Switch::Mail],
+                 wasOn ? QStringLiteral("是") : QStringLiteral("否"));
+        f.Check2->click(); // once the store is free, the click sticks
+        QCOMPARE(f.Check2->isChecked(), !wasOn);
+        QCOMPARE((*p.settingsRow())[Switch::Mail],
+                 wasOn ? QStringLiteral("否") : QStringLiteral("是"));
     }
 
     void everyClickIsStored() {

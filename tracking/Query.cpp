@@ -14,7 +14,7 @@
 #include <QTreeWidget>
 
 QString Form1::GetBody(const QString& url) {
-    return QString::fromUtf8(m_platform.http.get(url).body);
+    return bodyText(m_platform.http.get(url));
 }
 
 // The busy animation over the selector while a query runs.
@@ -26,18 +26,23 @@ void Form1::setBusy(bool busy) {
         m_busy->stop();
 }
 
-void Form1::kdgs(const QString& number) {
+bool Form1::kdgs(const QString& number) {
+    const quint64 query = ++m_queryId;
     setBusy(true);
     watchdogTicks = 0;
     Timer7->start();
     setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
-    answer = GetBody(trackingUrl(m_endpoints.tracking, cur.code, number));
+    const QString body = GetBody(trackingUrl(m_endpoints.tracking, cur.code, number));
+    if (query != m_queryId) return false; // a newer query owns the window now
+    answer = body;
+    return true;
 }
 
 void Form1::cx() {
     setStatus(QStringLiteral("未查询"));
     ListView1->clear();
-    kdgs(cur.number);
+    if (!kdgs(cur.number)) return;
+    const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<QString> code = errorCodeText(answer);
     bool isNumber = false;
@@ -50,29 +55,35 @@ void Form1::cx() {
             // the query could not reach the service.
             setStatus(errorMessage(3));
         } else if (value == 1) {
-            offerToDelete();
+            offerToDelete(query);
+            // The offer may have started the next query (the first parcel);
+            // its animation, watchdog and controls are that query's own.
+            if (query != m_queryId) return;
         } else if (const QString message = errorMessage(value); !message.isEmpty()) {
             setStatus(message);
         }
-        Text1->setEnabled(true);
-        ListView1->setEnabled(true);
-        setToolbarEnabled(true);
+        unlockWindow();
     }
     setBusy(false);
     Timer7->stop();
 }
 
 // The service does not know the number: keep the parcel, or delete it after
-// a second question.
-void Form1::offerToDelete() {
+// a second question. A query started while a question was open ends the
+// offer: the current parcel may no longer be the one asked about.
+void Form1::offerToDelete(quint64 query) {
     Timer7->stop();
+    const auto ask = [this, query](const QString& question) {
+        return m_platform.dialogs.MsgBox(question, Mb::YesNo + Mb::Information, BoxTitle) ==
+                   Mb::Yes &&
+               query == m_queryId;
+    };
     const int keep = m_platform.dialogs.MsgBox(
         QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
                        "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
         Mb::YesNo + Mb::Information, BoxTitle);
-    if (keep == Mb::Yes ||
-        m_platform.dialogs.MsgBox(QStringLiteral("二次防误操作：确认要删除此快递单号?"),
-                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+    if (keep == Mb::Yes || query != m_queryId ||
+        !ask(QStringLiteral("二次防误操作：确认要删除此快递单号?")))
         return;
     bool isId = false;
     const qint64 id = cur.id.toLongLong(&isId);
@@ -82,16 +93,44 @@ void Form1::offerToDelete() {
     else
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
-    sX();
-    if (Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
+    if (sX() && Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
 }
 
 void Form1::hx2() {
     entryTally = countEntries(answer);
-    if (entryTally > 0) Timer1->start();
+    m_parseQuery = m_queryId;
+    if (entryTally > 0) {
+        Timer1->start();
+        return;
+    }
+    // A waybill without progress yet (code 0, no entries): the query is done.
+    ql();
+    setStatus(QStringLiteral("查询完毕..."));
+    ListView1->setEnabled(true);
+    unlockAfterQuery();
+}
+
+// The selector and toolbar after a finished query; while loop or timed
+// querying runs, only the courier-list button.
+void Form1::unlockAfterQuery() {
+    const bool polling = Command1[16]->text() == QStringLiteral("停止循环") ||
+                         Command1[18]->text() == QStringLiteral("关闭定时");
+    if (!polling) {
+        Text1->setEnabled(true);
+        setToolbarEnabled(true);
+    } else {
+        Image2[6]->setEnabled(true);
+    }
 }
 
 void Form1::Timer1_Timer() {
+    if (m_parseQuery != m_queryId) {
+        // A newer query started after this answer arrived: its own answer
+        // (and its own parse) decide what the list shows.
+        Timer1->stop();
+        ql();
+        return;
+    }
     ListView1->setEnabled(true);
     const QList<Entry> entries = parseEntries(answer, entryTally);
     QList<QTreeWidgetItem*> rows;
@@ -114,22 +153,22 @@ void Form1::Timer1_Timer() {
     const int last = newCount - 1;
     const QString oldestTime = last >= 0 ? ListView1->topLevelItem(last)->text(1) : QString();
     const QString newestTime = last >= 0 ? ListView1->topLevelItem(0)->text(1) : QString();
-    const qint64 elapsed = secondsBetween(oldestTime, QDateTime::currentDateTime());
+    const qint64 elapsed = secondsBetween(oldestTime, m_platform.clock.now());
     const qint64 span = secondsBetween(oldestTime, newestTime);
 
     setBusy(false);
     Timer7->stop();
     setStatus(QStringLiteral("查询完毕..."));
     Label12[7]->setText(cur.company);
-    const bool polling = Command1[16]->text() == QStringLiteral("停止循环") ||
-                         Command1[18]->text() == QStringLiteral("关闭定时");
-    if (!polling) {
-        Text1->setEnabled(true);
-        setToolbarEnabled(true);
-    } else {
-        Image2[6]->setEnabled(true);
+    unlockAfterQuery();
+    if (last >= 0) {
+        // The oldest row is selected, but the list keeps showing its top,
+        // where the newest row stands in red.
+        ListView1->setAutoScroll(false);
+        ListView1->setCurrentItem(ListView1->topLevelItem(last));
+        ListView1->setAutoScroll(true);
+        ListView1->scrollToTop();
     }
-    if (last >= 0) ListView1->setCurrentItem(ListView1->topLevelItem(last));
 
     const auto text = [this](int row) {
         QTreeWidgetItem* item = ListView1->topLevelItem(row);
@@ -162,9 +201,7 @@ void Form1::Timer7_Timer() {
 void Form1::csh() {
     hideAllPanels();
     Timer1->stop();
-    Text1->setEnabled(true);
-    ListView1->setEnabled(true);
-    setToolbarEnabled(true);
+    unlockWindow();
     setBusy(false);
     ListView1->setFocus();
     setStatus(QStringLiteral("程序初始化完毕.."));

@@ -14,9 +14,12 @@ void Form1::gxtj() {
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
         bool isId = false;
         const qint64 id = cur.id.toLongLong(&isId);
-        if (isId && !m_store.setParcelNum(id, QString::number(newCount)) &&
-            m_store.parcelById(id)) {
-            return; // the store refused the write: no sound, no mail
+        if (isId && !m_store.setParcelNum(id, QString::number(newCount))) {
+            // The store refused the write (or could not even say whether the
+            // parcel is still there): no sound, no mail. A parcel deleted
+            // meanwhile still gets its alert.
+            const auto still = m_store.parcelById(id);
+            if (still.failed() || *still) return;
         }
         if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
         // The update e-mail follows here once mail notification is built.

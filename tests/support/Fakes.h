@@ -39,8 +39,11 @@ public:
     QList<int> ended;
 };
 
+// Tells the real time until a test sets one.
 class FakeClock : public SystemClock {
 public:
+    QDateTime now() const override { return fixed ? *fixed : QDateTime::currentDateTime(); }
+    std::optional<QDateTime> fixed;
     bool setDate(const QDate& date) override {
         dates << date;
         return true;

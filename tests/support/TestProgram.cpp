@@ -5,11 +5,46 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 int fixtures = 0;
+int locks = 0;
+} // namespace
+
+StoreLock::StoreLock(const QString& path) : m_name(QStringLiteral("lock-%1").arg(locks++)) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(path);
+    if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")))
+        qFatal("cannot lock the test store");
+}
+
+StoreLock::~StoreLock() {
+    release();
+}
+
+void StoreLock::release() {
+    if (m_name.isEmpty()) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+}
+
+QByteArray TestProgram::answerOf(const QList<QPair<QString, QString>>& entries) {
+    QString data;
+    for (const auto& [time, context] : entries)
+        data += QStringLiteral("%1{\"time\":\"%2\",\"ftime\":\"%2\",\"context\":\"%3\"}")
+                    .arg(data.isEmpty() ? QString() : QStringLiteral(","), time, context);
+    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[%1]}")
+        .arg(data)
+        .toUtf8();
 }
 
 TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(httpTimeoutMs)) {
@@ -41,21 +76,22 @@ qint64 TestProgram::addParcel(const QString& company, const QString& number, con
                               const QString& num) {
     Store& s = fixtureStore();
     s.addParcel(company, number, goods);
-    const qint64 id = s.parcels().constLast().id;
+    const qint64 id = s.parcels()->constLast().id;
     if (num != QStringLiteral("0")) s.setParcelNum(id, num);
     return id;
 }
 
 ParcelRow TestProgram::parcel(qint64 id) {
-    return fixtureStore().parcelById(id).value_or(ParcelRow{});
+    return fixtureStore().parcelById(id)->value_or(ParcelRow{});
 }
 
 std::optional<SettingsRow> TestProgram::settingsRow() {
-    return fixtureStore().settings();
+    return *fixtureStore().settings();
 }
 
 bool TestProgram::load() {
     form = std::make_unique<Form1>(*platform, endpoints, folder());
+    form->storeBusyTimeoutMs = storeBusyTimeoutMs;
     return form->Form_Load();
 }
 

@@ -21,6 +21,18 @@
 #include <QTreeWidget>
 #include <memory>
 
+// Holds a store locked as another program would (an exclusive transaction)
+// until it is released or destroyed.
+class StoreLock {
+public:
+    explicit StoreLock(const QString& path);
+    ~StoreLock();
+    void release();
+
+private:
+    QString m_name;
+};
+
 class TestProgram {
 public:
     // Builds the folder and starts the gateway; the window comes with load().
@@ -46,13 +58,16 @@ public:
     bool waitForQueryEnd(int timeoutMs = 5000);
 
     QString status() const;
+    // The body of a tracking answer with these (time, text) entries, newest first.
+    static QByteArray answerOf(const QList<QPair<QString, QString>>& entries);
 
     FakeDialogs dialogs;
     FakeSound sound;
     FakeShell shell;
     FakeClock clock;
     Gateway gateway;
-    Endpoints endpoints; // the gateway's addresses; tests may point one elsewhere
+    Endpoints endpoints;          // the gateway's addresses; tests may point one elsewhere
+    int storeBusyTimeoutMs = 200; // a locked store is reported after this long
     std::unique_ptr<RealHttp> http;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<Form1> form;
