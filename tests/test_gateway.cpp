@@ -4,6 +4,8 @@
 #include "gateway/Simulation.h"
 #include "tracking/Answer.h"
 
+#include <QStringEncoder>
+
 class GatewayTest : public QObject {
     Q_OBJECT
 private slots:
@@ -72,6 +74,33 @@ private slots:
         QCOMPARE(scripted.status, 500);
         QCOMPARE(scripted.body, QByteArray("<html>boom</html>"));
         QCOMPARE(g.trackingQueries().size(), 1);
+    }
+
+    // A body cut off part-way is no body; the charset of the answer decides
+    // how it reads.
+    void cutOffAndCharset() {
+        Gateway g;
+        QVERIFY(g.listenLocal());
+        RealHttp http;
+        Scripted cut{QByteArray(2000, 'x')};
+        cut.cutAfter = 700;
+        g.script(QStringLiteral("1"), cut);
+        const HttpReply broken =
+            http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("1")));
+        QVERIFY(broken.body.isEmpty());
+
+        const QString chinese = QStringLiteral("快件已签收");
+        for (const char* charset : {"GBK", "gb18030", "\"GB2312\""}) {
+            QStringEncoder encode(QByteArray(charset).replace('"', "").constData());
+            Scripted coded{QByteArray(encode.encode(chinese))};
+            coded.contentType = "text/plain; charset=" + QByteArray(charset);
+            g.script(QStringLiteral("2"), coded);
+            const HttpReply r =
+                http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("2")));
+            QCOMPARE(bodyText(r), chinese);
+        }
+        QCOMPARE(bodyText({chinese.toUtf8(), 200, "application/json"}), chinese);
+        QCOMPARE(bodyText({chinese.toUtf8(), 200, "text/plain;charset=no-such-code"}), chinese);
     }
 
     void nothingAnswersAClosedPort() {

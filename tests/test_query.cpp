@@ -4,6 +4,8 @@
 #include "TestProgram.h"
 
 #include <QMovie>
+#include <QScrollBar>
+#include <QStringEncoder>
 
 namespace {
 QByteArray answerOf(const QList<QPair<const char*, const char*>>& entries) {
@@ -114,7 +116,7 @@ private slots:
         QTest::newRow("22") << QByteArray("22")
                             << QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
         QTest::newRow("8 has no message") << QByteArray("8") << waiting;
-        QTest::newRow("0 without entries") << QByteArray("0") << waiting;
+        QTest::newRow("0 without entries") << QByteArray("0") << QStringLiteral("查询完毕...");
     }
     void errorCodes() {
         QFETCH(QByteArray, code);
@@ -128,9 +130,13 @@ private slots:
         QVERIFY(!p.form->Timer7->isActive());
         QVERIFY(!p.form->AniGIF1->isVisible());
         QVERIFY(p.dialogs.shown.isEmpty());
-        // Code 0 without entries leaves the window locked until a reset.
-        QCOMPARE(p.form->Text1->isEnabled(), code != "0");
-        QCOMPARE(p.form->Image2[4]->isEnabled(), code != "0");
+        // Every outcome, a fresh waybill without entries too, ends idle.
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.form->ListView1->isEnabled());
+        QVERIFY(p.form->Image2[4]->isEnabled());
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QVERIFY(!p.form->Timer1->isActive());
+        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("未查询")); // no change detection
     }
 
     void anErrorPageIsAFailedQuery() {
@@ -282,6 +288,268 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !p.dialogs.shown.isEmpty(); }, 3000));
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
         QVERIFY(p.form->Text1->isEnabled());
+    }
+
+    // After the watchdog gave up on parcel A, the user chooses B; A's late
+    // answer must not reach B's list, B's count or B's row.
+    void aLateAnswerCannotLandOnTheNextParcel_data() {
+        QTest::addColumn<QByteArray>("lateAnswer");
+        QTest::newRow("late entries") << entries(5);
+        QTest::newRow("late code 1") << QByteArray("{\"errCode\":\"1\",\"data\":[]}");
+    }
+    void aLateAnswerCannotLandOnTheNextParcel() {
+        QFETCH(QByteArray, lateAnswer);
+        TestProgram p;
+        const qint64 a = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        const qint64 b = p.addParcel(QStringLiteral("中通快递"), QStringLiteral("87654321"),
+                                     QStringLiteral("茶叶"));
+        Scripted late{lateAnswer};
+        late.delayMs = 800;
+        p.gateway.script(Number, late);
+        p.gateway.script(QStringLiteral("87654321"), {entries(2)});
+        p.start();
+        p.form->Timer7->setInterval(20);
+        // Were A's answer taken for B's: OK the watchdog, then No, Yes deletes B.
+        p.dialogs.answers = {Mb::Ok, Mb::No, Mb::Yes};
+        bool chosenB = false;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            if (!chosenB && !p.dialogs.shown.isEmpty() && p.form->Text1->isEnabled()) {
+                chosenB = true;
+                p.choose(1);
+            }
+        });
+        watcher.start(10);
+        p.choose(0);
+        QVERIFY(chosenB);
+        QVERIFY(QTest::qWaitFor([&] { return p.gateway.requestCount() >= 4; }, 3000));
+        QTest::qWait(300);                   // the parse of anything that arrived
+        QCOMPARE(p.dialogs.shown.size(), 1); // the watchdog's, nothing else
+        QCOMPARE(p.form->cur.number, QStringLiteral("87654321"));
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(p.parcel(b).num, QStringLiteral("2"));
+        QCOMPARE(p.parcel(a).num, QStringLiteral("0"));
+        QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+    }
+
+    // An answer that arrives just after the next query began is not parsed
+    // into that query's list.
+    void aPendingParseBelongsToItsQuery() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("87654321"), QStringLiteral("茶叶"));
+        p.gateway.script(Number, {entries(5)});
+        Scripted hang;
+        hang.hang = true;
+        p.gateway.script(QStringLiteral("87654321"), hang);
+        p.start();
+        p.choose(0);
+        QVERIFY(p.form->Timer1->isActive()); // A's parse is due in 100 ms
+        // B starts before it (as a loop query would) and waits; what the
+        // window shows is looked at while B still waits.
+        int rows = -1;
+        QString status;
+        bool watchdog = false;
+        QTimer::singleShot(0, [&] { p.form->selectListIndex(1); });
+        QTimer::singleShot(300, [&] {
+            rows = p.form->ListView1->topLevelItemCount();
+            status = p.status();
+            watchdog = p.form->Timer7->isActive();
+            p.gateway.script(QStringLiteral("87654321"), {entries(1)});
+            p.gateway.releaseHanging();
+        });
+        QVERIFY(QTest::qWaitFor([&] { return rows >= 0; }, 3000));
+        QCOMPARE(rows, 0);
+        QCOMPARE(status, QStringLiteral("中通快递:茶叶查询中..."));
+        QVERIFY(watchdog);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 1); // B's own answer
+    }
+
+    // The first parcel queried after the delete offer fails at once: its own
+    // watchdog must still report it.
+    void aFailingFollowUpQueryIsReported() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("87654321"), QStringLiteral("茶叶"));
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("不存在的"));
+        p.gateway.script(Number, {QByteArrayLiteral("{\"errCode\":\"1\",\"data\":[]}")});
+        Scripted broken{entries(3)};
+        broken.cutAfter = 0; // the connection drops: an empty answer
+        p.gateway.script(QStringLiteral("87654321"), broken);
+        p.start();
+        p.form->Check7->setChecked(true);
+        p.form->Timer7->setInterval(20);
+        p.dialogs.answers = {Mb::No, Mb::Yes, Mb::Ok};
+        p.choose(1);
+        QVERIFY(QTest::qWaitFor([&] { return p.dialogs.shown.size() == 4; }, 3000));
+        QVERIFY(p.dialogs.shown[3].prompt.startsWith(QStringLiteral("程序自动检测快递异常!")));
+        QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(!p.form->AniGIF1->isVisible());
+    }
+
+    // A transfer that breaks off part-way is no answer at all.
+    void aCutOffAnswerIsATransportFailure() {
+        TestProgram p;
+        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted cut{entries(5)};
+        cut.cutAfter = int(cut.body.size() / 2);
+        p.gateway.script(Number, cut);
+        p.start();
+        p.form->Timer7->setInterval(20);
+        p.choose(0);
+        QVERIFY(QTest::qWaitFor([&] { return !p.dialogs.shown.isEmpty(); }, 3000));
+        QVERIFY(p.dialogs.shown[0].prompt.startsWith(QStringLiteral("程序自动检测快递异常!")));
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QCOMPARE(p.parcel(id).num, QStringLiteral("0"));
+        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("未查询"));
+    }
+
+    // An answer in the Chinese code page shows its Chinese.
+    void answersInGbk() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        const QString text = QString::fromUtf8(TestProgram::answerOf(
+            {{QStringLiteral("2026-01-02 08:00:00"), QStringLiteral("快件已签收,感谢使用")},
+             {QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("广东深圳已揽收")}}));
+        QStringEncoder gbk("GBK");
+        Scripted answer{QByteArray(gbk.encode(text))};
+        answer.contentType = "application/json;charset=GBK";
+        p.gateway.script(Number, answer);
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->ListView1->topLevelItem(0)->text(2),
+                 QStringLiteral("快件已签收,感谢使用"));
+        QCOMPARE(p.form->ListView1->topLevelItem(1)->text(2), QStringLiteral("广东深圳已揽收"));
+        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("已签收"));
+    }
+
+    // With forty entries the oldest is selected, yet the red newest row is
+    // what the list shows.
+    void theNewestRowStaysInView() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        QList<QPair<QString, QString>> many;
+        for (int i = 40; i >= 1; --i)
+            many.append({QStringLiteral("2026-01-01 08:%1:00").arg(i, 2, 10, QChar('0')),
+                         QStringLiteral("第%1站").arg(i)});
+        p.gateway.script(Number, {TestProgram::answerOf(many)});
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QTreeWidget* list = p.form->ListView1;
+        QCOMPARE(list->currentItem(), list->topLevelItem(39));
+        QVERIFY(list->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(0))));
+    }
+
+    // In transit, the time under way runs from the oldest entry to now.
+    void transitTimeRunsToNow() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(
+            Number, {TestProgram::answerOf(
+                        {{QStringLiteral("2026-01-03 10:30:00"), QStringLiteral("到达转运中心")},
+                         {QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("已揽收")}})});
+        p.clock.fixed = QDateTime(QDate(2026, 1, 9), QTime(11, 17, 59));
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("运送中"));
+        QCOMPARE(p.form->Label12[5]->text(), QStringLiteral("8天3小时17分"));
+    }
+
+    // While loop or timed querying runs, a finished query gives back only the
+    // courier-list button.
+    void pollingKeepsTheWindowLocked_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("loop") << 16 << QStringLiteral("停止循环");
+        QTest::newRow("timed") << 18 << QStringLiteral("关闭定时");
+    }
+    void pollingKeepsTheWindowLocked() {
+        QFETCH(int, button);
+        QFETCH(QString, caption);
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(Number, {entries(3)});
+        p.start();
+        p.form->Command1[button]->setText(caption);
+        p.choose(0);
+        QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
+        QVERIFY(p.form->Image2[6]->isEnabled());
+        for (int i : {1, 2, 3, 4, 5, 7})
+            QVERIFY2(!p.form->Image2[i]->isEnabled(), qPrintable(QString::number(i)));
+        QVERIFY(!p.form->Text1->isEnabled());
+        QVERIFY(p.form->ListView1->isEnabled());
+    }
+
+    // A new choice shows the update cell white again until its own verdict.
+    void aNewChoiceWhitensTheUpdateCell() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(Number, {entries(3)});
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
+        Scripted slow{entries(3)};
+        slow.delayMs = 300;
+        p.gateway.script(Number, slow);
+        QString cell, style;
+        QTimer::singleShot(150, [&] {
+            cell = p.form->Label12[3]->text();
+            style = p.form->Label12[3]->styleSheet();
+        });
+        p.choose(0);
+        QCOMPARE(cell, QStringLiteral("未查询"));
+        QVERIFY(style.contains(QStringLiteral("255, 255, 255")));
+    }
+
+    // Each query gets ten watchdog ticks of its own, however many the one
+    // before it used.
+    void everyQueryGetsTenTicks() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted slow{entries(2)};
+        slow.delayMs = 300;
+        p.gateway.script(Number, slow);
+        p.start();
+        p.form->Timer7->setInterval(1000000); // ticks come from the test
+        QTimer::singleShot(50, [&] {
+            for (int i = 0; i < 4; ++i)
+                p.form->Timer7_Timer();
+        });
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QVERIFY(p.dialogs.shown.isEmpty());
+        Scripted hang;
+        hang.hang = true;
+        p.gateway.script(Number, hang);
+        int shownAfterNine = -1;
+        QTimer::singleShot(50, [&] {
+            for (int i = 0; i < 9; ++i)
+                p.form->Timer7_Timer();
+            shownAfterNine = int(p.dialogs.shown.size());
+            p.form->Timer7_Timer();
+            p.gateway.script(Number, {QByteArray()}); // the client's retry ends at once
+            p.gateway.releaseHanging();
+        });
+        p.choose(0);
+        QCOMPARE(shownAfterNine, 0);
+        QCOMPARE(p.dialogs.shown.size(), 1);
+    }
+
+    // Text from the book or the service is never read as markup.
+    void labelsShowPlainText() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("<b>快递</b>"), Number,
+                    QStringLiteral("<img src=\"file:///etc/x.png\">"));
+        p.start();
+        for (QLabel* label : p.form->findChildren<QLabel*>())
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
     }
 
     void changeDetection_data() {

@@ -79,6 +79,69 @@ private slots:
             QCOMPARE(p.form->Label12[i]->text(), QStringLiteral("未查询"));
     }
 
+    // A choice the store cannot answer queries nothing, keeps the parcel
+    // chosen before and leaves the window idle with a message.
+    void aBusyStoreStopsTheChoice() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("11111111"), QStringLiteral("鞋子"));
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("22222222"), QStringLiteral("茶叶"));
+        p.gateway.script(QStringLiteral("11111111"), {answerWith(2).toUtf8()});
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        const int requests = p.gateway.trackingQueries().size();
+        StoreLock lock(p.storePath());
+        p.choose(1);
+        QCOMPARE(p.gateway.trackingQueries().size(), requests);
+        QCOMPARE(p.dialogs.shown.size(), 1);
+        QVERIFY(p.dialogs.shown[0].prompt.startsWith(QStringLiteral(
+            "读取快递数据失败!快递数据库可能正被其他程序使用,请稍后再试..\n \n原因：")));
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
+        QCOMPARE(p.status(), QStringLiteral("读取快递数据失败!请稍后再试.."));
+        QCOMPARE(p.form->cur.number, QStringLiteral("11111111"));
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.form->ListView1->isEnabled());
+        QVERIFY(p.form->Image2[7]->isEnabled());
+        QVERIFY(!p.form->AniGIF1->isVisible());
+
+        // A refill that cannot read the book leaves the selector as it was.
+        p.form->Text1->addItem(QStringLiteral("刷新快递列表"));
+        p.choose(2);
+        QCOMPARE(p.form->Text1->count(), 3);
+        QCOMPARE(p.status(),
+                 QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
+        QVERIFY(p.form->Text1->isEnabled());
+
+        lock.release();
+        p.choose(1);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(lastNumber(p), QStringLiteral("22222222"));
+    }
+
+    // A parcel that left the book behind the selector's back is not replaced
+    // by the one chosen before.
+    void aVanishedParcelIsNotQueried() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("11111111"), QStringLiteral("鞋子"));
+        const qint64 gone = p.addParcel(QStringLiteral("中通快递"), QStringLiteral("22222222"),
+                                        QStringLiteral("茶叶"));
+        p.gateway.script(QStringLiteral("11111111"), {answerWith(2).toUtf8()});
+        p.start();
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        const int requests = p.gateway.trackingQueries().size();
+        QVERIFY(Store::runScript(p.storePath(),
+                                 QStringLiteral("DELETE FROM kd100 WHERE id = %1;\n").arg(gone),
+                                 nullptr));
+        p.choose(1);
+        QCOMPARE(p.gateway.trackingQueries().size(), requests);
+        QCOMPARE(p.status(), QStringLiteral("该快递已不在快递列表中,快递列表已刷新.."));
+        QCOMPARE(p.form->Text1->count(), 1);
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.dialogs.shown.isEmpty());
+    }
+
     void separatorAndRefreshRestoreTheBook_data() {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("queryFirst");
@@ -97,6 +160,9 @@ private slots:
         p.gateway.script(QStringLiteral("77777777"), {answerWith(2).toUtf8()});
         p.start();
         p.form->Check7->setChecked(queryFirst);
+        p.choose(0); // the list shows a parcel's progress
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.form->ListView1->topLevelItemCount(), 2);
         // What a search leaves in the selector.
         p.form->Text1->clear();
         p.form->Text1->addItems({QStringLiteral("第二件"), QStringLiteral("******************"),

@@ -28,6 +28,8 @@ private slots:
         QTest::addColumn<QByteArray>("version");
         QTest::newRow("exact") << QByteArray("V5.2");
         QTest::newRow("with a line break") << QByteArray("V5.2\r\n");
+        QTest::newRow("the same, written longer") << QByteArray("V5.2.0");
+        QTest::newRow("older") << QByteArray("V5.1");
     }
     void currentVersion() {
         QFETCH(QByteArray, version);
