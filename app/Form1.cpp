@@ -53,6 +53,19 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
         if (Command1[i])
             connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     connect(Text1, &QComboBox::activated, this, [this] { Text1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, [this] {
+        ListView2->clear();
+        kdlb();
+    });
+    // The number boxes' filters and the courier detection follow every change.
+    connect(Text3, &QComboBox::editTextChanged, this, &Form1::Text3_Change);
+    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    connect(Text7, &QLineEdit::textChanged, this, &Form1::Text7_Change);
+    connect(Text8, &QLineEdit::textChanged, this, &Form1::Text8_Change);
+    connect(ListView2, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView2_DblClick);
+    ListView2->viewport()->installEventFilter(this);
+    installKeyPreview();
 
     const std::pair<QCheckBox*, Switch> toggles[] = {
         {Check2, Switch::Mail},         {Check3, Switch::Sound},   {Check4, Switch::Drag},
@@ -96,11 +109,4 @@ void Form1::unlockWindow() {
     Text1->setEnabled(true);
     ListView1->setEnabled(true);
     setToolbarEnabled(true);
-}
-
-void Form1::Command1_Click(int index) {
-    switch (index) {
-    default:
-        break; // the parcel, polling and search buttons come with their own operations
-    }
 }

@@ -9,7 +9,18 @@
 //                              copy), clock Timer5
 //   app/Window.cpp             window and panel mouse behaviour, DrawWindowFrame,
 //                              link and window labels, x_Click, panel centring
+//   app/Dispatch.cpp           Command1_Click, hotkeys (Form_KeyDown), toolbar (Image2_Click),
+//                              Enter for the panels' default buttons, refreshBook
 //   parcels/Selector.cpp       read, sX, Text1_Click (the parcel selector)
+//   parcels/Add.cpp            addParcel (Command1[13]), listSimilarNumbers
+//   parcels/Edit.cpp           openEditPanel, Text4_Change, changeParcel, copyParcel,
+//                              deleteParcel
+//   parcels/Search.cpp         openSearchPanel, Text7_Change, searchBook
+//   parcels/Clear.cpp          clearBook
+//   parcels/Export.cpp         exportList, ExportListViewContent
+//   couriers/Directory.cpp     kdlb, openCourierList, Text8_Change, Label20_Click,
+//                              ListView2_DblClick, ListView2_RightPress
+//   couriers/Detection.cpp     Text3_Change, Command2_Click, detectCourier
 //   tracking/Query.cpp         GetBody, kdgs, cx, offerToDelete, hx2, Timer1 (parser), ql,
 //                              Timer7 (watchdog), csh
 //   watch/ChangeDetection.cpp  gxtj
@@ -28,6 +39,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -136,6 +148,51 @@ public:
     void unlockWindow(); // the selector, the progress list and the toolbar usable again
     void openAddPanel();
 
+    // ---- app/Dispatch.cpp ----
+    bool keyPreview(QObject* receiver, QEvent* event); // true: the key was used up (Enter)
+    void Command1_Click(int index);
+    void Form_KeyDown(int key);   // F4..F12 and Esc, whatever control has the focus
+    void Image2_Click(int index); // the toolbar
+    bool refreshBook();           // F8; true when it started the query of the first parcel
+
+    // ---- parcels/Add.cpp ----
+    void addParcel();
+    void listSimilarNumbers(const QString& number);
+
+    // ---- parcels/Edit.cpp ----
+    void openEditPanel();
+    void Text4_Change();
+    void changeParcel();
+    void copyParcel();
+    void deleteParcel();
+
+    // ---- parcels/Search.cpp ----
+    void openSearchPanel();
+    void Text7_Change();
+    void searchBook();
+
+    // ---- parcels/Clear.cpp ----
+    void clearBook();
+
+    // ---- parcels/Export.cpp ----
+    void exportList();
+    // Writes the list's rows to the file; the reason when it could not.
+    std::optional<QString> ExportListViewContent(QTreeWidget* objListView,
+                                                 const QString& strFilePath);
+
+    // ---- couriers/Directory.cpp ----
+    void kdlb();
+    void openCourierList(int opener); // 8 or 12: picking for that button; 0: browsing
+    void Text8_Change();
+    void Label20_Click(int index);
+    void ListView2_DblClick();
+    void ListView2_RightPress();
+
+    // ---- couriers/Detection.cpp ----
+    void Text3_Change();
+    void Command2_Click();
+    void detectCourier();
+
     // ---- parcels/Selector.cpp ----
     void read();
     bool sX(); // false when the book could not be read (the selector is left as it was)
@@ -182,8 +239,10 @@ private:
     void buildSearchPanel();
     void buildCourierPanel();
     void fillTimeLists();
-    void Command1_Click(int index);
     bool panelMouse(int index, QEvent* event);
+    void installKeyPreview();
+    void fillCourierList(const Read<QList<CourierRow>>& rows);
+    void listParcels(const QList<ParcelRow>& rows);
     void resetQuickLinks();
     void quitProgram(int status); // every way the program ends
 
@@ -200,4 +259,6 @@ private:
     // parser tick, the watchdog and the delete offer belong to the newest.
     quint64 m_queryId = 0;
     quint64 m_parseQuery = 0; // the query whose answer Timer1 parses
+    quint64 m_detection = 0;  // the newest courier detection; only it writes the caption
+    std::array<QPushButton*, 5> m_defaultButton{}; // Enter in a panel presses its default
 };

@@ -192,6 +192,7 @@ void Form1::buildAddPanel() {
     label(p, "Label_add_number", QStringLiteral("快递单号："), QRect(20, 52, 70, 20));
     Text3 = place(new QComboBox(p), "Text3", QRect(90, 48, 220, 26));
     Text3->setEditable(true);
+    Text3->setInsertPolicy(QComboBox::NoInsert); // Enter presses the query button instead
     label(p, "Label_add_company", QStringLiteral("快递公司："), QRect(20, 92, 70, 20));
     Command1[12] =
         button(p, "Command1_12", QStringLiteral("请选择快递公司"), QRect(90, 88, 150, 28));

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QWindow>
 
 namespace {
@@ -69,15 +70,15 @@ void Form1::x_Click(int index) {
     kdmenu[index]->setVisible(false);
 }
 
-// The add panel as a fresh form: empty boxes, no courier, the query button
-// as the default.
+// The add panel as a fresh form: empty boxes, no courier, the number box
+// ready for typing, the query button as the default.
 void Form1::openAddPanel() {
     Text3->setCurrentText(QString());
     Text2->clear();
     Command1[12]->setText(QStringLiteral("请选择快递公司"));
     showPanel(0);
-    kdmenu[0]->setFocus();
-    Command1[13]->setDefault(true);
+    Text3->setFocus();
+    m_defaultButton[0] = Command1[13];
 }
 
 void Form1::resetQuickLinks() {
@@ -135,8 +136,24 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     for (int i = 1; i <= 7; ++i)
-        if (watched == Image2[i])
-            return press; // the toolbar actions come with their own operations
+        if (watched == Image2[i]) {
+            // A click: pressed and released on the image with the left button.
+            // A disabled image (during a query) does not raise it.
+            if (release && Image2[i]->isEnabled() &&
+                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+                Image2[i]->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+                Image2_Click(i);
+            return press || release;
+        }
+    if (watched == ListView2->viewport() && press &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        // The row under the mouse becomes the selected one, as with any press.
+        if (QTreeWidgetItem* row =
+                ListView2->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+            ListView2->setCurrentItem(row);
+        ListView2_RightPress();
+        return true;
+    }
     if (watched == Label2[1] || watched == Label2[2]) {
         if (hover) {
             Label2[1]->setStyleSheet(Silver);
@@ -175,11 +192,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         resetQuickLinks();
         return false;
     }
-    for (QLabel* link : Label20)
-        if (watched == link && hover) {
-            resetQuickLinks();
-            link->setStyleSheet(LinkHover);
-            return true;
+    for (int i = 0; i < int(Label20.size()); ++i)
+        if (watched == Label20[i]) {
+            if (hover) {
+                resetQuickLinks();
+                Label20[i]->setStyleSheet(LinkHover);
+            }
+            if (press) Label20_Click(i);
+            return hover || press;
         }
     return false;
 }

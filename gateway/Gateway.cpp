@@ -97,7 +97,12 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
         answer(socket, m_notice, head);
     } else if (path == QLatin1String("/autonumber/auto")) {
         const QString number = query.queryItemValue(QStringLiteral("num"), QUrl::FullyDecoded);
-        answer(socket, Scripted{autoNumberAnswer(number, m_anchor)}, head);
+        m_autoQueries << number;
+        const auto scripted = m_autoScripts.constFind(number);
+        answer(socket,
+               scripted != m_autoScripts.constEnd() ? *scripted
+                                                    : Scripted{autoNumberAnswer(number, m_anchor)},
+               head);
     } else if (path == QLatin1String("/") || path.isEmpty()) {
         if (head || !query.hasQueryItem(QStringLiteral("nu"))) {
             // The time source and the connectivity probe.

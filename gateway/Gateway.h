@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QStringList>
 #include <QTcpSocket>
 #include <QUrlQuery>
 #include <functional>
@@ -33,6 +34,12 @@ public:
     QString baseUrl() const;
 
     void script(const QString& number, const Scripted& answer) { m_scripts[number] = answer; }
+    // The auto-number service's answer for a number.
+    void scriptAutoNumber(const QString& number, const Scripted& answer) {
+        m_autoScripts[number] = answer;
+    }
+    // What the auto-number service was asked, in order.
+    const QStringList& autoNumberQueries() const { return m_autoQueries; }
     void setVersion(const Scripted& answer) { m_version = answer; }
     void setNotice(const Scripted& answer) { m_notice = answer; }
     // Simulated time runs speed times faster than real time from the start.
@@ -53,7 +60,8 @@ protected:
 private:
     void answer(QTcpSocket* socket, const Scripted& reply, bool head);
 
-    QHash<QString, Scripted> m_scripts;
+    QHash<QString, Scripted> m_scripts, m_autoScripts;
+    QStringList m_autoQueries;
     Scripted m_version, m_notice;
     QList<QUrlQuery> m_trackingQueries;
     QList<QPointer<QTcpSocket>> m_hanging;

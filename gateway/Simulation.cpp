@@ -32,12 +32,35 @@ quint32 hashOf(const QString& number) {
            (quint32(quint8(h[2])) << 8) | quint32(quint8(h[3]));
 }
 
+// Capital letters and digits, with at least 8 digits.
 bool isKnown(const QString& number) {
     if (number.size() < 8 || number.size() > 30 || number.endsWith(QLatin1String("000")))
         return false;
-    for (QChar c : number)
-        if (c < '0' || c > '9') return false;
-    return true;
+    int digits = 0;
+    for (QChar c : number) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c < 'A' || c > 'Z')
+            return false;
+    }
+    return digits >= 8;
+}
+
+// The courier some numbers name themselves: SF… is SF Express, JD… JD
+// Logistics, and a number ending in CN is an EMS item.
+const char* courierOfShape(const QString& number) {
+    if (number.startsWith(QLatin1String("SF"))) return "shunfeng";
+    if (number.startsWith(QLatin1String("JD"))) return "jd";
+    if (number.endsWith(QLatin1String("CN"))) return "ems";
+    return nullptr;
+}
+
+// The last two digits of the number.
+int lastTwoDigits(const QString& number) {
+    QString digits;
+    for (qsizetype i = number.size() - 1; i >= 0 && digits.size() < 2; --i)
+        if (number[i].isDigit()) digits.prepend(number[i]);
+    return digits.toInt();
 }
 
 QString timeText(const QDateTime& t) {
@@ -74,8 +97,9 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
     if (!isKnown(number)) return std::nullopt;
     const quint32 h = hashOf(number);
     const Courier* courier = &Couriers[h % std::size(Couriers)];
+    const char* shaped = courierOfShape(number);
     for (const Courier& c : Couriers)
-        if (code == QLatin1String(c.code)) courier = &c;
+        if ((shaped && qstrcmp(shaped, c.code) == 0) || code == QLatin1String(c.code)) courier = &c;
     const QString from = QString::fromUtf8(Cities[(h >> 4) % std::size(Cities)]);
     QString to = QString::fromUtf8(Cities[(h >> 8) % std::size(Cities)]);
     if (to == from) to = QString::fromUtf8(Cities[((h >> 8) + 1) % std::size(Cities)]);
@@ -84,7 +108,7 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
     const QString phone = QStringLiteral("1%1").arg(h % 1000000000u + 3000000000u).left(11);
     const QString name = QString::fromUtf8(courier->name);
 
-    const int ageHours = number.right(2).toInt() % 40;
+    const int ageHours = lastTwoDigits(number) % 40;
     const QDateTime pickup = anchor.addSecs(-qint64(ageHours) * 3600 - (h >> 20) % 1800);
     const QString contexts[] = {
         QStringLiteral("【%1】%2 已揽收").arg(from, name),

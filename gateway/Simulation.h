@@ -19,9 +19,11 @@ struct SimParcel {
     QList<SimEvent> events; // the whole timetable, oldest first
 };
 
-// Numbers of 8 to 30 digits are known, except those ending in "000". The
-// last two digits modulo 40 give the parcel's age in hours at anchor. The
-// courier is the one whose code is given, else the one the number implies.
+// Numbers of 8 to 30 capital letters and digits (at least 8 digits) are
+// known, except those ending in "000". The last two digits modulo 40 give the
+// parcel's age in hours at anchor. The courier is the one whose code is
+// given, else the one the number's shape names (SF…, JD…, …CN for EMS), else
+// one picked by the number.
 std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& anchor,
                                         const QString& code = QString());
 

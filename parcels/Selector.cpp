@@ -89,16 +89,5 @@ void Form1::Text1_Click() {
         return;
     }
 
-    if (!sX()) {
-        unlockWindow();
-        return;
-    }
-    ListView1->clear();
-    bool queried = false;
-    if (Check7->isChecked() && Text1->count() > 0) {
-        selectListIndex(0);
-        queried = true;
-    }
-    setStatus(QStringLiteral("快递列表已刷新.."));
-    if (!queried) unlockWindow();
+    if (!refreshBook()) unlockWindow();
 }

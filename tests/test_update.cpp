@@ -59,7 +59,9 @@ private slots:
         QCOMPARE(f.kdmenu[0]->pos(), QPoint(763 / 2 - 337 / 2, 537 / 2 - 345 / 2));
         QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
         QVERIFY(f.Text2->text().isEmpty());
-        QVERIFY(f.Command1[13]->isDefault());
+        QTest::mouseClick(f.Text3->lineEdit(), Qt::LeftButton);
+        p.press(Qt::Key_Return); // the query button is the panel's default
+        QCOMPARE(p.status(), QStringLiteral("请输入快递单号!"));
     }
 
     void newerVersionEndsTheProgram() {

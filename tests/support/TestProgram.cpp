@@ -1,6 +1,7 @@
 #include "TestProgram.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -99,6 +100,8 @@ void TestProgram::start() {
     if (!load()) qFatal("start-up ended the program");
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) qFatal("the window was not shown");
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get())) qWarning("the window did not become active");
     form->Timer3_Timer();
 }
 
@@ -109,6 +112,11 @@ void TestProgram::choose(int index) {
     if (!QTest::qWaitForWindowExposed(view->window())) qWarning("the selector list did not open");
     const QRect item = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+void TestProgram::press(int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : form.get(), Qt::Key(key), modifiers);
 }
 
 bool TestProgram::waitForQueryEnd(int timeoutMs) {

@@ -54,6 +54,8 @@ public:
     void start();
     // Picks an entry of the parcel selector with the mouse, as a user would.
     void choose(int index);
+    // A key pressed as a user would: it goes to the control that has the focus.
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Waits until the query has been parsed or has failed (window idle).
     bool waitForQueryEnd(int timeoutMs = 5000);
 

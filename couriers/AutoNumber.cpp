@@ -1,0 +1,28 @@
+#include "couriers/AutoNumber.h"
+
+#include <QUrl>
+
+namespace {
+const QString CodeKey = QStringLiteral("comCode\":\"");
+}
+
+QString autoNumberUrl(const QString& endpoint, const QString& number) {
+    return endpoint + QStringLiteral("?num=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(number));
+}
+
+Detected readAutoNumberAnswer(const QString& body) {
+    if (body.isEmpty()) return {};
+    const qsizetype at = body.indexOf(CodeKey);
+    if (at < 0)
+        return {body.contains(QLatin1String("503")) ? Detected::Busy : Detected::NoCode, {}};
+    const qsizetype start = at + CodeKey.size();
+    const qsizetype quote = body.indexOf(u'"', start);
+    return {Detected::Code, quote < 0 ? QString() : body.mid(start, quote - start)};
+}
+
+bool isNumberText(const QString& text) {
+    for (const QChar c : text.trimmed())
+        if (c.unicode() > 127 || !c.isLetterOrNumber()) return false;
+    return true;
+}

@@ -1,0 +1,29 @@
+// Courier auto-detection: the request to the auto-number service and the
+// reading of its answer.
+#pragma once
+
+#include <QString>
+
+// The auto-number service's URL for a number; the number is percent-encoded
+// so that "&", "#" or a blank cannot add or break query keys.
+QString autoNumberUrl(const QString& endpoint, const QString& number);
+
+// What an auto-number answer says.
+struct Detected {
+    enum Kind {
+        Nothing, // empty answer (also an unreachable service): detection still running
+        Busy,    // the service's busy signal, "503", in an answer without a company code
+        NoCode,  // no company-code key in the answer
+        Code     // the first company code (possibly empty)
+    } kind = Nothing;
+    QString code;
+};
+Detected readAutoNumberAnswer(const QString& body);
+
+// A tracking number as the number boxes accept it: ASCII letters and digits
+// (SF1234567890123, EA123456789CN, 00123), blanks allowed before and after.
+// The empty text passes.
+bool isNumberText(const QString& text);
+
+// Auto-detection asks only from this many characters on.
+constexpr int DetectFrom = 10;

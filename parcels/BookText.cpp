@@ -1,0 +1,71 @@
+#include "parcels/BookText.h"
+
+#include <QFileInfo>
+#include <QStringEncoder>
+
+namespace {
+constexpr qsizetype CellBytes = 1023;
+
+QByteArray gb18030(const QString& text) {
+    QStringEncoder encode("GB18030");
+    return encode.encode(text);
+}
+
+// The cell's bytes, cut to the last whole character within CellBytes.
+QByteArray cellBytes(const QString& cell) {
+    QByteArray bytes = gb18030(cell);
+    if (bytes.size() <= CellBytes) return bytes;
+    bytes.clear();
+    for (qsizetype i = 0; i < cell.size();) {
+        const qsizetype n = cell[i].isHighSurrogate() && i + 1 < cell.size() ? 2 : 1;
+        const QByteArray one = gb18030(cell.mid(i, n));
+        if (bytes.size() + one.size() > CellBytes) break;
+        bytes += one;
+        i += n;
+    }
+    return bytes;
+}
+} // namespace
+
+QString parcelDescription(const QString& goods, const QString& company, const QString& number) {
+    return QStringLiteral("快递物品：") + goods + QStringLiteral("\r\n快递公司：") + company +
+           QStringLiteral("\r\n快递单号：") + number;
+}
+
+qsizetype ansiWidth(const QString& text) {
+    return gb18030(text).size();
+}
+
+QString SetStringFixedLength(const QString& strIn, int lngFixStrLen) {
+    QString out = strIn.trimmed();
+    if (out.isEmpty() || lngFixStrLen <= 0) return out;
+    const qsizetype width = ansiWidth(out);
+    if (width < lngFixStrLen) out += QString(lngFixStrLen - width, u' ');
+    return out;
+}
+
+QByteArray exportBytes(const QList<QStringList>& rows) {
+    QByteArray out;
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0) out += "   ";
+            out += cellBytes(c == 0 ? SetStringFixedLength(row[c], 8) : row[c]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString withTxtExtension(const QString& path) {
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".txt") : path;
+}
+
+QString emptySearchMessage(SearchField field) {
+    return field == SearchField::Number ? QStringLiteral("请输入快递单号..")
+                                        : QStringLiteral("请输入快递物品..");
+}
+
+QString foundMessage(SearchMatch match, qsizetype count) {
+    if (match == SearchMatch::Exact) return QStringLiteral("已为您找到相关快递");
+    return QStringLiteral("已为您找到") + QString::number(count) + QStringLiteral("个相关快递");
+}

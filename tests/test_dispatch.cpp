@@ -1,0 +1,190 @@
+// The function keys and the toolbar: the same actions, with the differences
+// between the two (the toolbar shows one panel, F4 pastes, some keys have no
+// image, keys work during a query), and the panels' default buttons.
+#include "TestProgram.h"
+
+#include <QClipboard>
+
+namespace {
+QList<int> visiblePanels(const Form1& f) {
+    QList<int> open;
+    for (int i = 0; i < 5; ++i)
+        if (f.kdmenu[i]->isVisible()) open << i;
+    return open;
+}
+
+// Records the keys a control receives.
+class KeySpy : public QObject {
+public:
+    QList<int> keys;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) keys << static_cast<QKeyEvent*>(e)->key();
+        return false;
+    }
+};
+} // namespace
+
+class DispatchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void f4PastesTheClipboardAndDetects_data() {
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("F4") << Qt::KeyboardModifiers();
+        QTest::newRow("Shift+F4") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    }
+    void f4PastesTheClipboardAndDetects() {
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        f.Check8->setChecked(true);
+        f.Text2->setText(QStringLiteral("旧的"));
+        QApplication::clipboard()->setText(QStringLiteral("SF1234567890123"));
+        p.press(Qt::Key_F4, modifiers);
+        QVERIFY(f.kdmenu[0]->isVisible());
+        QCOMPARE(f.Text3->currentText(), QStringLiteral("SF1234567890123"));
+        QVERIFY(f.Text2->text().isEmpty());
+        QCOMPARE(p.gateway.autoNumberQueries(), QStringList{QStringLiteral("SF1234567890123")});
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("顺丰快递"));
+
+        // The toolbar image opens the same panel, fresh and without the paste.
+        QTest::mouseClick(f.Image2[3], Qt::LeftButton);
+        QVERIFY(f.kdmenu[0]->isVisible());
+        QVERIFY(f.Text3->currentText().isEmpty());
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
+        QCOMPARE(p.gateway.autoNumberQueries().size(), 1);
+    }
+
+    void keysKeepPanelsTheToolbarShowsOne() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        p.press(Qt::Key_F4);
+        p.press(Qt::Key_F7);
+        QCOMPARE(visiblePanels(f), (QList<int>{0, 3}));
+        p.press(Qt::Key_F12);
+        QCOMPARE(visiblePanels(f), (QList<int>{0, 3, 4}));
+        p.press(Qt::Key_F9); // settings: the one key that hides the others
+        QCOMPARE(visiblePanels(f), QList<int>{1});
+        p.press(Qt::Key_Escape);
+        QVERIFY(visiblePanels(f).isEmpty());
+
+        QTest::mouseClick(f.Image2[3], Qt::LeftButton);
+        QTest::mouseClick(f.Image2[4], Qt::LeftButton);
+        QCOMPARE(visiblePanels(f), QList<int>{3});
+        QTest::mouseClick(f.Image2[6], Qt::LeftButton);
+        QCOMPARE(visiblePanels(f), QList<int>{4});
+        QCOMPARE(f.ListView2->headerItem()->text(1), QStringLiteral("快递公司"));
+        QTest::mouseClick(f.Image2[1], Qt::LeftButton); // nothing chosen: no edit panel
+        QVERIFY(visiblePanels(f).isEmpty());
+        QCOMPARE(p.status(), QStringLiteral("请先选择快递.."));
+        // A right click is no click.
+        QTest::mouseClick(f.Image2[4], Qt::RightButton);
+        QVERIFY(visiblePanels(f).isEmpty());
+    }
+
+    // The window sees the key first; the control with the focus still gets it.
+    void theFocusedControlStillGetsTheKey() {
+        TestProgram p;
+        p.start();
+        Form1& f = *p.form;
+        p.press(Qt::Key_F7);
+        QCOMPARE(QApplication::focusWidget(), f.Text7);
+        KeySpy spy;
+        f.Text7->installEventFilter(&spy);
+        p.press(Qt::Key_F12);
+        QVERIFY(f.kdmenu[4]->isVisible());
+        QCOMPARE(spy.keys, QList<int>{Qt::Key_F12});
+        QCOMPARE(f.ListView2->topLevelItemCount(), 42); // opened once, not once per parent
+    }
+
+    void refreshAndReset() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("11111111"), QStringLiteral("茶叶"));
+        p.start();
+        Form1& f = *p.form;
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QVERIFY(f.ListView1->topLevelItemCount() > 0);
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("22222222"), QStringLiteral("鞋子"));
+        const qsizetype queries = p.gateway.trackingQueries().size();
+        QTest::mouseClick(f.Image2[5], Qt::LeftButton);
+        QCOMPARE(f.Text1->count(), 2);
+        QCOMPARE(f.Text1->currentIndex(), -1);
+        QCOMPARE(f.ListView1->topLevelItemCount(), 0);
+        QCOMPARE(p.status(), QStringLiteral("快递列表已刷新.."));
+        QCOMPARE(p.gateway.trackingQueries().size(), queries);
+
+        f.Check7->setChecked(true);
+        p.press(Qt::Key_F8);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.gateway.trackingQueries().size(), queries + 1);
+        QCOMPARE(f.cur.number, QStringLiteral("11111111"));
+
+        p.press(Qt::Key_F4);
+        p.press(Qt::Key_F11); // unscripted question: No
+        QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("确定要执行初始化吗?")});
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::YesNo + Mb::Information);
+        QVERIFY(f.kdmenu[0]->isVisible());
+        p.dialogs.answers = {Mb::Yes};
+        p.press(Qt::Key_F11);
+        QVERIFY(!f.kdmenu[0]->isVisible());
+        QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+    }
+
+    // During a query the toolbar is locked; the keys are not, and F11 is the way out.
+    void keysWorkDuringAQuery() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("11111111"), QStringLiteral("茶叶"));
+        Scripted hang;
+        hang.hang = true;
+        p.gateway.script(QStringLiteral("11111111"), hang);
+        p.start();
+        Form1& f = *p.form;
+        QList<int> byToolbar, byKey;
+        bool resetWhileWaiting = false;
+        QTimer::singleShot(100, [&] {
+            QTest::mouseClick(f.Image2[4], Qt::LeftButton);
+            byToolbar = visiblePanels(f);
+            p.press(Qt::Key_F7);
+            byKey = visiblePanels(f);
+            p.dialogs.answers = {Mb::Yes};
+            p.press(Qt::Key_F11);
+            resetWhileWaiting = f.Text1->isEnabled();
+            p.gateway.script(QStringLiteral("11111111"), {QByteArray()});
+            p.gateway.releaseHanging();
+        });
+        p.choose(0);
+        QVERIFY(byToolbar.isEmpty());
+        QCOMPARE(byKey, QList<int>{3});
+        QVERIFY(resetWhileWaiting);
+    }
+
+    // Enter presses the default button of the panel it is typed in.
+    void enterPressesThePanelsDefault() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("11111111"), QStringLiteral("茶叶"));
+        p.start();
+        Form1& f = *p.form;
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        p.press(Qt::Key_F5);
+        f.Text6->setFocus();
+        f.Text4->clear();
+        p.press(Qt::Key_Return);
+        QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("请输入单号!")});
+        // A button with the focus is not overruled.
+        f.Command1[10]->setFocus();
+        p.press(Qt::Key_Enter);
+        QCOMPARE(p.dialogs.shown.size(), 1);
+        // Outside the panels Enter is an ordinary key.
+        f.ListView1->setFocus();
+        p.press(Qt::Key_Return);
+        QCOMPARE(p.dialogs.shown.size(), 1);
+    }
+};
+
+QTEST_MAIN(DispatchTest)
+#include "test_dispatch.moc"
