@@ -45,6 +45,13 @@ private slots:
         const QByteArray guess = autoNumberAnswer(QStringLiteral("773012345610"), now);
         QVERIFY(guess.startsWith("[{") && guess.contains("\"comCode\":\""));
         QCOMPARE(autoNumberAnswer(QStringLiteral("12"), now), QByteArray("[]"));
+        // Numbers with letters name their courier by their shape.
+        QVERIFY(autoNumberAnswer(QStringLiteral("SF1234567890123"), now).contains("\"shunfeng\""));
+        QVERIFY(autoNumberAnswer(QStringLiteral("JDVA00012345678"), now).contains("\"jd\""));
+        QVERIFY(autoNumberAnswer(QStringLiteral("EA123456789CN"), now).contains("\"ems\""));
+        QCOMPARE(autoNumberAnswer(QStringLiteral("SF12345"), now), QByteArray("[]")); // too few digits
+        QCOMPARE(simulateParcel(QStringLiteral("EA123456789CN"), now)->courierName,
+                 QStringLiteral("EMS"));
     }
 
     void servesOverLoopback() {

@@ -1,5 +1,7 @@
 // The logic that needs no window: answer parsing, codes, URLs, verdicts.
 #include "app/ClockText.h"
+#include "couriers/AutoNumber.h"
+#include "parcels/BookText.h"
 #include "platform/Endpoints.h"
 #include "services/Version.h"
 #include "settings/Options.h"
@@ -192,6 +194,48 @@ private slots:
         }
     }
 
+    // The first cell's width counts bytes of the Chinese code page; a long
+    // cell is cut at 1023 bytes, never inside a character.
+    void exportLines() {
+        QCOMPARE(SetStringFixedLength(QStringLiteral(" 12 "), 8), QStringLiteral("12      "));
+        QCOMPARE(SetStringFixedLength(QStringLiteral("中文"), 8), QStringLiteral("中文    "));
+        QCOMPARE(SetStringFixedLength(QStringLiteral("123456789"), 8), QStringLiteral("123456789"));
+        QCOMPARE(SetStringFixedLength(QStringLiteral("12345678"), 8), QStringLiteral("12345678"));
+        QCOMPARE(SetStringFixedLength(QStringLiteral("   "), 8), QString());
+        QCOMPARE(SetStringFixedLength(QStringLiteral("12"), 0), QStringLiteral("12"));
+        QCOMPARE(ansiWidth(QStringLiteral("a中")), 3);
+
+        QCOMPARE(exportBytes({{"1", "t", "x"}, {"2", "", "y"}}),
+                 QByteArray("1          t   x\r\n2             y\r\n"));
+        const QByteArray cut = exportBytes({{"1", QString(600, QChar(0x4e2d)) }});
+        // 8 + 3 + 1022 bytes (511 whole characters) + CR LF
+        QCOMPARE(cut.size(), 8 + 3 + 1022 + 2);
+        const QByteArray ascii = exportBytes({{"1", QString(1500, u'a')}});
+        QCOMPARE(ascii.size(), 8 + 3 + 1023 + 2);
+        QCOMPARE(withTxtExtension(QStringLiteral("/tmp/a")), QStringLiteral("/tmp/a.txt"));
+        QCOMPARE(withTxtExtension(QStringLiteral("/tmp/a.log")), QStringLiteral("/tmp/a.log"));
+        QCOMPARE(parcelDescription(QStringLiteral("鞋子"), QStringLiteral("中通"), QStringLiteral("1234")),
+                 QStringLiteral("快递物品：鞋子\r\n快递公司：中通\r\n快递单号：1234"));
+        QCOMPARE(foundMessage(SearchMatch::Containing, 3), QStringLiteral("已为您找到3个相关快递"));
+    }
+
+    void autoNumberAnswersAndNumbers() {
+        QCOMPARE(readAutoNumberAnswer(QString()).kind, Detected::Nothing);
+        QCOMPARE(readAutoNumberAnswer(QStringLiteral("503 busy")).kind, Detected::Busy);
+        QCOMPARE(readAutoNumberAnswer(QStringLiteral("[]")).kind, Detected::NoCode);
+        const Detected d = readAutoNumberAnswer(
+            QStringLiteral("[{\"noPre\":\"503\",\"comCode\":\"yunda\"},{\"comCode\":\"ems\"}]"));
+        QCOMPARE(d.kind, Detected::Code);
+        QCOMPARE(d.code, QStringLiteral("yunda"));
+        QCOMPARE(readAutoNumberAnswer(QStringLiteral("{\"comCode\":\"abc")).code, QString());
+        QCOMPARE(autoNumberUrl(QStringLiteral("http://h/autonumber/auto"), QStringLiteral("1 2&3")),
+                 QStringLiteral("http://h/autonumber/auto?num=1%202%263"));
+        for (const char* ok : {"", "00123", "SF1234567890123", "EA123456789CN", " 12 "})
+            QVERIFY2(isNumberText(QString::fromUtf8(ok)), ok);
+        for (const char* bad : {"12-3", "1 2", "１２", "12.5", "中通"})
+            QVERIFY2(!isNumberText(QString::fromUtf8(bad)), bad);
+    }
+
     void stateFromTheTwoNewestEntries() {
         QCOMPARE(deriveState(QStringLiteral("已签收,签收人是本人"), QString()),
                  ParcelState::Signed);
@@ -211,6 +255,7 @@ private slots:
                  qint64(2 * 86400 + 2 * 3600 + 30 * 60));
         QCOMPARE(transitText(2 * 86400 + 2 * 3600 + 30 * 60), QStringLiteral("2天2小时30分"));
         QCOMPARE(transitText(90), QStringLiteral("0天0小时1分"));
+        QCOMPARE(transitText(3 * 3600), QStringLiteral("0天3小时0分"));
         QCOMPARE(transitText(59), QStringLiteral("0天0小时0分"));
         QCOMPARE(transitText(-(86400 + 3600 + 61)), QStringLiteral("-1天-1小时-1分"));
         QCOMPARE(secondsBetween(QString(), QDateTime::currentDateTime()), qint64(0));

@@ -634,6 +634,7 @@ private slots:
         QVERIFY(p.form->Text1->isEnabled());
         QVERIFY(p.form->Image2[5]->isEnabled());
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
+        QCOMPARE(QApplication::focusWidget(), p.form->ListView1);
     }
 };
 

@@ -96,6 +96,7 @@ private slots:
         QCOMPARE(p.dialogs.shown.size(), 1);
         QVERIFY(p.dialogs.shown[0].prompt.startsWith(QStringLiteral(
             "读取快递数据失败!快递数据库可能正被其他程序使用,请稍后再试..\n \n原因：")));
+        QVERIFY(p.dialogs.shown[0].prompt.contains(QStringLiteral("database is locked")));
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.status(), QStringLiteral("读取快递数据失败!请稍后再试.."));
         QCOMPARE(p.form->cur.number, QStringLiteral("11111111"));
