@@ -35,6 +35,7 @@ bench: setup
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bench/bench_parse
 	build-bench/bench/bench_query
+	build-bench/bench/bench_book
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -196,6 +196,7 @@ public:
     // ---- parcels/Selector.cpp ----
     void read();
     bool sX(); // false when the book could not be read (the selector is left as it was)
+    void setSelectorEntries(const QStringList& entries);
     void Text1_Click();
     void selectListIndex(int index); // sets the list index, which runs Text1_Click
     void storeReadFailed(const QString& error);
@@ -242,7 +243,7 @@ private:
     bool panelMouse(int index, QEvent* event);
     void installKeyPreview();
     void fillCourierList(const Read<QList<CourierRow>>& rows);
-    void listParcels(const QList<ParcelRow>& rows);
+    void listParcels(const QList<ParcelRow>& rows); // the selector lists these parcels' goods
     void resetQuickLinks();
     void quitProgram(int status); // every way the program ends
 

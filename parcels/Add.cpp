@@ -8,7 +8,6 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -20,15 +19,15 @@ QString addFailed(const QString& reason) {
 }
 } // namespace
 
-// The selector lists the parcels whose number contains this one.
 void Form1::listParcels(const QList<ParcelRow>& rows) {
-    const QSignalBlocker quiet(Text1);
-    Text1->clear();
+    QStringList goods;
+    goods.reserve(rows.size());
     for (const ParcelRow& r : rows)
-        Text1->addItem(r.goods);
-    Text1->setCurrentIndex(-1);
+        goods << r.goods;
+    setSelectorEntries(goods);
 }
 
+// The selector lists the parcels whose number contains this one.
 void Form1::listSimilarNumbers(const QString& number) {
     const auto rows = m_store.parcelsNumberLike(number.trimmed());
     if (rows.failed()) {

@@ -6,19 +6,24 @@
 namespace {
 constexpr qsizetype CellBytes = 1023;
 
-QByteArray gb18030(const QString& text) {
-    QStringEncoder encode("GB18030");
+// One encoder serves a whole file: opening one is far dearer than using it.
+QByteArray gb18030(QStringEncoder& encode, const QString& text) {
     return encode.encode(text);
 }
 
+QByteArray gb18030(const QString& text) {
+    QStringEncoder encode("GB18030");
+    return gb18030(encode, text);
+}
+
 // The cell's bytes, cut to the last whole character within CellBytes.
-QByteArray cellBytes(const QString& cell) {
-    QByteArray bytes = gb18030(cell);
+QByteArray cellBytes(QStringEncoder& encode, const QString& cell) {
+    QByteArray bytes = gb18030(encode, cell);
     if (bytes.size() <= CellBytes) return bytes;
     bytes.clear();
     for (qsizetype i = 0; i < cell.size();) {
         const qsizetype n = cell[i].isHighSurrogate() && i + 1 < cell.size() ? 2 : 1;
-        const QByteArray one = gb18030(cell.mid(i, n));
+        const QByteArray one = gb18030(encode, cell.mid(i, n));
         if (bytes.size() + one.size() > CellBytes) break;
         bytes += one;
         i += n;
@@ -36,20 +41,28 @@ qsizetype ansiWidth(const QString& text) {
     return gb18030(text).size();
 }
 
-QString SetStringFixedLength(const QString& strIn, int lngFixStrLen) {
+namespace {
+QString fixedLength(QStringEncoder& encode, const QString& strIn, int lngFixStrLen) {
     QString out = strIn.trimmed();
     if (out.isEmpty() || lngFixStrLen <= 0) return out;
-    const qsizetype width = ansiWidth(out);
+    const qsizetype width = gb18030(encode, out).size();
     if (width < lngFixStrLen) out += QString(lngFixStrLen - width, u' ');
     return out;
 }
+} // namespace
+
+QString SetStringFixedLength(const QString& strIn, int lngFixStrLen) {
+    QStringEncoder encode("GB18030");
+    return fixedLength(encode, strIn, lngFixStrLen);
+}
 
 QByteArray exportBytes(const QList<QStringList>& rows) {
+    QStringEncoder encode("GB18030");
     QByteArray out;
     for (const QStringList& row : rows) {
         for (qsizetype c = 0; c < row.size(); ++c) {
             if (c > 0) out += "   ";
-            out += cellBytes(c == 0 ? SetStringFixedLength(row[c], 8) : row[c]);
+            out += cellBytes(encode, c == 0 ? fixedLength(encode, row[c], 8) : row[c]);
         }
         out += "\r\n";
     }

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <QTreeWidget>
 
 namespace {
@@ -21,17 +22,20 @@ void Form1::read() {
 // Lists the goods of every parcel, in the order the parcels were stored. A
 // book that cannot be read leaves the selector as it was and says so.
 bool Form1::sX() {
-    const auto rows = m_store.parcels();
-    if (rows.failed()) {
+    const auto goods = m_store.parcelGoods();
+    if (goods.failed()) {
         setStatus(QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
         return false;
     }
-    const QSignalBlocker quiet(Text1);
-    Text1->clear();
-    for (const ParcelRow& r : *rows)
-        Text1->addItem(r.goods);
-    Text1->setCurrentIndex(-1);
+    setSelectorEntries(*goods);
     return true;
+}
+
+// Replaces the selector's entries at once, leaving none chosen.
+void Form1::setSelectorEntries(const QStringList& entries) {
+    const QSignalBlocker quiet(Text1);
+    static_cast<QStringListModel*>(Text1->model())->setStringList(entries);
+    Text1->setCurrentIndex(-1);
 }
 
 // A choice the store could not answer: nothing is queried, the window is idle

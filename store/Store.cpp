@@ -203,6 +203,14 @@ Read<QList<ParcelRow>> Store::parcelQuery(const QString& where, const QVariant& 
 Read<QList<ParcelRow>> Store::parcels() {
     return parcelQuery(QString(), QVariant());
 }
+Read<QStringList> Store::parcelGoods() {
+    const auto goodsFrom = [](const QSqlQuery& q) { return q.value(0).toString(); };
+    const auto rows =
+        select<QString>(m_connection, QStringLiteral("SELECT goods FROM kd100 ORDER BY id"),
+                        QVariant(), goodsFrom, m_error);
+    if (rows.failed()) return Read<QStringList>::failure(rows.error());
+    return QStringList(*rows);
+}
 Read<std::optional<ParcelRow>> Store::parcelByGoods(const QString& goods) {
     return first(parcelsWithGoods(goods));
 }

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -83,6 +84,7 @@ public:
 
     // kd100, always in insertion (id) order
     Read<QList<ParcelRow>> parcels();
+    Read<QStringList> parcelGoods(); // only the goods, for the selector
     Read<std::optional<ParcelRow>> parcelByGoods(const QString& goods);
     Read<QList<ParcelRow>> parcelsWithGoods(const QString& goods);
     Read<QList<ParcelRow>> parcelsGoodsLike(const QString& text);
