@@ -81,8 +81,20 @@ void Form1::Command1_Click(int index) {
     case 14:
         searchBook();
         break;
+    case 15:
+        showTimedFrame();
+        break;
+    case 16:
+        loopButton();
+        break;
+    case 17:
+        showLoopFrame();
+        break;
+    case 18:
+        timedButton();
+        break;
     default:
-        break; // loop and timed querying come with their own operation
+        break;
     }
 }
 

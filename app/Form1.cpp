@@ -47,6 +47,8 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
     connect(Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
     connect(Timer7, &QTimer::timeout, this, &Form1::Timer7_Timer);
+    connect(Timer6, &QTimer::timeout, this, &Form1::Timer6_Timer);
+    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
 
     // One handler per control array, dispatching on the index.
     for (int i = 0; i < int(Command1.size()); ++i)

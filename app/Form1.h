@@ -24,6 +24,8 @@
 //   tracking/Query.cpp         GetBody, kdgs, cx, offerToDelete, hx2, Timer1 (parser), ql,
 //                              Timer7 (watchdog), csh
 //   watch/ChangeDetection.cpp  gxtj
+//   watch/Polling.cpp          loop and timed querying: Command1[15..18], Timer6, Timer4
+//   watch/Mail.cpp             emailgx, the address check when the settings panel closes
 //   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
 //   services/UpdateCheck.cpp   Timer3 (update check and announcement)
 //
@@ -129,6 +131,7 @@ public:
     int entryTally = 0;    // entries the parser reads
     int watchdogTicks = 0; // ticks of the query watchdog
     int newCount = 0;      // rows after the last parse
+    int loopTicks = 0;     // minutes since the loop started or last queried
     Announcement notice;   // fetched once at start-up
     // How long a store locked by another program is waited for.
     int storeBusyTimeoutMs = 5000;
@@ -218,6 +221,18 @@ public:
 
     // ---- watch/ChangeDetection.cpp ----
     void gxtj();
+
+    // ---- watch/Polling.cpp ----
+    void loopButton();     // Command1[16]
+    void timedButton();    // Command1[18]
+    void showTimedFrame(); // Command1[15]
+    void showLoopFrame();  // Command1[17]
+    void Timer6_Timer();
+    void Timer4_Timer();
+
+    // ---- watch/Mail.cpp ----
+    void emailgx();
+    bool saveAddress(); // closing the settings panel; false keeps it open
 
     // ---- settings/Settings.cpp ----
     void setting();

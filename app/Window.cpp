@@ -67,6 +67,7 @@ void Form1::hideAllPanels() {
 }
 
 void Form1::x_Click(int index) {
+    if (index == 1 && !saveAddress()) return; // the settings panel checks the address first
     kdmenu[index]->setVisible(false);
 }
 

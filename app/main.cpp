@@ -1,5 +1,6 @@
 // 件踪宝: builds the real platform and the window, and runs it.
 #include "app/Form1.h"
+#include "platform/RealMailer.h"
 #include "platform/RealPlatform.h"
 
 #include <QApplication>
@@ -24,12 +25,14 @@ int main(int argc, char** argv) {
 
     RealDialogs dialogs;
     RealHttp http;
+    RealMailer mailer;
     RealSound sound;
     RealShell shell;
     RealClock clock;
-    Platform platform{dialogs, http, sound, shell, clock};
-    const Endpoints endpoints =
-        Endpoints::fromEnvironment([](const char* name) { return qEnvironmentVariable(name); });
+    Platform platform{dialogs, http, mailer, sound, shell, clock};
+    const Endpoints endpoints = Endpoints::fromEnvironment(
+        [](const char* name) { return qEnvironmentVariable(name); },
+        QApplication::applicationDirPath() + QStringLiteral("/mail.conf"));
 
     Form1 form(platform, endpoints, QApplication::applicationDirPath());
     if (!form.Form_Load()) return 1;

@@ -1,5 +1,8 @@
 #include "platform/Endpoints.h"
 
+#include <QFileInfo>
+#include <QSettings>
+
 Endpoints Endpoints::defaults() {
     Endpoints e;
     e.tracking = QStringLiteral("http://api.kuaidi100.com/");
@@ -8,9 +11,8 @@ Endpoints Endpoints::defaults() {
     e.noticeFile = QStringLiteral("http://www.quorvex.cn/jianzongbao/notice.txt");
     e.timeSource = QStringLiteral("http://www.baidu.com/");
     e.probePage = QStringLiteral("http://www.baidu.com/");
-    e.smtpUrl = QStringLiteral("smtp://smtp.quorvex.cn:25");
+    // No relay until the user names one (mail.conf or JZB_SMTP_URL).
     e.smtpUser = QStringLiteral("notice@quorvex.cn");
-    e.smtpPassword = QStringLiteral("mz482715");
     e.site = QStringLiteral("http://www.quorvex.cn/");
     e.promotion = QStringLiteral("http://www.quorvex.cn/tuiguang/");
     return e;
@@ -30,9 +32,20 @@ Endpoints Endpoints::atGateway(const QString& base) {
     return e;
 }
 
-Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& getenv) {
+Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& getenv,
+                                     const QString& mailConf) {
     Endpoints e = defaults();
     if (const QString g = getenv("JZB_GATEWAY"); !g.isEmpty()) e = atGateway(g);
+    if (!mailConf.isEmpty() && QFileInfo::exists(mailConf)) {
+        const QSettings conf(mailConf, QSettings::IniFormat);
+        const auto take = [&](const char* key, QString& field) {
+            const QString v = conf.value(QStringLiteral("smtp/") + QLatin1String(key)).toString();
+            if (!v.isEmpty()) field = v;
+        };
+        take("url", e.smtpUrl);
+        take("user", e.smtpUser);
+        take("password", e.smtpPassword);
+    }
     const struct {
         const char* name;
         QString Endpoints::*field;

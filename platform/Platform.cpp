@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <QStringDecoder>
+#include <QUuid>
 
 QString bodyText(const HttpReply& reply) {
     const QByteArray type = reply.contentType.toLower();
@@ -20,4 +21,49 @@ QString bodyText(const HttpReply& reply) {
         }
     }
     return QString::fromUtf8(reply.body);
+}
+
+namespace {
+QByteArray headerValue(const QString& text) {
+    QString t = text;
+    t.remove(u'\r').replace(u'\n', u' ');
+    return t.toUtf8();
+}
+
+// RFC 2047: non-ASCII words travel as =?UTF-8?B?…?=, in pieces short
+// enough for a header line.
+QByteArray encodedWord(const QString& text) {
+    const QByteArray utf8 = headerValue(text);
+    bool ascii = true;
+    for (char c : utf8)
+        ascii = ascii && uchar(c) < 128;
+    if (ascii) return utf8;
+    QByteArray out;
+    QString rest = QString::fromUtf8(utf8);
+    while (!rest.isEmpty()) {
+        qsizetype n = qMin<qsizetype>(rest.size(), 15);
+        if (n < rest.size() && rest[n - 1].isHighSurrogate()) --n;
+        if (!out.isEmpty()) out += "\r\n ";
+        out += "=?UTF-8?B?" + rest.left(n).toUtf8().toBase64() + "?=";
+        rest.remove(0, n);
+    }
+    return out;
+}
+} // namespace
+
+QByteArray mimeMessage(const Mail& mail) {
+    QByteArray m;
+    m += "Date: " + mail.date.toString(Qt::RFC2822Date).toLatin1() + "\r\n";
+    m += "From: <" + headerValue(mail.from) + ">\r\n";
+    m += "To: <" + headerValue(mail.to) + ">\r\n";
+    m += "Subject: " + encodedWord(mail.subject) + "\r\n";
+    m += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) +
+         "@jianzongbao>\r\n";
+    m += "MIME-Version: 1.0\r\n";
+    m += "Content-Type: text/html; charset=UTF-8\r\n";
+    m += "Content-Transfer-Encoding: base64\r\n\r\n";
+    const QByteArray body = mail.html.toUtf8().toBase64();
+    for (qsizetype i = 0; i < body.size(); i += 76)
+        m += body.mid(i, 76) + "\r\n";
+    return m;
 }

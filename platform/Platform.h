@@ -8,7 +8,10 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 // Message-box buttons, icons and answers, with the values the program has
 // always used for them.
@@ -54,6 +57,32 @@ public:
     virtual std::optional<QByteArray> headDate(const QString& url) = 0;
 };
 
+// An SMTP relay: "smtp://host:port"; no URL means none is configured. No
+// password means no login.
+struct MailServer {
+    QString url, user, password;
+};
+
+struct Mail {
+    QString from, to, subject, html;
+    QDateTime date;
+};
+
+// The message as it goes over the wire: headers (the subject in RFC 2047
+// UTF-8, line breaks taken out of every header value), then the HTML body in
+// base64 lines, all with CR LF.
+QByteArray mimeMessage(const Mail& mail);
+
+class Mailer {
+public:
+    virtual ~Mailer() = default;
+    // Sends off the window's thread and returns at once; done runs later on
+    // context's thread with nothing on success or the failure's description.
+    // It does not run if context is gone by then.
+    virtual void send(const MailServer& server, const Mail& mail, QObject* context,
+                      std::function<void(std::optional<QString> failure)> done) = 0;
+};
+
 class Sound {
 public:
     virtual ~Sound() = default;
@@ -80,6 +109,7 @@ public:
 struct Platform {
     Dialogs& dialogs;
     Http& http;
+    Mailer& mailer;
     Sound& sound;
     Shell& shell;
     SystemClock& clock;

@@ -291,5 +291,6 @@ bool Store::setSwitch(Switch s, const QString& value) {
         {value}, true);
 }
 bool Store::setAddress(const QString& address) {
-    return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, true);
+    // Without a settings row there is nowhere to keep it; that is no failure.
+    return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, false);
 }

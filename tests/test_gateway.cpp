@@ -49,7 +49,8 @@ private slots:
         QVERIFY(autoNumberAnswer(QStringLiteral("SF1234567890123"), now).contains("\"shunfeng\""));
         QVERIFY(autoNumberAnswer(QStringLiteral("JDVA00012345678"), now).contains("\"jd\""));
         QVERIFY(autoNumberAnswer(QStringLiteral("EA123456789CN"), now).contains("\"ems\""));
-        QCOMPARE(autoNumberAnswer(QStringLiteral("SF12345"), now), QByteArray("[]")); // too few digits
+        QCOMPARE(autoNumberAnswer(QStringLiteral("SF12345"), now),
+                 QByteArray("[]")); // too few digits
         QCOMPARE(simulateParcel(QStringLiteral("EA123456789CN"), now)->courierName,
                  QStringLiteral("EMS"));
     }

@@ -207,14 +207,15 @@ private slots:
 
         QCOMPARE(exportBytes({{"1", "t", "x"}, {"2", "", "y"}}),
                  QByteArray("1          t   x\r\n2             y\r\n"));
-        const QByteArray cut = exportBytes({{"1", QString(600, QChar(0x4e2d)) }});
+        const QByteArray cut = exportBytes({{"1", QString(600, QChar(0x4e2d))}});
         // 8 + 3 + 1022 bytes (511 whole characters) + CR LF
         QCOMPARE(cut.size(), 8 + 3 + 1022 + 2);
         const QByteArray ascii = exportBytes({{"1", QString(1500, u'a')}});
         QCOMPARE(ascii.size(), 8 + 3 + 1023 + 2);
         QCOMPARE(withTxtExtension(QStringLiteral("/tmp/a")), QStringLiteral("/tmp/a.txt"));
         QCOMPARE(withTxtExtension(QStringLiteral("/tmp/a.log")), QStringLiteral("/tmp/a.log"));
-        QCOMPARE(parcelDescription(QStringLiteral("鞋子"), QStringLiteral("中通"), QStringLiteral("1234")),
+        QCOMPARE(parcelDescription(QStringLiteral("鞋子"), QStringLiteral("中通"),
+                                   QStringLiteral("1234")),
                  QStringLiteral("快递物品：鞋子\r\n快递公司：中通\r\n快递单号：1234"));
         QCOMPARE(foundMessage(SearchMatch::Containing, 3), QStringLiteral("已为您找到3个相关快递"));
     }

@@ -208,7 +208,7 @@ private slots:
         QVERIFY(p.load());
         FakeDialogs dialogs;
         FakeShell shell;
-        Platform second{dialogs, *p.http, p.sound, shell, p.clock};
+        Platform second{dialogs, *p.http, p.mailer, p.sound, shell, p.clock};
         Form1 other(second, Endpoints::atGateway(p.gateway.baseUrl()), p.folder());
         QVERIFY(!other.Form_Load());
         QCOMPARE(dialogs.prompts(), QStringList{QStringLiteral("程序已运行!")});

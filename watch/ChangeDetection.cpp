@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 
 void Form1::gxtj() {
     const ChangeOutcome outcome = judgeChange(cur.num, newCount, Label12[2]->text());
@@ -22,7 +23,7 @@ void Form1::gxtj() {
             if (still.failed() || *still) return;
         }
         if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
-        // The update e-mail follows here once mail notification is built.
+        if (Check2->isChecked() && !Sendmail->text().isEmpty()) emailgx();
         break;
     }
     case ChangeOutcome::NoUpdate:

@@ -6,6 +6,7 @@
 #include "Fakes.h"
 #include "app/Form1.h"
 #include "gateway/Gateway.h"
+#include "platform/RealMailer.h"
 #include "platform/RealPlatform.h"
 
 #include <QCheckBox>
@@ -68,6 +69,7 @@ public:
     FakeShell shell;
     FakeClock clock;
     Gateway gateway;
+    RealMailer mailer{2, 10};     // short time-outs; no relay unless a test names one
     Endpoints endpoints;          // the gateway's addresses; tests may point one elsewhere
     int storeBusyTimeoutMs = 200; // a locked store is reported after this long
     std::unique_ptr<RealHttp> http;

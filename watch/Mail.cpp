@@ -1,0 +1,62 @@
+// The update e-mail, sent off the window's thread, and the notification
+// address checked and stored when the settings panel closes.
+#include "app/Form1.h"
+#include "watch/MailText.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTreeWidget>
+
+void Form1::emailgx() {
+    setStatus(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
+    const QTreeWidgetItem* newest = ListView1->topLevelItem(0);
+    MailFacts facts;
+    facts.label = Text1->currentText();
+    facts.number = cur.number;
+    facts.company = cur.company;
+    facts.newestTime = newest ? newest->text(1) : QString();
+    facts.newestText = newest ? newest->text(2) : QString();
+    facts.transit = Label12[5]->text();
+    facts.noticeText = notice.text;
+    facts.noticeLink = notice.link;
+    const QDateTime now = m_platform.clock.now();
+    facts.sentAt = QLocale::c().toString(now, QStringLiteral("yyyy-M-d H:mm:ss"));
+    Mail mail{m_endpoints.smtpUser, Sendmail->text(), mailSubject(facts.label), mailBody(facts),
+              now};
+    m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword},
+                           mail, this, [this](std::optional<QString> failure) {
+                               setStatus(failure ? QStringLiteral("最新信息发送失败!错误原因") +
+                                                       *failure
+                                                 : QStringLiteral("快递有最新进展，已发送至邮箱!"));
+                           });
+}
+
+bool Form1::saveAddress() {
+    if (Check2->isChecked()) {
+        switch (checkAddress(Sendmail->text())) {
+        case AddressVerdict::Empty:
+            setStatus(QStringLiteral("请输入您的E-mail地址.."));
+            Sendmail->setFocus();
+            return false;
+        case AddressVerdict::NoAt:
+            setStatus(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+            Sendmail->setFocus();
+            return false;
+        case AddressVerdict::NoEnding:
+            setStatus(QStringLiteral("您的E-mail地址输入错误!请您检查!"));
+            Check2->setChecked(false); // stores "否" and locks the box
+            return false;
+        case AddressVerdict::Ok:
+            break;
+        }
+    }
+    if (!m_store.setAddress(Check2->isChecked() ? Sendmail->text() : QString())) {
+        setStatus(QStringLiteral("邮箱保存失败!快递数据库暂时无法写入,请稍后再试.."));
+        return false;
+    }
+    setStatus(QStringLiteral("设置完毕.."));
+    return true;
+}

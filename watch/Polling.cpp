@@ -1,0 +1,121 @@
+// Loop querying (every N minutes) and timed querying (once at a set time of
+// day) of the chosen parcel, with the window locked meanwhile.
+#include "app/Form1.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+const QString LoopOff = QStringLiteral("开始循环"), LoopOn = QStringLiteral("停止循环");
+const QString TimedOff = QStringLiteral("开始定时"), TimedOn = QStringLiteral("关闭定时");
+} // namespace
+
+// The checks both functions make before they start; the first that fails is
+// the one the user sees.
+static bool readyToPoll(Form1& f, Dialogs& dialogs, const QString& notQueried, bool timeSet,
+                        const QString& noTime) {
+    const auto notice = [&](const QString& text) {
+        dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
+        return false;
+    };
+    if (f.Text1->currentText().isEmpty() || f.Label12[5]->text() == QStringLiteral("未查询"))
+        return notice(notQueried);
+    if (!timeSet) return notice(noTime);
+    const QString state = f.Label12[2]->text();
+    if (state.contains(QStringLiteral("签收")) || state.contains(QStringLiteral("感谢")))
+        return notice(QStringLiteral("当前快递已签收,您不需要使用此功能"));
+    return true;
+}
+
+// Locked: the selector, the function's own lists and the toolbar but the
+// courier-list image.
+static void lockFor(Form1& f, std::initializer_list<QComboBox*> lists, bool locked) {
+    f.Text1->setEnabled(!locked);
+    for (QComboBox* c : lists)
+        c->setEnabled(!locked);
+    f.setToolbarEnabled(!locked);
+    if (locked) f.Image2[6]->setEnabled(true);
+}
+
+void Form1::loopButton() {
+    if (Command1[16]->text() == LoopOff) {
+        if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用本功能!"),
+                         !Combo4->currentText().isEmpty(), QStringLiteral("请先设定时间!")))
+            return;
+        lockFor(*this, {Combo4}, true);
+        Command1[16]->setText(LoopOn);
+        Timer6->start();
+        loopTicks = 0;
+        return;
+    }
+    Command1[16]->setText(LoopOff);
+    Timer6->stop();
+    lockFor(*this, {Combo4}, false);
+    loopTicks = 0;
+}
+
+void Form1::Timer6_Timer() {
+    const int interval = Combo4->currentText().toInt();
+    ++loopTicks;
+    if (interval > 0 && loopTicks >= interval) {
+        Text1_Click();
+        loopTicks = 0;
+    } else if (loopTicks >= 32767) {
+        loopTicks = 0; // an interval that can never match must not overflow the count
+    }
+}
+
+void Form1::timedButton() {
+    if (Command1[18]->text() == TimedOff) {
+        if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用定时功能!"),
+                         !Combo2->currentText().isEmpty() && !Combo3->currentText().isEmpty(),
+                         QStringLiteral("请设定查询时间!")))
+            return;
+        lockFor(*this, {Combo2, Combo3}, true);
+        Command1[18]->setText(TimedOn);
+        Timer4->start();
+        return;
+    }
+    Command1[18]->setText(TimedOff);
+    Timer4->stop();
+    lockFor(*this, {Combo2, Combo3}, false);
+}
+
+void Form1::Timer4_Timer() {
+    const QTime now = m_platform.clock.now().time();
+    if (now.hour() != Combo2->currentText().toInt() ||
+        now.minute() != Combo3->currentText().toInt())
+        return;
+    Timer4->stop(); // once: stopped before the query, whose wait lets ticks through
+    Text1_Click();
+}
+
+void Form1::showTimedFrame() {
+    if (Command1[16]->text() == LoopOn &&
+        m_platform.dialogs.MsgBox(QStringLiteral("当前正在循环查询,是否终止?"),
+                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+        return;
+    Frame4->setVisible(true);
+    Frame4->move(Frame6->pos());
+    Frame6->setVisible(false);
+    Command1[16]->setText(LoopOff);
+    Timer6->stop();
+    lockFor(*this, {Combo4}, false);
+    loopTicks = 0;
+}
+
+void Form1::showLoopFrame() {
+    if (Command1[18]->text() == TimedOn &&
+        m_platform.dialogs.MsgBox(QStringLiteral("当前正在定时查询,是否终止?"),
+                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+        return;
+    Frame6->setVisible(true);
+    Frame6->move(Frame4->pos());
+    Frame4->setVisible(false);
+    Command1[18]->setText(TimedOff);
+    Timer4->stop();
+    lockFor(*this, {Combo2, Combo3}, false);
+}
