@@ -540,7 +540,10 @@ private slots:
         TestProgram p;
         p.start();
         Form1& f = *p.form;
-        p.press(Qt::Key_F7);
+        f.Option1[0]->setChecked(true);
+        f.Option2[0]->setChecked(true);
+        p.press(Qt::Key_F7); // every opening starts from goods, by containment
+        QVERIFY(f.Option1[1]->isChecked() && f.Option2[1]->isChecked());
         QTest::mouseClick(f.Command1[14], Qt::LeftButton);
         f.Option1[0]->setChecked(true);
         QTest::mouseClick(f.Command1[14], Qt::LeftButton);

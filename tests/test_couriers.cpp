@@ -214,6 +214,7 @@ private slots:
         TestProgram p;
         p.gateway.scriptAutoNumber(QStringLiteral("5031234567"), body(answer));
         p.start();
+        p.form->Check8->setChecked(false); // ten characters: the refresh button asks
         p.press(Qt::Key_F4);
         p.form->Text3->setCurrentText(QStringLiteral("5031234567"));
         QTest::mouseClick(p.form->Command2, Qt::LeftButton);
@@ -239,6 +240,34 @@ private slots:
         QTest::qWait(500);
         QCOMPARE(p.form->Text3->currentText(), QStringLiteral("12345678901"));
         QCOMPARE(p.form->Command1[12]->text(), QStringLiteral("韵达快递"));
+    }
+
+    // An answer that arrives after a newer detection of the same number, or
+    // for a number the box no longer holds, writes nothing.
+    void aStaleDetectionIsDropped() {
+        TestProgram p;
+        Scripted slow = body("[{\"comCode\":\"shunfeng\"}]");
+        slow.delayMs = 400;
+        p.gateway.scriptAutoNumber(QStringLiteral("1234567890"), slow);
+        p.start();
+        Form1& f = *p.form;
+        f.Check8->setChecked(false);
+        p.press(Qt::Key_F4);
+        f.Text3->setCurrentText(QStringLiteral("1234567890"));
+        QTimer::singleShot(100, [&] {
+            p.gateway.scriptAutoNumber(QStringLiteral("1234567890"),
+                                       body("[{\"comCode\":\"yunda\"}]"));
+            QTest::mouseClick(f.Command2, Qt::LeftButton); // asked again, answered at once
+        });
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("韵达快递"));
+
+        // The box lost a character while the service answered: no caption for the old text.
+        p.gateway.scriptAutoNumber(QStringLiteral("1234567890"), slow);
+        QTimer::singleShot(100, [&] { QTest::keyClick(f.Text3->lineEdit(), Qt::Key_Backspace); });
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QCOMPARE(f.Text3->currentText(), QStringLiteral("123456789"));
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("正在检测快递"));
     }
 
     void theNumberIsEncoded() {

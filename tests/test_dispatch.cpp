@@ -100,6 +100,16 @@ private slots:
         QCOMPARE(f.ListView2->topLevelItemCount(), 42); // opened once, not once per parent
     }
 
+    void refreshAnEmptyBook() {
+        TestProgram p;
+        p.start();
+        p.form->Check7->setChecked(true);
+        p.press(Qt::Key_F8);
+        QCOMPARE(p.status(), QStringLiteral("快递列表已刷新.."));
+        QVERIFY(p.gateway.trackingQueries().isEmpty());
+        QVERIFY(p.form->Text1->isEnabled());
+    }
+
     void refreshAndReset() {
         TestProgram p;
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("11111111"), QStringLiteral("茶叶"));
