@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/Balloon.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +68,12 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(Text8, &QLineEdit::textChanged, this, &Form1::Text8_Change);
     connect(ListView2, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView2_DblClick);
     ListView2->viewport()->installEventFilter(this);
+    ListView1->viewport()->installEventFilter(this);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    // Neither list's columns can be resized by the user.
+    HookListHeader(ListView1);
+    HookListHeader(ListView2);
     installKeyPreview();
 
     const std::pair<QCheckBox*, Switch> toggles[] = {

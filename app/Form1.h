@@ -18,6 +18,8 @@
 //   parcels/Search.cpp         openSearchPanel, Text7_Change, searchBook
 //   parcels/Clear.cpp          clearBook
 //   parcels/Export.cpp         exportList, ExportListViewContent
+//   parcels/ProgressList.cpp   ListView1_Click, ListView1_DblClick, ListView1_RightPress
+//   parcels/Refetch.cpp        Command5_Click (re-fetch)
 //   couriers/Directory.cpp     kdlb, openCourierList, Text8_Change, Label20_Click,
 //                              ListView2_DblClick, ListView2_RightPress
 //   couriers/Detection.cpp     Text3_Change, Command2_Click, detectCourier
@@ -28,6 +30,8 @@
 //   watch/Mail.cpp             emailgx, the address check when the settings panel closes
 //   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
 //   services/UpdateCheck.cpp   Timer3 (update check and announcement)
+//   services/TimeCalibration.cpp  Command3_Click, ctime (network time calibration)
+//   app/Balloon.cpp            Class1 (the balloon tip), HookListHeader
 //
 // Every control carries its legacy name as objectName ("Command1_13",
 // "Text1"), so tests find it with findChild.
@@ -43,6 +47,7 @@
 #include <memory>
 #include <optional>
 
+class Class1;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -174,6 +179,15 @@ public:
     void Text7_Change();
     void searchBook();
 
+    // ---- parcels/ProgressList.cpp ----
+    void ListView1_Click();
+    void ListView1_DblClick();
+    void ListView1_RightPress();
+    Class1* tip = nullptr; // the progress list's balloon, made on first use
+
+    // ---- parcels/Refetch.cpp ----
+    void Command5_Click();
+
     // ---- parcels/Clear.cpp ----
     void clearBook();
 
@@ -240,6 +254,10 @@ public:
 
     // ---- services/UpdateCheck.cpp ----
     void Timer3_Timer();
+
+    // ---- services/TimeCalibration.cpp ----
+    void Command3_Click();
+    void ctime();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -146,6 +146,24 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                 Image2_Click(i);
             return press || release;
         }
+    const bool dblClick = type == QEvent::MouseButtonDblClick;
+    if (watched == ListView1->viewport() && (press || release || dblClick)) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (press && me->button() == Qt::RightButton) {
+            // The row under the mouse becomes the selected one, as with any press.
+            if (QTreeWidgetItem* row = ListView1->itemAt(me->position().toPoint()))
+                ListView1->setCurrentItem(row);
+            ListView1_RightPress();
+            return true;
+        }
+        if (release && me->button() == Qt::LeftButton) ListView1_Click();
+        if (dblClick && me->button() == Qt::LeftButton) {
+            if (QTreeWidgetItem* row = ListView1->itemAt(me->position().toPoint()))
+                ListView1->setCurrentItem(row);
+            ListView1_DblClick();
+        }
+        return false;
+    }
     if (watched == ListView2->viewport() && press &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         // The row under the mouse becomes the selected one, as with any press.

@@ -38,6 +38,8 @@ Gateway::Gateway(QObject* parent)
     m_notice.body =
         QStringLiteral("欢迎使用Quorvex件踪宝,祝您收件愉快!|http://www.quorvex.cn/").toUtf8();
     m_notice.contentType = "text/plain;charset=UTF-8";
+    m_page.body = QByteArrayLiteral("<html><body>jianzongbao gateway</body></html>");
+    m_page.contentType = "text/html;charset=UTF-8";
 }
 
 Gateway::~Gateway() = default;
@@ -67,8 +69,10 @@ void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
         m_hanging << socket;
         return;
     }
+    const std::optional<QByteArray> date = m_dateScripted ? m_date : httpDate();
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
-                     "\r\nDate: " + httpDate() + "\r\nContent-Type: " + reply.contentType +
+                     (date ? "\r\nDate: " + *date : QByteArray()) +
+                     "\r\nContent-Type: " + reply.contentType +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      "\r\nCache-Control: no-cache\r\n\r\n";
     const bool cut = !head && reply.cutAfter >= 0;
@@ -106,9 +110,7 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
     } else if (path == QLatin1String("/") || path.isEmpty()) {
         if (head || !query.hasQueryItem(QStringLiteral("nu"))) {
             // The time source and the connectivity probe.
-            Scripted page{QByteArrayLiteral("<html><body>jianzongbao gateway</body></html>")};
-            page.contentType = "text/html;charset=UTF-8";
-            answer(socket, page, head);
+            answer(socket, m_page, head);
             return true;
         }
         m_trackingQueries << query;

@@ -13,6 +13,7 @@
 #include <QTcpSocket>
 #include <QUrlQuery>
 #include <functional>
+#include <optional>
 
 struct Scripted {
     QByteArray body;
@@ -41,6 +42,14 @@ public:
     // What the auto-number service was asked, in order.
     const QStringList& autoNumberQueries() const { return m_autoQueries; }
     void setVersion(const Scripted& answer) { m_version = answer; }
+    // The page at "/" (the connectivity probe and the time source).
+    void setPage(const Scripted& answer) { m_page = answer; }
+    // The Date header of every answer from now on: this text, or none at all
+    // (nothing); by default the real time.
+    void setDateHeader(std::optional<QByteArray> date) {
+        m_dateScripted = true;
+        m_date = std::move(date);
+    }
     void setNotice(const Scripted& answer) { m_notice = answer; }
     // Simulated time runs speed times faster than real time from the start.
     void setSpeed(double speed) { m_speed = speed; }
@@ -62,7 +71,9 @@ private:
 
     QHash<QString, Scripted> m_scripts, m_autoScripts;
     QStringList m_autoQueries;
-    Scripted m_version, m_notice;
+    Scripted m_version, m_notice, m_page;
+    std::optional<QByteArray> m_date;
+    bool m_dateScripted = false;
     QList<QUrlQuery> m_trackingQueries;
     QList<QPointer<QTcpSocket>> m_hanging;
     QDateTime m_anchor, m_started;

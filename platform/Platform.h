@@ -53,7 +53,7 @@ public:
     // GET with "If-Modified-Since: 0", waiting in a nested event loop so the
     // window keeps working; the body whatever the status.
     virtual HttpReply get(const QString& url) = 0;
-    // Synchronous HEAD; the Date header, or nothing.
+    // HEAD with the same wait and time-out as get; the Date header, or nothing.
     virtual std::optional<QByteArray> headDate(const QString& url) = 0;
 };
 
@@ -102,8 +102,9 @@ class SystemClock {
 public:
     virtual ~SystemClock() = default;
     virtual QDateTime now() const = 0; // local date and time
-    virtual bool setDate(const QDate& date) = 0;
-    virtual bool setTime(const QTime& time) = 0;
+    // Sets the system clock to this instant: nothing when it was set, else
+    // the reason in the user's words.
+    virtual std::optional<QString> set(const QDateTime& instant) = 0;
 };
 
 struct Platform {

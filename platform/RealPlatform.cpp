@@ -11,9 +11,12 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QUrl>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <sys/timex.h>
 
 int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
     QMessageBox box(QApplication::activeWindow());
@@ -73,9 +76,10 @@ std::optional<QByteArray> RealHttp::headDate(const QString& url) {
     QNetworkRequest request{QUrl(url)};
     request.setTransferTimeout(m_timeout);
     QNetworkReply* reply = m_net->head(request);
+    // The same wait as a GET: the window keeps working, the time-out ends it.
     QEventLoop wait;
     QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
-    if (!reply->isFinished()) wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) wait.exec();
     std::optional<QByteArray> date;
     if (reply->hasRawHeader("Date")) date = reply->rawHeader("Date");
     reply->deleteLater();
@@ -105,22 +109,18 @@ void RealShell::endProgram(int status) {
     std::_Exit(status);
 }
 
-namespace {
-bool setClock(const QDateTime& to) {
-    timespec ts{};
-    ts.tv_sec = to.toSecsSinceEpoch();
-    return clock_settime(CLOCK_REALTIME, &ts) == 0;
-}
-} // namespace
-
 QDateTime RealClock::now() const {
     return QDateTime::currentDateTime();
 }
 
-bool RealClock::setDate(const QDate& date) {
-    return setClock(QDateTime(date, QTime::currentTime()));
-}
-
-bool RealClock::setTime(const QTime& time) {
-    return setClock(QDateTime(QDate::currentDate(), time));
+std::optional<QString> RealClock::set(const QDateTime& instant) {
+    // A clock kept by network time synchronisation would be put back at once.
+    timex state{};
+    if (adjtimex(&state) != TIME_ERROR && !(state.status & STA_UNSYNC))
+        return QStringLiteral("系统时间已由网络时间同步自动校准,无需手动校对");
+    timespec ts{};
+    ts.tv_sec = instant.toSecsSinceEpoch();
+    if (clock_settime(CLOCK_REALTIME, &ts) == 0) return std::nullopt;
+    if (errno == EPERM) return QStringLiteral("修改系统时间需要管理员权限,请以管理员身份运行");
+    return QString::fromLocal8Bit(std::strerror(errno));
 }

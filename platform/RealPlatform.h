@@ -47,6 +47,5 @@ public:
 class RealClock : public SystemClock {
 public:
     QDateTime now() const override;
-    bool setDate(const QDate& date) override;
-    bool setTime(const QTime& time) override;
+    std::optional<QString> set(const QDateTime& instant) override;
 };

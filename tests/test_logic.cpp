@@ -3,6 +3,7 @@
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
 #include "platform/Endpoints.h"
+#include "services/NetTime.h"
 #include "services/Version.h"
 #include "settings/Options.h"
 #include "tracking/Answer.h"
@@ -12,6 +13,7 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTimeZone>
 #include <QUrlQuery>
 
 namespace {
@@ -218,6 +220,17 @@ private slots:
                                    QStringLiteral("1234")),
                  QStringLiteral("快递物品：鞋子\r\n快递公司：中通\r\n快递单号：1234"));
         QCOMPARE(foundMessage(SearchMatch::Containing, 3), QStringLiteral("已为您找到3个相关快递"));
+    }
+
+    void httpDates() {
+        const QTimeZone utc = QTimeZone::utc();
+        QCOMPARE(parseHttpDate("Sun, 06 Dec 2026 09:45:51 GMT").value(),
+                 QDateTime(QDate(2026, 12, 6), QTime(9, 45, 51), utc));
+        QCOMPARE(parseHttpDate("6 Jan 2027 00:00:00 GMT").value(),
+                 QDateTime(QDate(2027, 1, 6), QTime(0, 0), utc));
+        for (const char* bad : {"", "Sun, 06 Dec 2026 09:45:51", "Sun, 31 Feb 2026 09:45:51 GMT",
+                                "Sun, 06 Xyz 2026 09:45:51 GMT", "Sun, 06 Dec 2026 25:00:00 GMT"})
+            QVERIFY2(!parseHttpDate(bad), bad);
     }
 
     void autoNumberAnswersAndNumbers() {

@@ -2,6 +2,8 @@
 // unlocking the window, the add panel for an empty book, the announcement.
 #include "TestProgram.h"
 
+#include <QTimeZone>
+
 namespace {
 Scripted text(const QByteArray& body, int status = 200) {
     Scripted s{body, status};
@@ -108,6 +110,74 @@ private slots:
         QVERIFY(!p.form->kdmenu[0]->isVisible()); // no add panel without a check
         QVERIFY(p.form->notice.link.isEmpty());
         QVERIFY(p.shell.ended.isEmpty());
+    }
+
+    // The time calibration: one Date reading set as the instant it names.
+    void timeCalibration_data() {
+        QTest::addColumn<QByteArray>("date");
+        QTest::addColumn<bool>("hasDate");
+        QTest::addColumn<QString>("refuse");
+        QTest::addColumn<QDateTime>("setTo"); // invalid: nothing set
+        QTest::addColumn<QString>("message");
+        const QTimeZone utc = QTimeZone::utc();
+        QTest::newRow("a date") << QByteArray("Sun, 06 Dec 2026 09:45:51 GMT") << true << QString()
+                                << QDateTime(QDate(2026, 12, 6), QTime(9, 45, 51), utc)
+                                << QStringLiteral("时间校对成功!");
+        QTest::newRow("16:00 GMT")
+            << QByteArray("Sun, 06 Dec 2026 16:00:00 GMT") << true << QString()
+            << QDateTime(QDate(2026, 12, 6), QTime(16, 0), utc) << QStringLiteral("时间校对成功!");
+        QTest::newRow("no Date header")
+            << QByteArray() << false << QString() << QDateTime()
+            << QStringLiteral("时间校对失败!时间服务器没有给出时间(没有 Date 头)");
+        QTest::newRow("not a date")
+            << QByteArray("yesterday") << true << QString() << QDateTime()
+            << QStringLiteral("时间校对失败!时间服务器给出的不是时间：yesterday");
+        QTest::newRow("a refusing clock")
+            << QByteArray("Sun, 06 Dec 2026 09:45:51 GMT") << true
+            << QStringLiteral("修改系统时间需要管理员权限,请以管理员身份运行") << QDateTime()
+            << QStringLiteral("时间校对失败!修改系统时间需要管理员权限,请以管理员身份运行");
+    }
+    void timeCalibration() {
+        QFETCH(QByteArray, date);
+        QFETCH(bool, hasDate);
+        QFETCH(QString, refuse);
+        QFETCH(QDateTime, setTo);
+        QFETCH(QString, message);
+        TestProgram p;
+        p.start();
+        p.gateway.setDateHeader(hasDate ? std::optional<QByteArray>(date) : std::nullopt);
+        if (!refuse.isEmpty()) p.clock.refuse = refuse;
+        Scripted slow{QByteArrayLiteral("<html>portal</html>")};
+        slow.delayMs = 200;
+        p.gateway.setPage(slow);
+        bool disabledWhileWaiting = false;
+        QTimer::singleShot(100, [&] { disabledWhileWaiting = !p.form->Command3->isEnabled(); });
+        p.press(Qt::Key_F9);
+        QTest::mouseClick(p.form->Command3, Qt::LeftButton);
+        QVERIFY(disabledWhileWaiting);
+        QVERIFY(p.form->Command3->isEnabled());
+        QCOMPARE(p.dialogs.prompts(), QStringList{message});
+        QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("提示"));
+        QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Information);
+        QCOMPARE(p.clock.setTo, setTo.isValid() ? QList<QDateTime>{setTo} : QList<QDateTime>{});
+        if (setTo.isValid()) {
+            // In China Standard Time the clock shows the Date plus eight hours.
+            const QDateTime local = p.clock.setTo[0].toTimeZone(QTimeZone("Asia/Shanghai"));
+            QCOMPARE(local.time(), setTo.time().addSecs(8 * 3600));
+            QCOMPARE(local.date(),
+                     setTo.time().hour() >= 16 ? setTo.date().addDays(1) : setTo.date());
+        }
+    }
+
+    void timeCalibrationWithoutNetwork() {
+        TestProgram p;
+        p.endpoints.probePage = QStringLiteral("http://127.0.0.1:1/");
+        p.start();
+        QTest::mouseClick(p.form->Command3, Qt::LeftButton);
+        QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("时间校准功能需要联网操作!")});
+        QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("提示"));
+        QVERIFY(p.clock.setTo.isEmpty());
+        QVERIFY(p.form->Command3->isEnabled());
     }
 };
 

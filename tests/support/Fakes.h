@@ -44,14 +44,11 @@ class FakeClock : public SystemClock {
 public:
     QDateTime now() const override { return fixed ? *fixed : QDateTime::currentDateTime(); }
     std::optional<QDateTime> fixed;
-    bool setDate(const QDate& date) override {
-        dates << date;
-        return true;
+    std::optional<QString> set(const QDateTime& instant) override {
+        if (refuse) return refuse;
+        setTo << instant;
+        return std::nullopt;
     }
-    bool setTime(const QTime& time) override {
-        times << time;
-        return true;
-    }
-    QList<QDate> dates;
-    QList<QTime> times;
+    QList<QDateTime> setTo;        // every instant the clock was set to
+    std::optional<QString> refuse; // the reason a refusing clock gives
 };
