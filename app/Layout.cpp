@@ -202,12 +202,10 @@ void Form1::buildAddPanel() {
     Command2 = button(p, "Command2", QStringLiteral("刷新"), QRect(246, 88, 64, 28));
     label(p, "Label_add_goods", QStringLiteral("物品信息："), QRect(20, 132, 70, 20));
     Text2 = lineEdit(p, "Text2", QRect(90, 128, 220, 26));
-    Label24 = label(
-        p, "Label24",
-        QStringLiteral("友情提示：自动识别快递功能偶尔会因为使用人数过多而变得不稳定，您可进行多次"
-                       "刷新尝试，如果仍不可用请手动选择快递公司或稍后再试，第一版本可能识别率不是"
-                       "特别高，后续版本我们会继续改进。"),
-        QRect(20, 170, 290, 100));
+    // clang-format off
+    Label24 = label(p, "Label24", QStringLiteral("友情提示：自动识别快递功能偶尔会因为使用人数过多而变得不稳定，您可进行多次刷新尝试，如果仍不可用请手动选择快递公司或稍后再试，第一版本可能识别率不是特别高，后续版本我们会继续改进。"),
+                    QRect(20, 170, 290, 100));
+    // clang-format on
     Label24->setWordWrap(true);
     Label24->setProperty("hint", true);
     Command1[13] = button(p, "Command1_13", QStringLiteral("开始查询"), QRect(108, 290, 120, 34));

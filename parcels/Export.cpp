@@ -11,9 +11,14 @@ void Form1::exportList() {
     };
     if (ListView1->topLevelItemCount() == 0) return notice(QStringLiteral("没有可导出的数据!"));
     const std::optional<QString> chosen =
-        m_platform.dialogs.saveFileName(QStringLiteral("(TXT文本) (*.txt)"));
+        m_platform.dialogs.saveFileName(QStringLiteral("(TXT文本)|*.txt"));
     if (!chosen) {
         setStatus(QStringLiteral("已取消保存"));
+        return;
+    }
+    if (ListView1->topLevelItemCount() == 0) { // emptied by a query while the dialog was open
+        notice(QStringLiteral("没有可导出的数据!"));
+        setStatus(QStringLiteral("没有可导出的数据.."));
         return;
     }
     if (const auto failure = ExportListViewContent(ListView1, withTxtExtension(*chosen))) {

@@ -33,7 +33,8 @@ public:
     virtual ~Dialogs() = default;
     // Shows a modal box; returns Mb::Ok, Mb::Yes or Mb::No.
     virtual int MsgBox(const QString& prompt, int buttons, const QString& title) = 0;
-    // The save dialog: the chosen file name, or nothing when cancelled.
+    // The save dialog with one file type, "description|pattern"; the chosen
+    // file name, or nothing when cancelled.
     virtual std::optional<QString> saveFileName(const QString& filter) = 0;
 };
 

@@ -36,8 +36,12 @@ int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title
 }
 
 std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
+    // "(TXT文本)|*.txt" as the dialog writes its filters: "(TXT文本) (*.txt)".
+    const QStringList parts = filter.split(u'|');
+    const QString qtFilter =
+        parts.size() == 2 ? parts[0] + QStringLiteral(" (") + parts[1] + u')' : filter;
     const QString name =
-        QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), filter);
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), qtFilter);
     if (name.isEmpty()) return std::nullopt;
     return name;
 }

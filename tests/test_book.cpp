@@ -438,6 +438,7 @@ private slots:
                                      "12         2026-01-01 08:00:00   已揽收\r\n"));
         QCOMPARE(readFile(target), expected);
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("成功导出全部数据!")});
+        QCOMPARE(p.dialogs.saveFilters, QStringList{QStringLiteral("(TXT文本)|*.txt")});
         QCOMPARE(p.status(), QStringLiteral("成功导出全部数据.."));
 
         // A name without an extension gets ".txt".

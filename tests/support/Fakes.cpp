@@ -6,7 +6,8 @@ int FakeDialogs::MsgBox(const QString& prompt, int buttons, const QString& title
     return (buttons & 7) == Mb::YesNo ? Mb::No : Mb::Ok;
 }
 
-std::optional<QString> FakeDialogs::saveFileName(const QString&) {
+std::optional<QString> FakeDialogs::saveFileName(const QString& filter) {
+    saveFilters << filter;
     return saveAnswer;
 }
 

@@ -22,6 +22,7 @@ public:
     QList<ShownBox> shown;
     QList<int> answers;
     std::optional<QString> saveAnswer;
+    QStringList saveFilters; // the filter of every save dialog shown
     QStringList prompts() const;
 };
 
