@@ -73,10 +73,8 @@ void Form1::addParcel() {
     const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
 
-    const std::optional<QString> code = errorCodeText(answer);
-    bool isNumber = false;
-    const int value = code ? code->trimmed().toInt(&isNumber) : 0;
-    if (isNumber && value == 0) {
+    const std::optional<int> code = errorCode(answer);
+    if (code == 0) {
         entryTally = 0;
         const auto stored = m_store.parcelsWithNumber(number);
         if (stored.failed()) {
@@ -106,9 +104,9 @@ void Form1::addParcel() {
         return;
     }
 
-    if (!isNumber) {
+    if (!code) {
         setStatus(errorMessage(3));
-    } else if (value == 1) {
+    } else if (*code == 1) {
         Timer7->stop();
         if (m_platform.dialogs.MsgBox(
                 QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
@@ -136,7 +134,7 @@ void Form1::addParcel() {
                 if (query != m_queryId) return;
             }
         }
-    } else if (const QString message = errorMessage(value); !message.isEmpty()) {
+    } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
         setStatus(message);
     }
     setBusy(false);

@@ -50,6 +50,9 @@ private slots:
         QCOMPARE(errorCodeText(QStringLiteral("{\"errCode\":\"21\",\"x\":\"y\"}")).value(),
                  QStringLiteral("21"));
         QVERIFY(!errorCodeText(QStringLiteral("<html>500</html>")).has_value());
+        QCOMPARE(errorCode(QStringLiteral("{\"errCode\":\" 10 \"}")), std::optional<int>(10));
+        QVERIFY(!errorCode(QStringLiteral("{\"errCode\":\"x1\"}")));
+        QVERIFY(!errorCode(QStringLiteral("<html>500</html>")));
         QCOMPARE(errorMessage(21), QStringLiteral("API出问题,请联系管理员更新.."));
         QCOMPARE(errorMessage(10), QStringLiteral("未知错误，请稍后再试.."));
         QCOMPARE(errorMessage(22), QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!"));

@@ -135,6 +135,14 @@ std::optional<QString> errorCodeText(const QString& answer) {
     return quote < 0 ? answer.mid(start) : answer.mid(start, quote - start);
 }
 
+std::optional<int> errorCode(const QString& answer) {
+    const std::optional<QString> text = errorCodeText(answer);
+    bool isNumber = false;
+    const int value = text ? text->trimmed().toInt(&isNumber) : 0;
+    if (!isNumber) return std::nullopt;
+    return value;
+}
+
 QString errorMessage(int code) {
     switch (code) {
     case 2:

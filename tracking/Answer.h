@@ -17,6 +17,10 @@ QString trackingUrl(const QString& endpoint, const QString& code, const QString&
 // when the answer has no error-code key.
 std::optional<QString> errorCodeText(const QString& answer);
 
+// The error code as a number; nothing when the answer has no error-code key
+// or its code is not a number (an HTML page, a portal).
+std::optional<int> errorCode(const QString& answer);
+
 // The status-line text for a failure code; empty for codes without a message.
 QString errorMessage(int code);
 

@@ -44,22 +44,20 @@ void Form1::cx() {
     if (!kdgs(cur.number)) return;
     const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
-    const std::optional<QString> code = errorCodeText(answer);
-    bool isNumber = false;
-    const int value = code ? code->trimmed().toInt(&isNumber) : 0;
-    if (isNumber && value == 0) {
+    const std::optional<int> code = errorCode(answer);
+    if (code == 0) {
         hx2();
     } else {
-        if (!isNumber) {
+        if (!code) {
             // An answer that is not the service's (an error page, a portal):
             // the query could not reach the service.
             setStatus(errorMessage(3));
-        } else if (value == 1) {
+        } else if (*code == 1) {
             offerToDelete(query);
             // The offer may have started the next query (the first parcel);
             // its animation, watchdog and controls are that query's own.
             if (query != m_queryId) return;
-        } else if (const QString message = errorMessage(value); !message.isEmpty()) {
+        } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
             setStatus(message);
         }
         unlockWindow();
