@@ -19,14 +19,6 @@ QString addFailed(const QString& reason) {
 }
 } // namespace
 
-void Form1::listParcels(const QList<ParcelRow>& rows) {
-    QStringList goods;
-    goods.reserve(rows.size());
-    for (const ParcelRow& r : rows)
-        goods << r.goods;
-    setSelectorEntries(goods);
-}
-
 // The selector lists the parcels whose number contains this one.
 void Form1::listSimilarNumbers(const QString& number) {
     const auto rows = m_store.parcelsNumberLike(number.trimmed());

@@ -38,6 +38,15 @@ void Form1::setSelectorEntries(const QStringList& entries) {
     Text1->setCurrentIndex(-1);
 }
 
+// What a search or a duplicate add found: the selector lists those parcels.
+void Form1::listParcels(const QList<ParcelRow>& rows) {
+    QStringList goods;
+    goods.reserve(rows.size());
+    for (const ParcelRow& r : rows)
+        goods << r.goods;
+    setSelectorEntries(goods);
+}
+
 // A choice the store could not answer: nothing is queried, the window is idle
 // again and the user is told why.
 void Form1::storeReadFailed(const QString& error) {
