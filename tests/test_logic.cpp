@@ -3,6 +3,7 @@
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
 #include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "services/NetTime.h"
 #include "services/Version.h"
 #include "settings/Options.h"
@@ -223,6 +224,21 @@ private slots:
                                    QStringLiteral("1234")),
                  QStringLiteral("快递物品：鞋子\r\n快递公司：中通\r\n快递单号：1234"));
         QCOMPARE(foundMessage(SearchMatch::Containing, 3), QStringLiteral("已为您找到3个相关快递"));
+    }
+
+    // A line break in a value cannot add a header; the subject travels encoded.
+    void mailMessage() {
+        const QByteArray m =
+            mimeMessage({QStringLiteral("a@b.cn"), QStringLiteral("me@qq.com\r\nBcc: spy@x.com"),
+                         QStringLiteral("您的快递\nBcc: spy@x.com"), QStringLiteral("<p>正文</p>"),
+                         QDateTime(QDate(2026, 1, 4), QTime(9, 30), QTimeZone::utc())});
+        const QList<QByteArray> lines = m.split('\n');
+        for (const QByteArray& line : lines)
+            QVERIFY2(!line.startsWith("Bcc:"), line.constData());
+        QVERIFY(m.contains("To: <me@qq.com Bcc: spy@x.com>\r\n"));
+        QVERIFY(m.contains("Subject: =?UTF-8?B?"));
+        QVERIFY(m.contains("Content-Type: text/html; charset=UTF-8\r\n"));
+        QVERIFY(m.contains(QStringLiteral("<p>正文</p>").toUtf8().toBase64()));
     }
 
     void httpDates() {

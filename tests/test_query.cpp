@@ -601,6 +601,25 @@ private slots:
         }
     }
 
+    // A count the store refuses to keep raises no alert; the cell still shows it.
+    void aRefusedCountRaisesNoAlert() {
+        TestProgram p;
+        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        Scripted slow{entries(3)};
+        slow.delayMs = 300;
+        p.gateway.script(Number, slow);
+        p.start();
+        p.form->Check3->setChecked(true);
+        std::unique_ptr<StoreLock> lock;
+        QTimer::singleShot(150, [&] { lock = std::make_unique<StoreLock>(p.storePath()); });
+        p.choose(0);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        lock.reset();
+        QVERIFY(p.sound.played.isEmpty());
+        QCOMPARE(p.parcel(id).num, QStringLiteral("0"));
+    }
+
     // Mail on without an address sends nothing; the sound follows its own box.
     void soundFollowsItsBox_data() {
         QTest::addColumn<bool>("sound");
