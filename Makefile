@@ -3,6 +3,7 @@ PREFIX ?= $(HOME)/.local/lib/jianzongbao
 DEMO_DIR ?= $(CURDIR)/build-demo/program
 GATEWAY_PORT ?= 17100
 JOBS ?= $(shell nproc)
+START_RUNS ?= 20
 
 .PHONY: setup build run demo test bench clean format
 
@@ -36,6 +37,7 @@ bench: setup
 	build-bench/bench/bench_parse
 	build-bench/bench/bench_query
 	build-bench/bench/bench_book
+	xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bench/bench_start build-bench $(START_RUNS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
