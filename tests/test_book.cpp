@@ -280,15 +280,11 @@ private slots:
     // A change whose parcel is gone stores nothing and renames nothing.
     void changeOfAVanishedParcel() {
         TestProgram p;
-        const qint64 id =
-            p.addParcel(QStringLiteral("中通快递"), QStringLiteral("1234"), QStringLiteral("鞋子"));
-        p.gateway.script(QStringLiteral("1234"), {entries(2)});
-        p.start();
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
+        const qint64 id = p.startOnParcel(QStringLiteral("中通快递"), QStringLiteral("1234"),
+                                          QStringLiteral("鞋子"), entries(2));
+        QVERIFY(id);
         p.press(Qt::Key_F5);
-        QVERIFY(Store::runScript(
-            p.storePath(), QStringLiteral("DELETE FROM kd100 WHERE id = %1;\n").arg(id), nullptr));
+        p.removeParcel(id);
         p.form->Text6->setText(QStringLiteral("新鞋"));
         p.dialogs.answers = {Mb::Yes};
         QTest::mouseClick(p.form->Command1[9], Qt::LeftButton);
@@ -332,12 +328,9 @@ private slots:
 
     void aRefusedDeleteIsReported() {
         TestProgram p;
-        const qint64 id =
-            p.addParcel(QStringLiteral("中通快递"), QStringLiteral("1234"), QStringLiteral("鞋子"));
-        p.gateway.script(QStringLiteral("1234"), {entries(2)});
-        p.start();
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
+        const qint64 id = p.startOnParcel(QStringLiteral("中通快递"), QStringLiteral("1234"),
+                                          QStringLiteral("鞋子"), entries(2));
+        QVERIFY(id);
         p.press(Qt::Key_F5);
         StoreLock lock(p.storePath());
         p.dialogs.answers = {Mb::Yes};
@@ -363,11 +356,8 @@ private slots:
         QFETCH(int, questions);
         QFETCH(bool, cleared);
         TestProgram p;
-        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("1234"), QStringLiteral("鞋子"));
-        p.gateway.script(QStringLiteral("1234"), {entries(2)});
-        p.start();
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
+        QVERIFY(p.startOnParcel(QStringLiteral("中通快递"), QStringLiteral("1234"),
+                                QStringLiteral("鞋子"), entries(2)));
         p.dialogs.answers = answers;
         p.press(Qt::Key_F6);
         QCOMPARE(

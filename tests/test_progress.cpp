@@ -165,12 +165,11 @@ private slots:
 
     void refetch() {
         TestProgram p;
-        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(3, QStringLiteral("派件中"))});
-        p.start();
+        const qint64 id =
+            p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                            entries(3, QStringLiteral("派件中")));
+        QVERIFY(id);
         Form1& f = *p.form;
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
         p.press(Qt::Key_F5);
         f.Text6->setText(QStringLiteral("没有保存的名字"));
@@ -199,14 +198,11 @@ private slots:
 
     void refetchOfAVanishedParcel() {
         TestProgram p;
-        const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(2)});
-        p.start();
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
+        const qint64 id =
+            p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"), entries(2));
+        QVERIFY(id);
         p.press(Qt::Key_F5);
-        QVERIFY(Store::runScript(
-            p.storePath(), QStringLiteral("DELETE FROM kd100 WHERE id = %1;\n").arg(id), nullptr));
+        p.removeParcel(id);
         const qsizetype queries = p.gateway.trackingQueries().size();
         p.dialogs.answers = {Mb::Yes};
         QTest::mouseClick(p.form->Command5, Qt::LeftButton);

@@ -489,11 +489,8 @@ private slots:
     // A new choice shows the update cell white again until its own verdict.
     void aNewChoiceWhitensTheUpdateCell() {
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(3)});
-        p.start();
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
+        QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                                entries(3)));
         QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
         Scripted slow{entries(3)};
         slow.delayMs = 300;

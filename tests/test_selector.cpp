@@ -131,9 +131,7 @@ private slots:
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
         const int requests = p.gateway.trackingQueries().size();
-        QVERIFY(Store::runScript(p.storePath(),
-                                 QStringLiteral("DELETE FROM kd100 WHERE id = %1;\n").arg(gone),
-                                 nullptr));
+        p.removeParcel(gone);
         p.choose(1);
         QCOMPARE(p.gateway.trackingQueries().size(), requests);
         QCOMPARE(p.status(), QStringLiteral("该快递已不在快递列表中,快递列表已刷新.."));

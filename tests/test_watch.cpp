@@ -97,12 +97,9 @@ private slots:
 
     void loopQueriesEveryNthMinute() {
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(2)});
-        p.start();
+        QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                                entries(2)));
         Form1& f = *p.form;
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
         f.Combo4->setCurrentText(QStringLiteral("3"));
         QTest::mouseClick(f.Command1[16], Qt::LeftButton);
         QCOMPARE(f.Command1[16]->text(), QStringLiteral("停止循环"));
@@ -152,12 +149,9 @@ private slots:
 
     void timedQueryFiresOnceInItsMinute() {
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(2)});
-        p.start();
+        QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                                entries(2)));
         Form1& f = *p.form;
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
         f.Combo2->setCurrentText(QStringLiteral("0"));
         f.Combo3->setCurrentText(QStringLiteral("0"));
         QTest::mouseClick(f.Command1[18], Qt::LeftButton);
@@ -195,12 +189,9 @@ private slots:
 
     void leavingTheLoopFrameAsks() {
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {entries(2)});
-        p.start();
+        QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                                entries(2)));
         Form1& f = *p.form;
-        p.choose(0);
-        QVERIFY(p.waitForQueryEnd());
         QTest::mouseClick(f.Command1[17], Qt::LeftButton); // to the loop frame, nothing armed
         QVERIFY(p.dialogs.shown.isEmpty());
         f.Combo4->setCurrentText(QStringLiteral("5"));

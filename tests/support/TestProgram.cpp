@@ -105,6 +105,21 @@ void TestProgram::start() {
     form->Timer3_Timer();
 }
 
+qint64 TestProgram::startOnParcel(const QString& company, const QString& number,
+                                  const QString& goods, const QByteArray& answer) {
+    const qint64 id = addParcel(company, number, goods);
+    gateway.script(number, {answer});
+    start();
+    choose(0);
+    return waitForQueryEnd() ? id : 0;
+}
+
+void TestProgram::removeParcel(qint64 id) {
+    if (!Store::runScript(storePath(), QStringLiteral("DELETE FROM kd100 WHERE id = %1;\n").arg(id),
+                          nullptr))
+        qFatal("cannot remove a parcel from the test store");
+}
+
 void TestProgram::choose(int index) {
     QComboBox* selector = form->Text1;
     selector->showPopup();

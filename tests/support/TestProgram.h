@@ -53,6 +53,12 @@ public:
     bool load();
     // load(), show the window, and run the one-second start tasks now.
     void start();
+    // A book of one parcel with this answer, started and the parcel chosen and
+    // queried; its row id, or 0 when the query did not end.
+    qint64 startOnParcel(const QString& company, const QString& number, const QString& goods,
+                         const QByteArray& answer);
+    // Takes a parcel out of the book behind the window's back.
+    void removeParcel(qint64 id);
     // Picks an entry of the parcel selector with the mouse, as a user would.
     void choose(int index);
     // A key pressed as a user would: it goes to the control that has the focus.
