@@ -1,4 +1,4 @@
-#!/ usr / bin / python3
+#!/usr/bin/python3
 """A real SMTP server on loopback for the mail tests (aiosmtpd).
 
     smtp_server.py FOLDER USER PASSWORD [accept|refuse-rcpt]
@@ -37,24 +37,33 @@ class Handler:
         msg = message_from_bytes(raw, policy=policy.compat32)
         body = msg.get_payload(decode=True).decode(msg.get_content_charset() or "utf-8")
         record = {
-    "mail_from" : envelope.mail_from, "rcpt_tos" : envelope.rcpt_tos, "from" : msg["From"],
-                                                                               "to" : msg["To"],
-                                                                                      "subject"
-        : str(make_header(decode_header(msg["Subject"]))),
-          "content_type" : msg.get_content_type(),
-          "html" : body,
-                   "login" : session.auth_data.login.decode() if session.auth_data else "",
-} with open(os.path.join(folder, "mail-%d.json" % n), "w", encoding = "utf-8") as f
-    : json.dump(record, f, ensure_ascii = False) return "250 Message accepted for delivery"
+            "mail_from": envelope.mail_from,
+            "rcpt_tos": envelope.rcpt_tos,
+            "from": msg["From"],
+            "to": msg["To"],
+            "subject": str(make_header(decode_header(msg["Subject"]))),
+            "content_type": msg.get_content_type(),
+            "html": body,
+            "login": session.auth_data.login.decode() if session.auth_data else "",
+        }
+        with open(os.path.join(folder, "mail-%d.json" % n), "w", encoding="utf-8") as f:
+            json.dump(record, f, ensure_ascii=False)
+        return "250 Message accepted for delivery"
 
-      def authenticator(server, session, envelope, mechanism, auth_data)
-    : ok =
-    isinstance(auth_data, LoginPassword) and auth_data.login == user and
-    auth_data.password == password return AuthResult(success = ok, auth_data = auth_data)
 
-                              probe = socket.socket() probe.bind(("127.0.0.1", 0)) port =
-        probe.getsockname()[1] probe.close() controller =
-            Controller(Handler(), hostname = "127.0.0.1", port = port,
-                       authenticator = authenticator, auth_required = True,
-                       auth_require_tls = False) controller.start()
-                print(port, flush = True) sys.stdin.read() controller.stop()
+def authenticator(server, session, envelope, mechanism, auth_data):
+    ok = isinstance(auth_data, LoginPassword) and auth_data.login == user \
+        and auth_data.password == password
+    return AuthResult(success=ok, auth_data=auth_data)
+
+
+probe = socket.socket()
+probe.bind(("127.0.0.1", 0))
+port = probe.getsockname()[1]
+probe.close()
+controller = Controller(Handler(), hostname="127.0.0.1", port=port, authenticator=authenticator,
+                        auth_required=True, auth_require_tls=False)
+controller.start()
+print(port, flush=True)
+sys.stdin.read()
+controller.stop()
