@@ -11,11 +11,6 @@ QByteArray gb18030(QStringEncoder& encode, const QString& text) {
     return encode.encode(text);
 }
 
-QByteArray gb18030(const QString& text) {
-    QStringEncoder encode("GB18030");
-    return gb18030(encode, text);
-}
-
 // The cell's bytes, cut to the last whole character within CellBytes.
 QByteArray cellBytes(QStringEncoder& encode, const QString& cell) {
     QByteArray bytes = gb18030(encode, cell);
@@ -35,10 +30,6 @@ QByteArray cellBytes(QStringEncoder& encode, const QString& cell) {
 QString parcelDescription(const QString& goods, const QString& company, const QString& number) {
     return QStringLiteral("快递物品：") + goods + QStringLiteral("\r\n快递公司：") + company +
            QStringLiteral("\r\n快递单号：") + number;
-}
-
-qsizetype ansiWidth(const QString& text) {
-    return gb18030(text).size();
 }
 
 namespace {

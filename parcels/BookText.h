@@ -10,12 +10,9 @@
 // "快递物品：…", "快递公司：…", "快递单号：…" joined by CR LF, nothing after the last.
 QString parcelDescription(const QString& goods, const QString& company, const QString& number);
 
-// Bytes of a text in the Simplified Chinese code page (GB18030): a Chinese
-// character counts 2.
-qsizetype ansiWidth(const QString& text);
-
 // strIn without blanks at either end, padded on the right with blanks to
-// lngFixStrLen bytes of the code page; never shortened; an empty text stays empty.
+// lngFixStrLen bytes of the Simplified Chinese code page (GB18030, where a
+// Chinese character counts 2); never shortened; an empty text stays empty.
 QString SetStringFixedLength(const QString& strIn, int lngFixStrLen);
 
 // The export file for these rows (cells of every column, left to right): in

@@ -209,7 +209,6 @@ private slots:
         QCOMPARE(SetStringFixedLength(QStringLiteral("12345678"), 8), QStringLiteral("12345678"));
         QCOMPARE(SetStringFixedLength(QStringLiteral("   "), 8), QString());
         QCOMPARE(SetStringFixedLength(QStringLiteral("12"), 0), QStringLiteral("12"));
-        QCOMPARE(ansiWidth(QStringLiteral("a中")), 3);
 
         QCOMPARE(exportBytes({{"1", "t", "x"}, {"2", "", "y"}}),
                  QByteArray("1          t   x\r\n2             y\r\n"));
