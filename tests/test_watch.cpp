@@ -160,8 +160,11 @@ private slots:
         QVERIFY(!f.Text1->isEnabled() && !f.Combo2->isEnabled() && !f.Combo3->isEnabled());
         QVERIFY(f.Image2[6]->isEnabled() && !f.Image2[5]->isEnabled());
         const qsizetype before = p.gateway.trackingQueries().size();
-        p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 30));
-        f.Timer4_Timer();
+        // Only the chosen hour and minute together fire it.
+        for (const QTime t : {QTime(23, 59, 30), QTime(0, 59), QTime(23, 0)}) {
+            p.clock.fixed = QDateTime(QDate(2026, 12, 8), t);
+            f.Timer4_Timer();
+        }
         QCOMPARE(p.gateway.trackingQueries().size(), before);
         p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0)); // past midnight
         f.Timer4_Timer();
