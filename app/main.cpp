@@ -1,6 +1,6 @@
 // 件踪宝: builds the real platform and the window, and runs it.
 #include "app/Form1.h"
-#include "platform/RealMailer.h"
+#include "platform/Modules.h"
 #include "platform/RealPlatform.h"
 
 #include <QApplication>
@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
 
     RealDialogs dialogs;
     RealHttp http;
-    RealMailer mailer;
-    RealSound sound;
+    ModuleMailer mailer(QApplication::applicationDirPath());
+    ModuleSound sound(QApplication::applicationDirPath());
     RealShell shell;
     RealClock clock;
     Platform platform{dialogs, http, mailer, sound, shell, clock};

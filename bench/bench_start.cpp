@@ -5,7 +5,7 @@
 // resident memory 5 s after start, for books of 0, 1,000, 10,000 and 100,000
 // parcels. Prints min/median/max and ratios; asserts nothing.
 //
-//   bench_start BUILD_DIR [RUNS]
+//   [START_BOOKS="0 1000"] bench_start BUILD_DIR [RUNS]
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -103,6 +103,8 @@ void makeFolder(const QString& build, const QString& dir, int parcels) {
     QDir().mkpath(dir + QStringLiteral("/db"));
     QFile::copy(build + QStringLiteral("/jianzongbao"), dir + QStringLiteral("/jianzongbao"));
     QFile::copy(build + QStringLiteral("/skinh.she"), dir + QStringLiteral("/skinh.she"));
+    for (const char* module : {"/jianzongbao-sound.so", "/jianzongbao-mail.so"})
+        QFile::copy(build + QLatin1String(module), dir + QLatin1String(module));
     QFile::copy(build + QStringLiteral("/ts.mp3"), dir + QStringLiteral("/ts.mp3"));
     QFile::copy(build + QStringLiteral("/db/kd100.db"), dir + QStringLiteral("/db/kd100.db"));
     QFile::setPermissions(dir + QStringLiteral("/db/kd100.db"),
@@ -166,7 +168,14 @@ int main(int argc, char** argv) {
                 "start ms program (min/med/max)", "bare (min/med/max)", "ratio", "RSS MB program",
                 "bare", "ratio");
     double emptyStart = 0, emptyRss = 0;
-    for (int parcels : {0, 1000, 10000, 100000}) {
+    // START_BOOKS="0 100000" measures only those books.
+    QList<int> books = {0, 1000, 10000, 100000};
+    if (qEnvironmentVariableIsSet("START_BOOKS")) {
+        books.clear();
+        for (const QString& n : qEnvironmentVariable("START_BOOKS").split(' ', Qt::SkipEmptyParts))
+            books << n.toInt();
+    }
+    for (int parcels : books) {
         const QString folder = dir.filePath(QString::number(parcels));
         makeFolder(build, folder, parcels);
         QList<double> startP, startB, rssP, rssB;

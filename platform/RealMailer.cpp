@@ -82,3 +82,8 @@ void RealMailer::send(const MailServer& server, const Mail& mail, QObject* conte
         });
     });
 }
+
+// The mail module's entry point.
+extern "C" Q_DECL_EXPORT Mailer* jzb_make_mailer() {
+    return new RealMailer;
+}

@@ -1,12 +1,10 @@
 #include "platform/RealPlatform.h"
 
 #include <QApplication>
-#include <QAudioOutput>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QMediaPlayer>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -88,22 +86,6 @@ std::optional<QByteArray> RealHttp::headDate(const QString& url) {
     if (reply->hasRawHeader("Date")) date = reply->rawHeader("Date");
     reply->deleteLater();
     return date;
-}
-
-RealSound::RealSound() = default;
-RealSound::~RealSound() = default;
-
-void RealSound::play(const QString& path) {
-    // The player and its audio output are made on the first alert: most
-    // starts never play a sound, and making them costs start-up time and memory.
-    if (!m_player) {
-        m_output = std::make_unique<QAudioOutput>();
-        m_player = std::make_unique<QMediaPlayer>();
-        m_player->setAudioOutput(m_output.get());
-    }
-    m_player->stop();
-    m_player->setSource(QUrl::fromLocalFile(path));
-    m_player->play();
 }
 
 void RealShell::openUrl(const QString& url) {

@@ -6,8 +6,6 @@
 #include <memory>
 
 class QNetworkAccessManager;
-class QMediaPlayer;
-class QAudioOutput;
 
 class RealDialogs : public Dialogs {
 public:
@@ -25,17 +23,6 @@ public:
 private:
     std::unique_ptr<QNetworkAccessManager> m_net;
     int m_timeout;
-};
-
-class RealSound : public Sound {
-public:
-    RealSound();
-    ~RealSound() override;
-    void play(const QString& path) override;
-
-private:
-    std::unique_ptr<QAudioOutput> m_output;
-    std::unique_ptr<QMediaPlayer> m_player;
 };
 
 class RealShell : public Shell {

@@ -12,7 +12,7 @@ mkdir -p images
 convert -size 763x208 gradient:'#1d4f91-#3a7bd5' \
         \( -size 763x300 xc:'#eef2f7' \) \
         \( -size 763x29 gradient:'#dfe6ef-#cfd8e3' \) -append \
-        -fill '#0e2a52' -draw 'roundrectangle 418,50 744,94 5,5' images/background.png
+        -fill '#0e2a52' -draw 'roundrectangle 418,50 744,94 5,5' -depth 8 PNG24:images/background.png
 
 # Logo: a parcel mark and the program's name.
 convert -size 302x76 xc:none \
@@ -41,7 +41,7 @@ tool 7 '⇩' 30 4 '导出'
 
 # Close image of the panels.
 convert -size 21x21 xc:none -fill '#d9534f' -draw 'circle 10,10 10,1' \
-  -stroke white -strokewidth 2 -draw 'line 6,6 14,14' -draw 'line 14,6 6,14' images/close.png
+  -stroke white -strokewidth 2 -draw 'line 6,6 14,14' -draw 'line 14,6 6,14' -depth 8 PNG32:images/close.png
 
 # Busy animation: a dot running round a ring.
 frames=()
@@ -59,7 +59,7 @@ rm -f frame*.gif
 # Program icon.
 convert -size 64x64 xc:none -fill '#2f6db5' -draw 'roundrectangle 0,0 63,63 12,12' \
   -fill '#ffb300' -draw 'roundrectangle 12,14 52,50 5,5' -fill '#d98e00' \
-  -draw 'rectangle 12,28 52,32' -draw 'rectangle 30,14 34,50' images/jianzongbao.png
+  -draw 'rectangle 12,28 52,32' -draw 'rectangle 30,14 34,50' -depth 8 PNG32:images/jianzongbao.png
 
 # Alert sound: a short two-tone chime.
 sox -n -r 44100 -c 1 /tmp/jzb-chime.wav synth 0.18 sine 880 synth 0.18 sine 880 : synth 0.32 sine 1320 fade 0 0.32 0.25 vol 0.6

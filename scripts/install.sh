@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # install.sh BUILD_DIR PROGRAM_DIR [--demo]
-# Lays out a program folder outside the build tree: the executable, the skin
-# and the alert sound are replaced, the store is created only when absent, so
-# a user's parcel book survives every rebuild. Also installs the menu entry.
+# Lays out a program folder outside the build tree: the executable, its sound
+# and mail modules, the skin and the alert sound are replaced, the store is
+# created only when absent, so a user's parcel book survives every rebuild. Also installs the menu entry.
 # With --demo the new store gets parcels the local gateway simulates.
 set -euo pipefail
 build=$1 dir=$2 demo=${3:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$dir/db"
 install -m 755 "$build/jianzongbao" "$dir/jianzongbao"
+install -m 644 "$build/jianzongbao-sound.so" "$build/jianzongbao-mail.so" "$dir/"
 install -m 644 "$here/resources/skinh.she" "$here/resources/ts.mp3" "$dir/"
 if [ ! -e "$dir/db/kd100.db" ]; then
     "$build/jianzongbao-makedb" "$here/db/seed.sql" "$dir/db/kd100.db"
