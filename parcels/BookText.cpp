@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 constexpr qsizetype CellBytes = 1023;
@@ -36,7 +37,9 @@ namespace {
 QString fixedLength(QStringEncoder& encode, const QString& strIn, int lngFixStrLen) {
     QString out = strIn.trimmed();
     if (out.isEmpty() || lngFixStrLen <= 0) return out;
-    const qsizetype width = gb18030(encode, out).size();
+    const bool ascii =
+        std::all_of(out.cbegin(), out.cend(), [](QChar ch) { return ch.unicode() < 0x80; });
+    const qsizetype width = ascii ? out.size() : gb18030(encode, out).size();
     if (width < lngFixStrLen) out += QString(lngFixStrLen - width, u' ');
     return out;
 }
@@ -50,14 +53,24 @@ QString SetStringFixedLength(const QString& strIn, int lngFixStrLen) {
 QByteArray exportBytes(const QList<QStringList>& rows) {
     QStringEncoder encode("GB18030");
     QByteArray out;
+    // Text that cannot reach the cut (a UTF-16 unit is at most 4 bytes) is
+    // gathered and encoded in one go; only a longer cell is encoded alone.
+    QString pending;
     for (const QStringList& row : rows) {
         for (qsizetype c = 0; c < row.size(); ++c) {
-            if (c > 0) out += "   ";
-            out += cellBytes(encode, c == 0 ? fixedLength(encode, row[c], 8) : row[c]);
+            if (c > 0) pending += QStringLiteral("   ");
+            const QString cell = c == 0 ? fixedLength(encode, row[c], 8) : row[c];
+            if (cell.size() * 4 <= CellBytes) {
+                pending += cell;
+                continue;
+            }
+            out += gb18030(encode, pending);
+            pending.clear();
+            out += cellBytes(encode, cell);
         }
-        out += "\r\n";
+        pending += QStringLiteral("\r\n");
     }
-    return out;
+    return out + gb18030(encode, pending);
 }
 
 QString withTxtExtension(const QString& path) {
