@@ -82,6 +82,8 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
         {Check8, Switch::AutoDetect}};
     for (const auto& [box, which] : toggles)
         connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
+    connect(Check9, &QCheckBox::stateChanged, this, &Form1::Check9_Click);
+    connect(Combo5, &QComboBox::activated, this, &Form1::Combo5_Click);
 
     // Text from the user, the store or a service is never read as markup.
     for (QLabel* l : findChildren<QLabel*>())

@@ -27,7 +27,11 @@
 //                              Timer7 (watchdog), csh
 //   watch/ChangeDetection.cpp  gxtj
 //   watch/Polling.cpp          loop and timed querying: Command1[15..18], Timer6, Timer4
-//   watch/Mail.cpp             emailgx, the address check when the settings panel closes
+//   watch/Mail.cpp             emailgx, sendUpdateMail, the address check when the settings
+//                              panel closes
+//   watch/Background.cpp       the whole-book watch: its options, announcements (desktop
+//                              notification, tray, sound, mail), selector marks, and the
+//                              remembered progress shown offline
 //   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
 //   services/UpdateCheck.cpp   Timer3 (update check and announcement)
 //   services/TimeCalibration.cpp  Command3_Click, ctime (network time calibration)
@@ -41,13 +45,18 @@
 #include "platform/Platform.h"
 #include "services/Version.h"
 #include "store/Store.h"
+#include "tracking/Answer.h"
+#include "watch/MailText.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
 
+class BookWatch;
 class Class1;
+class DesktopNotifications;
+class QSystemTrayIcon;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -101,6 +110,8 @@ public:
               *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
     QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
     QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr;
+    QCheckBox* Check9 = nullptr; // 后台刷新全部快递
+    QComboBox* Combo5 = nullptr; // its interval in minutes
     QLineEdit* Sendmail = nullptr;
     QPushButton* Command3 = nullptr; // "时间校对"
     QLabel* Label22 = nullptr;       // promotion link
@@ -246,7 +257,19 @@ public:
 
     // ---- watch/Mail.cpp ----
     void emailgx();
+    void sendUpdateMail(MailFacts facts, std::function<void(std::optional<QString>)> done);
     bool saveAddress(); // closing the settings panel; false keeps it open
+
+    // ---- watch/Background.cpp ----
+    BookWatch* bookWatch = nullptr;
+    void startWatch(); // Form_Load: the watch's options, the watch and the tray
+    void Check9_Click();
+    void Combo5_Click();
+    void watchMoved(qint64 parcel, const QList<Entry>& entries);
+    void refreshMarks();
+    void rememberAnswer(const QList<Entry>& entries); // the current parcel's parsed answer
+    bool showRemembered(); // a query without answer: the remembered entries, greyed
+    void showParcel(qint64 parcel); // a notification activated: the window, that parcel
 
     // ---- settings/Settings.cpp ----
     void setting();
@@ -295,4 +318,7 @@ private:
     quint64 m_parseQuery = 0; // the query whose answer Timer1 parses
     quint64 m_detection = 0;  // the newest courier detection; only it writes the caption
     std::array<QPushButton*, 5> m_defaultButton{}; // Enter in a panel presses its default
+    int m_waiting = 0; // kdgs calls waiting for their answer (the watch keeps still)
+    DesktopNotifications* m_notifications = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
 };

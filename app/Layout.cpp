@@ -12,7 +12,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringListModel>
+#include "watch/Marks.h"
 #include <QTreeWidget>
 
 namespace {
@@ -116,7 +116,7 @@ void Form1::buildWindow() {
     Text1 = place(new QComboBox(this), "Text1", tw(240, 2160, 3975, 540));
     // A light model keeps filling a book of 100,000 parcels quick, and a
     // selector of fixed size need not measure every entry when first shown.
-    Text1->setModel(new QStringListModel(Text1));
+    Text1->setModel(new MarkedBook(Text1));
     Text1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Text1->setEnabled(false);
     Text1->setMaxVisibleItems(16);
@@ -265,6 +265,15 @@ void Form1::buildSettingsPanel() {
     Sendmail = lineEdit(Frame5, "Sendmail", QRect(34, 32, 214, 24));
     Sendmail->setText(QStringLiteral("无"));
     Sendmail->setReadOnly(true);
+
+    // The whole-book watch and its interval.
+    Check9 = place(new QCheckBox(QStringLiteral("后台刷新全部快递"), p), "Check9",
+                   QRect(24, 224, 142, 24));
+    label(p, "Label_watch_every", QStringLiteral("每"), QRect(166, 226, 16, 22));
+    Combo5 = place(new QComboBox(p), "Combo5", QRect(184, 224, 56, 24));
+    for (int minutes : WatchIntervals)
+        Combo5->addItem(QString::number(minutes));
+    label(p, "Label_watch_minutes", QStringLiteral("分钟"), QRect(244, 226, 36, 22));
 
     Command3 = button(p, "Command3", QStringLiteral("时间校对"), QRect(292, 228, 100, 30));
     Label22 = label(p, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"),

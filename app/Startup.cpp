@@ -23,6 +23,7 @@ bool Form1::Form_Load() {
     Timer5->start();
     setting();
     read();
+    startWatch();
     fillTimeLists();
     Label11[3]->setText(QStringLiteral("5.2.0"));
     DrawWindowFrame();

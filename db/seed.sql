@@ -26,6 +26,10 @@ CREATE TABLE setting (
   "通知邮箱" TEXT
 );
 INSERT INTO setting VALUES ('否', '是', '是', '否', '是', '否', '是', '');
+-- The whole-book watch, off: what it remembers per parcel, and its options.
+CREATE TABLE watch (parcel INTEGER PRIMARY KEY, entries TEXT NOT NULL DEFAULT '', answered TEXT NOT NULL DEFAULT '', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE watchoption (name TEXT PRIMARY KEY, value TEXT NOT NULL);
+INSERT INTO watchoption VALUES ('后台刷新', '否'), ('刷新间隔', '60');
 INSERT INTO list (name, code, shibie, "call") VALUES
   ('顺丰快递', 'shunfeng', 'shunfeng', '95338'),
   ('申通快递', 'shentong', 'shentong', '95543'),

@@ -7,7 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QSignalBlocker>
-#include <QStringListModel>
+#include "watch/Marks.h"
 #include <QTreeWidget>
 
 namespace {
@@ -28,13 +28,16 @@ bool Form1::sX() {
         return false;
     }
     setSelectorEntries(*goods);
+    refreshMarks();
     return true;
 }
 
 // Replaces the selector's entries at once, leaving none chosen.
 void Form1::setSelectorEntries(const QStringList& entries) {
     const QSignalBlocker quiet(Text1);
-    static_cast<QStringListModel*>(Text1->model())->setStringList(entries);
+    auto* book = static_cast<MarkedBook*>(Text1->model());
+    book->setStringList(entries);
+    book->setMarks({});
     Text1->setCurrentIndex(-1);
 }
 

@@ -56,6 +56,11 @@ public:
     virtual HttpReply get(const QString& url) = 0;
     // HEAD with the same wait and time-out as get; the Date header, or nothing.
     virtual std::optional<QByteArray> headDate(const QString& url) = 0;
+    // The same GET without waiting: returns at once, and done runs later on
+    // context's thread with the reply. Calling the returned function aborts
+    // the request; done then never runs, nor once context is gone.
+    virtual std::function<void()> fetch(const QString& url, QObject* context,
+                                        std::function<void(HttpReply)> done) = 0;
 };
 
 // An SMTP relay: "smtp://host:port"; no URL means none is configured. No

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QUrl>
 #include <cerrno>
 #include <cstdio>
@@ -49,29 +50,56 @@ RealHttp::RealHttp(int transferTimeoutMs)
 
 RealHttp::~RealHttp() = default;
 
-HttpReply RealHttp::get(const QString& url) {
-    QNetworkRequest request{QUrl(url, QUrl::StrictMode)};
-    request.setRawHeader("If-Modified-Since", "0");
-    request.setTransferTimeout(m_timeout);
-    QNetworkReply* reply = m_net->get(request);
-    // Wait while the window keeps processing its events (clicks, timers).
-    QEventLoop wait;
-    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
-    if (!reply->isFinished()) wait.exec();
+namespace {
+// The reply as the program reads it. An answer with an error status still has
+// its body; a transfer that broke off (refused, dropped part-way, timed out)
+// has none, so a short answer is never read as a complete one.
+HttpReply replyOf(QNetworkReply* reply) {
     HttpReply result;
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.contentType = reply->rawHeader("Content-Type");
-    // An answer with an error status still has its body; a transfer that
-    // broke off (refused, dropped part-way, timed out) has none, so a short
-    // answer is never read as a complete one.
     const QNetworkReply::NetworkError error = reply->error();
     const bool httpError = result.status >= 400 && ((error >= QNetworkReply::ContentAccessDenied &&
                                                      error <= QNetworkReply::UnknownContentError) ||
                                                     (error >= QNetworkReply::InternalServerError &&
                                                      error <= QNetworkReply::UnknownServerError));
     if (error == QNetworkReply::NoError || httpError) result.body = reply->readAll();
+    return result;
+}
+} // namespace
+
+QNetworkReply* RealHttp::start(const QString& url) {
+    QNetworkRequest request{QUrl(url, QUrl::StrictMode)};
+    request.setRawHeader("If-Modified-Since", "0");
+    request.setTransferTimeout(m_timeout);
+    return m_net->get(request);
+}
+
+HttpReply RealHttp::get(const QString& url) {
+    QNetworkReply* reply = start(url);
+    // Wait while the window keeps processing its events (clicks, timers).
+    QEventLoop wait;
+    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
+    if (!reply->isFinished()) wait.exec();
+    const HttpReply result = replyOf(reply);
     reply->deleteLater();
     return result;
+}
+
+std::function<void()> RealHttp::fetch(const QString& url, QObject* context,
+                                      std::function<void(HttpReply)> done) {
+    QPointer<QNetworkReply> reply = start(url);
+    QObject::connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)] {
+        if (!reply) return;
+        done(replyOf(reply));
+        reply->deleteLater();
+    });
+    return [reply] {
+        if (!reply) return;
+        reply->disconnect();
+        reply->abort();
+        reply->deleteLater();
+    };
 }
 
 std::optional<QByteArray> RealHttp::headDate(const QString& url) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 class RealDialogs : public Dialogs {
 public:
@@ -19,8 +20,11 @@ public:
     ~RealHttp() override;
     HttpReply get(const QString& url) override;
     std::optional<QByteArray> headDate(const QString& url) override;
+    std::function<void()> fetch(const QString& url, QObject* context,
+                                std::function<void(HttpReply)> done) override;
 
 private:
+    QNetworkReply* start(const QString& url);
     std::unique_ptr<QNetworkAccessManager> m_net;
     int m_timeout;
 };

@@ -118,6 +118,13 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs) {
             db.close();
             return OpenResult::MissingTables;
         }
+    if (!makeWatchTables()) {
+        // A store that cannot take the watch's tables cannot take parcels
+        // either: it is read-only or locked.
+        const QSqlError e = QSqlDatabase::database(m_connection, false).lastError();
+        db.close();
+        return isBusy(e) ? OpenResult::Busy : OpenResult::NotAStore;
+    }
     return OpenResult::Ok;
 }
 
@@ -169,6 +176,24 @@ bool Store::exec(const QString& sql, const QVariantList& values, bool needRow) {
         return false;
     }
     return !needRow || q.numRowsAffected() > 0;
+}
+
+bool Store::execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow) {
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction()) {
+        m_error = db.lastError().text();
+        return false;
+    }
+    for (qsizetype i = 0; i < statements.size(); ++i)
+        if (!exec(statements[i].first, statements[i].second, needRow && i == 0)) {
+            if (db.lastError().isValid()) m_error = db.lastError().text();
+            db.rollback();
+            return false;
+        }
+    if (db.commit()) return true;
+    m_error = db.lastError().text();
+    db.rollback();
+    return false;
 }
 
 namespace {
@@ -243,11 +268,16 @@ bool Store::updateParcel(qint64 id, const QString& company, const QString& goods
 bool Store::setParcelNum(qint64 id, const QString& num) {
     return exec(QStringLiteral("UPDATE kd100 SET num = ? WHERE id = ?"), {num, id}, true);
 }
+// The watch's rows go with their parcels.
 bool Store::deleteParcel(qint64 id) {
-    return exec(QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}, true);
+    return execAll({{QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}},
+                    {QStringLiteral("DELETE FROM watch WHERE parcel = ?"), {id}}},
+                   true);
 }
 bool Store::clearParcels() {
-    return exec(QStringLiteral("DELETE FROM kd100"), {}, false);
+    return execAll(
+        {{QStringLiteral("DELETE FROM kd100"), {}}, {QStringLiteral("DELETE FROM watch"), {}}},
+        false);
 }
 
 Read<QList<CourierRow>> Store::courierQuery(const QString& where, const QVariant& value) {
@@ -293,4 +323,68 @@ bool Store::setSwitch(Switch s, const QString& value) {
 bool Store::setAddress(const QString& address) {
     // Without a settings row there is nowhere to keep it; that is no failure.
     return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, false);
+}
+
+bool Store::makeWatchTables() {
+    return exec(QStringLiteral("CREATE TABLE IF NOT EXISTS watch (parcel INTEGER PRIMARY KEY, "
+                               "entries TEXT NOT NULL DEFAULT '', answered TEXT NOT NULL DEFAULT "
+                               "'', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL "
+                               "DEFAULT 0)"),
+                {}, false) &&
+           exec(QStringLiteral("CREATE TABLE IF NOT EXISTS watchoption (name TEXT PRIMARY KEY, "
+                               "value TEXT NOT NULL)"),
+                {}, false);
+}
+
+namespace {
+WatchRow watchFrom(const QSqlQuery& q) {
+    return {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+            q.value(3).toString(), q.value(4).toInt()};
+}
+const QString WatchColumns =
+    QStringLiteral("SELECT parcel, entries, answered, state, notified FROM watch ");
+} // namespace
+
+Read<QList<WatchRow>> Store::watchRows() {
+    return select<WatchRow>(m_connection, WatchColumns + QStringLiteral("ORDER BY parcel"),
+                            QVariant(), watchFrom, m_error);
+}
+
+Read<std::optional<WatchRow>> Store::watchRow(qint64 parcel) {
+    return first(select<WatchRow>(m_connection, WatchColumns + QStringLiteral("WHERE parcel = ?"),
+                                  parcel, watchFrom, m_error));
+}
+
+bool Store::saveWatch(const WatchRow& row) {
+    return exec(QStringLiteral("INSERT OR REPLACE INTO watch (parcel, entries, answered, state, "
+                               "notified) SELECT id, ?, ?, ?, ? FROM kd100 WHERE id = ?"),
+                {row.entries, row.answered, row.state, row.notified, row.parcel}, true);
+}
+
+Read<QList<BookEntry>> Store::bookEntries() {
+    // The remembered answer's entry count is the length of its JSON array.
+    const auto entryFrom = [](const QSqlQuery& q) {
+        const QString num = q.value(3).toString().trimmed();
+        return BookEntry{q.value(0).toString(), q.value(1).toString(), q.value(2).toInt(),
+                         num.isEmpty() ? -1 : int(num.toLongLong())};
+    };
+    return select<BookEntry>(
+        m_connection,
+        QStringLiteral("SELECT kd100.goods, coalesce(watch.state, ''), "
+                       "coalesce(json_array_length(nullif(watch.entries, '')), 0), "
+                       "kd100.num FROM kd100 LEFT JOIN watch ON "
+                       "watch.parcel = kd100.id ORDER BY kd100.id"),
+        QVariant(), entryFrom, m_error);
+}
+
+Read<std::optional<QString>> Store::watchOption(const QString& name) {
+    const auto valueFrom = [](const QSqlQuery& q) { return q.value(0).toString(); };
+    return first(select<QString>(m_connection,
+                                 QStringLiteral("SELECT value FROM watchoption WHERE name = ?"),
+                                 name, valueFrom, m_error));
+}
+
+bool Store::setWatchOption(const QString& name, const QString& value) {
+    return exec(QStringLiteral("INSERT OR REPLACE INTO watchoption (name, value) VALUES (?, ?)"),
+                {name, value}, true);
 }

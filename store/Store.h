@@ -33,6 +33,25 @@ struct SettingsRow {
     const QString& operator[](Switch s) const { return values[static_cast<int>(s)]; }
 };
 
+// What the whole-book watch remembers of a parcel: the last answer's entries
+// (encoded by the watch), when that answer came, the state it gave, and the
+// entry count already announced.
+struct WatchRow {
+    qint64 parcel = 0;
+    QString entries;
+    QString answered; // "yyyy-MM-dd hh:mm:ss"
+    QString state;    // 已签收, 派件中 or 运送中; empty before the first answer
+    int notified = 0;
+};
+
+// A selector entry: the goods text and what the watch knows of its parcel.
+struct BookEntry {
+    QString goods;
+    QString state;      // empty: the watch has no answer for it
+    int watchCount = 0; // entries of the remembered answer
+    int seen = -1;      // the stored count (num) the user has seen; -1 when empty
+};
+
 // What a read brought back: the rows, or the store's failure. A read that
 // failed is never "no row": failed() is true and the value is empty.
 template <class T> class [[nodiscard]] Read {
@@ -99,6 +118,16 @@ public:
     bool deleteParcel(qint64 id);
     bool clearParcels();
 
+    // The whole-book watch. Its tables are made when the store opens, so a
+    // book from before the watch keeps every row and gains them.
+    Read<QList<WatchRow>> watchRows();
+    Read<std::optional<WatchRow>> watchRow(qint64 parcel);
+    // Writes the row if its parcel is still in the book; false otherwise.
+    bool saveWatch(const WatchRow& row);
+    Read<QList<BookEntry>> bookEntries(); // the selector's entries with the watch's marks
+    Read<std::optional<QString>> watchOption(const QString& name);
+    bool setWatchOption(const QString& name, const QString& value);
+
     // list
     Read<QList<CourierRow>> couriers();
     Read<QList<CourierRow>> couriersNameLike(const QString& text);
@@ -115,6 +144,10 @@ private:
     Read<QList<ParcelRow>> parcelQuery(const QString& where, const QVariant& value);
     Read<QList<CourierRow>> courierQuery(const QString& where, const QVariant& value);
     bool exec(const QString& sql, const QVariantList& values, bool needRow);
+    // Runs the statements as one transaction; false (and nothing changed)
+    // when one fails. The first statement's needRow decides like exec.
+    bool execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow);
+    bool makeWatchTables();
 
     QString m_connection;
     QString m_error;

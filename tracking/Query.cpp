@@ -32,7 +32,9 @@ bool Form1::kdgs(const QString& number) {
     watchdogTicks = 0;
     Timer7->start();
     setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
+    ++m_waiting;
     const QString body = GetBody(trackingUrl(m_endpoints.tracking, cur.code, number));
+    --m_waiting;
     if (query != m_queryId) return false; // a newer query owns the window now
     answer = body;
     return true;
@@ -48,10 +50,12 @@ void Form1::cx() {
     if (code == 0) {
         hx2();
     } else {
-        if (!code) {
+        if (!code || *code == 3) {
             // An answer that is not the service's (an error page, a portal):
-            // the query could not reach the service.
+            // the query could not reach the service. What the watch
+            // remembers of the parcel is shown instead, when it has it.
             setStatus(errorMessage(3));
+            showRemembered();
         } else if (*code == 1) {
             offerToDelete(query);
             // The offer may have started the next query (the first parcel);
@@ -176,6 +180,7 @@ void Form1::Timer1_Timer() {
     Label12[2]->setText(stateText(state));
     Label12[5]->setText(transitText(state == ParcelState::Signed ? span : elapsed));
     Timer1->stop();
+    rememberAnswer(entries);
     gxtj();
 }
 
@@ -189,6 +194,7 @@ void Form1::Timer7_Timer() {
     Timer7->stop();
     watchdogTicks = 0;
     csh();
+    showRemembered();
     m_platform.dialogs.MsgBox(
         QStringLiteral("程序自动检测快递异常!\n \n可能存在以下问题：\n1.网络异常\n"
                        "2.快递公司异常\n4.当前快递单号已失效\n"

@@ -20,6 +20,15 @@ void Form1::emailgx() {
     facts.newestTime = newest ? newest->text(1) : QString();
     facts.newestText = newest ? newest->text(2) : QString();
     facts.transit = Label12[5]->text();
+    sendUpdateMail(facts, [this](std::optional<QString> failure) {
+        setStatus(failure ? QStringLiteral("最新信息发送失败!错误原因") + *failure
+                          : QStringLiteral("快递有最新进展，已发送至邮箱!"));
+    });
+}
+
+// The update mail of these facts to the notification address; the
+// announcement and the sending time are added here.
+void Form1::sendUpdateMail(MailFacts facts, std::function<void(std::optional<QString>)> done) {
     facts.noticeText = notice.text;
     facts.noticeLink = notice.link;
     const QDateTime now = m_platform.clock.now();
@@ -27,11 +36,7 @@ void Form1::emailgx() {
     Mail mail{m_endpoints.smtpUser, Sendmail->text(), mailSubject(facts.label), mailBody(facts),
               now};
     m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword},
-                           mail, this, [this](std::optional<QString> failure) {
-                               setStatus(failure ? QStringLiteral("最新信息发送失败!错误原因") +
-                                                       *failure
-                                                 : QStringLiteral("快递有最新进展，已发送至邮箱!"));
-                           });
+                           mail, this, std::move(done));
 }
 
 bool Form1::saveAddress() {

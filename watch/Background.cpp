@@ -1,0 +1,178 @@
+// The whole-book watch in the window: its option and interval in the settings
+// panel, what happens when a parcel moved (desktop notification, alert sound,
+// update mail), the selector's marks, the tray icon, and the remembered
+// progress shown when a query gets no answer. With the option off none of
+// this runs and the window behaves as it always has.
+#include "app/Form1.h"
+#include "platform/Notifications.h"
+#include "settings/Options.h"
+#include "watch/BookWatch.h"
+#include "watch/Marks.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+void Form1::startWatch() {
+    bookWatch = new BookWatch(m_store, m_platform.http, m_platform.clock, m_endpoints.tracking,
+                              this);
+    bookWatch->foregroundBusy = [this] { return m_waiting > 0; };
+    connect(bookWatch, &BookWatch::moved, this, &Form1::watchMoved);
+    connect(bookWatch, &BookWatch::remembered, this, &Form1::refreshMarks);
+
+    const auto on = m_store.watchOption(WatchOnOption);
+    const auto interval = m_store.watchOption(WatchIntervalOption);
+    const int minutes = watchInterval(!interval.failed() && *interval ? **interval : QString());
+    {
+        const QSignalBlocker quiet(Combo5);
+        Combo5->setCurrentText(QString::number(minutes));
+    }
+    bookWatch->setIntervalMinutes(minutes);
+    if (!on.failed() && *on && storedIsOn(**on)) {
+        const QSignalBlocker quiet(Check9);
+        Check9->setChecked(true);
+        Check9_Click();
+    }
+}
+
+void Form1::Check9_Click() {
+    bool on = Check9->isChecked();
+    if (!m_store.setWatchOption(WatchOnOption, switchText(on))) {
+        on = !on;
+        const QSignalBlocker quiet(Check9);
+        Check9->setChecked(on);
+        setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
+    }
+    bookWatch->setOn(on);
+    if (on && !m_notifications) {
+        m_notifications = new DesktopNotifications(this);
+        connect(m_notifications, &DesktopNotifications::activated, this, &Form1::showParcel);
+    }
+    if (on && !m_tray && QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/images/jianzongbao.png")), this);
+        m_tray->setToolTip(QStringLiteral("件踪宝"));
+        auto* menu = new QMenu(this);
+        menu->addAction(QStringLiteral("显示主窗口"), this, [this] { showParcel(0); });
+        menu->addAction(QStringLiteral("立即刷新全部"), bookWatch, &BookWatch::refreshAllNow);
+        menu->addAction(QStringLiteral("退出"), this, [this] { quitProgram(0); });
+        m_tray->setContextMenu(menu);
+    }
+    if (m_tray) m_tray->setVisible(on);
+    refreshMarks();
+}
+
+void Form1::Combo5_Click() {
+    const int minutes = watchInterval(Combo5->currentText());
+    if (!m_store.setWatchOption(WatchIntervalOption, QString::number(minutes)))
+        setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
+    bookWatch->setIntervalMinutes(minutes);
+}
+
+// A parcel gained entries in the background: one notification, the alert
+// sound and the update mail, as the options say.
+void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
+    const auto row = m_store.parcelById(parcel);
+    if (row.failed() || !*row || entries.isEmpty()) return;
+    const ParcelRow& p = **row;
+    if (m_notifications)
+        m_notifications->show(notificationTitle(p.goods), notificationBody(entries.first()),
+                              parcel);
+    if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+    if (Check2->isChecked() && !Sendmail->text().isEmpty()) {
+        MailFacts facts;
+        facts.label = p.goods;
+        facts.number = p.number;
+        facts.company = p.company;
+        facts.newestTime = entries.first().time;
+        facts.newestText = entries.first().context;
+        const QString oldest = entries.last().time;
+        facts.transit =
+            transitText(deriveState(entries[0].context,
+                                    entries.size() > 1 ? entries[1].context : QString()) ==
+                                ParcelState::Signed
+                            ? secondsBetween(oldest, entries.first().time)
+                            : secondsBetween(oldest, m_platform.clock.now()));
+        sendUpdateMail(facts, [](std::optional<QString> failure) {
+            if (failure) qWarning("the update mail was not sent: %s", qPrintable(*failure));
+        });
+    }
+}
+
+// The selector's marks from what the watch remembers, when the selector
+// still lists the whole book in order.
+void Form1::refreshMarks() {
+    auto* book = static_cast<MarkedBook*>(Text1->model());
+    if (!Check9->isChecked()) return book->setMarks({});
+    const auto entries = m_store.bookEntries();
+    if (entries.failed() || entries->size() != book->rowCount()) return;
+    QList<BookMark> marks;
+    marks.reserve(entries->size());
+    for (qsizetype i = 0; i < entries->size(); ++i) {
+        const BookEntry& e = entries->at(i);
+        if (book->index(int(i)).data().toString() != e.goods) return;
+        marks << bookMark(e.state, e.watchCount, e.seen);
+    }
+    book->setMarks(marks);
+}
+
+// The current parcel's answer is remembered for the times the service cannot
+// be reached. What was announced stays as it is.
+void Form1::rememberAnswer(const QList<Entry>& entries) {
+    bool isId = false;
+    const qint64 id = cur.id.toLongLong(&isId);
+    if (!Check9->isChecked() || !isId) return;
+    const auto old = m_store.watchRow(id);
+    if (old.failed()) return;
+    WatchRow row;
+    row.parcel = id;
+    row.entries = encodeEntries(entries);
+    row.answered = m_platform.clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    if (!entries.isEmpty())
+        row.state = stateText(deriveState(entries[0].context,
+                                          entries.size() > 1 ? entries[1].context : QString()));
+    row.notified = *old ? (*old)->notified : 0;
+    if (m_store.saveWatch(row)) refreshMarks();
+}
+
+bool Form1::showRemembered() {
+    bool isId = false;
+    const qint64 id = cur.id.toLongLong(&isId);
+    if (!Check9->isChecked() || !isId) return false;
+    const auto row = m_store.watchRow(id);
+    if (row.failed() || !*row) return false;
+    const QList<Entry> entries = decodeEntries((*row)->entries);
+    if (entries.isEmpty()) return false;
+    ListView1->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < entries.size(); ++i) {
+        auto* item = new QTreeWidgetItem({QString::number(i + 1), entries[i].time,
+                                          entries[i].context});
+        for (int c = 0; c < 3; ++c)
+            item->setForeground(c, QColor(128, 128, 128));
+        rows << item;
+    }
+    ListView1->addTopLevelItems(rows);
+    ListView1->setEnabled(true);
+    setStatus(offlineStatus((*row)->answered));
+    return true;
+}
+
+// The window comes to the front; a parcel other than 0 is chosen and queried
+// as if the user had picked it.
+void Form1::showParcel(qint64 parcel) {
+    showNormal();
+    raise();
+    activateWindow();
+    if (parcel == 0 || !Text1->isEnabled()) return;
+    const auto row = m_store.parcelById(parcel);
+    if (row.failed() || !*row) return;
+    if (!sX()) return;
+    const int index = Text1->findText((*row)->goods, Qt::MatchExactly);
+    if (index >= 0) selectListIndex(index);
+}

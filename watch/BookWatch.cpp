@@ -1,0 +1,112 @@
+#include "watch/BookWatch.h"
+
+#include "watch/Change.h"
+
+#include <algorithm>
+
+BookWatch::BookWatch(Store& store, Http& http, SystemClock& clock, QString trackingEndpoint,
+                     QObject* parent)
+    : QObject(parent), m_store(store), m_http(http), m_clock(clock),
+      m_endpoint(std::move(trackingEndpoint)) {
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &BookWatch::tick);
+}
+
+BookWatch::~BookWatch() {
+    if (m_abort) m_abort();
+}
+
+void BookWatch::setOn(bool on) {
+    m_on = on;
+    if (on) {
+        m_timer.start();
+        return;
+    }
+    m_timer.stop();
+    if (m_abort) m_abort();
+    m_abort = nullptr;
+    m_asking = 0;
+}
+
+void BookWatch::refreshAllNow() {
+    m_tried.clear();
+    m_nextAt = QDateTime();
+}
+
+void BookWatch::tick() {
+    if (!m_on) return;
+    const QDateTime now = m_clock.now();
+    if (m_asking) {
+        if (m_askedAt.secsTo(now) < WatchTimeoutSecs) return;
+        m_abort(); // given up: the next parcel gets its turn
+        finishRequest();
+        return;
+    }
+    if (foregroundBusy() || (m_nextAt.isValid() && now < m_nextAt)) return;
+
+    const auto parcels = m_store.parcels();
+    const auto rows = m_store.watchRows();
+    if (parcels.failed() || rows.failed()) return; // the store is busy: try again next tick
+    QHash<qint64, QString> states;
+    for (const WatchRow& r : *rows)
+        states.insert(r.parcel, r.state);
+    QList<WatchCandidate> candidates;
+    for (const ParcelRow& p : *parcels)
+        candidates.append({p.id, states.value(p.id) == stateText(ParcelState::Signed),
+                           m_tried.value(p.id)});
+    m_watched = std::count_if(candidates.cbegin(), candidates.cend(),
+                              [](const WatchCandidate& c) { return !c.signedFor; });
+    const std::optional<qint64> due = nextParcel(candidates, now, m_intervalSecs);
+    if (!due) return;
+    for (const ParcelRow& p : *parcels)
+        if (p.id == *due) return ask(p);
+}
+
+void BookWatch::ask(const ParcelRow& parcel) {
+    const QDateTime now = m_clock.now();
+    m_tried.insert(parcel.id, now);
+    const auto courier = m_store.courierByName(parcel.company);
+    if (courier.failed() || !*courier) return finishRequest(); // no code to ask with
+    m_asking = parcel.id;
+    m_askedAt = now;
+    const qint64 id = parcel.id;
+    m_abort = m_http.fetch(trackingUrl(m_endpoint, (*courier)->code, parcel.number), this,
+                           [this, id](const HttpReply& reply) { answered(id, reply); });
+}
+
+void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
+    if (parcel != m_asking) return;
+    finishRequest();
+    const QString body = bodyText(reply);
+    if (errorCode(body) != 0) return; // no answer: what is remembered stays
+    const QList<Entry> entries = parseEntries(body, countEntries(body));
+    const auto book = m_store.parcelById(parcel);
+    const auto old = m_store.watchRow(parcel);
+    if (book.failed() || !*book || old.failed()) return;
+
+    WatchRow row;
+    row.parcel = parcel;
+    row.entries = encodeEntries(entries);
+    row.answered = m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    if (!entries.isEmpty())
+        row.state = stateText(deriveState(entries[0].context,
+                                          entries.size() > 1 ? entries[1].context : QString()));
+    row.notified = *old ? (*old)->notified : 0;
+    // A parcel without a stored count has never been looked at: its entries
+    // are no news, as in the window.
+    const QString& num = (*book)->num;
+    const int seen = num.trimmed().isEmpty() ? int(entries.size()) : int(leadingNumber(num));
+    const bool news = announces(int(entries.size()), row.notified, seen);
+    if (news) row.notified = int(entries.size());
+    if (!m_store.saveWatch(row)) return; // not remembered: not announced either
+    emit remembered();
+    if (news) emit moved(parcel, entries);
+}
+
+// Ends the request under way and sets when the next may start: the parcels
+// still watched share the interval.
+void BookWatch::finishRequest() {
+    m_asking = 0;
+    m_abort = nullptr;
+    m_nextAt = m_clock.now().addSecs(pauseSecs(m_intervalSecs, m_watched));
+}

@@ -1,0 +1,60 @@
+// The whole-book watch: while it is on, every parcel not yet signed for is
+// asked about in the background, one request at a time, spread over the
+// interval, never while the window's own query waits. It reads and writes
+// only the store (what it remembers per parcel) and tells the window, by
+// signal, when a parcel moved; it touches no control.
+#pragma once
+
+#include "platform/Platform.h"
+#include "store/Store.h"
+#include "watch/Watching.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+class BookWatch : public QObject {
+    Q_OBJECT
+public:
+    BookWatch(Store& store, Http& http, SystemClock& clock, QString trackingEndpoint,
+              QObject* parent = nullptr);
+    ~BookWatch() override;
+
+    void setOn(bool on);
+    bool isOn() const { return m_on; }
+    void setIntervalMinutes(int minutes) { m_intervalSecs = qint64(minutes) * 60; }
+    // True while the window's own query waits for its answer.
+    std::function<bool()> foregroundBusy = [] { return false; };
+
+    // One step, run every second: gives up a request past its time-out, and
+    // asks about the next due parcel when its turn has come.
+    void tick();
+    // Every parcel not signed for is due at once (still one at a time).
+    void refreshAllNow();
+    bool asking() const { return m_asking != 0; }
+
+signals:
+    // A parcel's answer holds entries nobody has been told of yet.
+    void moved(qint64 parcel, const QList<Entry>& entries);
+    // What the watch remembers changed (the selector's marks may change).
+    void remembered();
+
+private:
+    void ask(const ParcelRow& parcel);
+    void answered(qint64 parcel, const HttpReply& reply);
+    void finishRequest();
+
+    Store& m_store;
+    Http& m_http;
+    SystemClock& m_clock;
+    QString m_endpoint;
+    QTimer m_timer;
+    bool m_on = false;
+    qint64 m_intervalSecs = DefaultWatchInterval * 60;
+    QHash<qint64, QDateTime> m_tried; // parcel -> last request
+    QDateTime m_nextAt;               // no request before this
+    qsizetype m_watched = 0;          // parcels not signed for, at the last look
+    qint64 m_asking = 0;              // the parcel asked about, 0 when none
+    QDateTime m_askedAt;
+    std::function<void()> m_abort;
+};

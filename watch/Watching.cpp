@@ -1,0 +1,72 @@
+#include "watch/Watching.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+
+int watchInterval(const QString& stored) {
+    bool ok = false;
+    const int minutes = stored.trimmed().toInt(&ok);
+    const bool offered = std::find(std::begin(WatchIntervals), std::end(WatchIntervals),
+                                   minutes) != std::end(WatchIntervals);
+    return ok && offered ? minutes : DefaultWatchInterval;
+}
+
+std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, const QDateTime& now,
+                                 qint64 intervalSecs) {
+    const WatchCandidate* best = nullptr;
+    for (const WatchCandidate& p : parcels) {
+        if (p.signedFor) continue;
+        if (p.lastTry.isValid() && p.lastTry.secsTo(now) < intervalSecs) continue;
+        if (!best || (p.lastTry.isValid() && best->lastTry.isValid() && p.lastTry < best->lastTry) ||
+            (!p.lastTry.isValid() && best->lastTry.isValid()))
+            best = &p;
+    }
+    if (!best) return std::nullopt;
+    return best->parcel;
+}
+
+qint64 pauseSecs(qint64 intervalSecs, qsizetype waiting) {
+    return intervalSecs / std::max<qsizetype>(1, waiting);
+}
+
+bool announces(int count, int notified, int seen) {
+    return count > notified && count > seen;
+}
+
+BookMark bookMark(const QString& state, int watchCount, int seen) {
+    if (state.isEmpty()) return BookMark::None;
+    if (seen >= 0 && watchCount > seen) return BookMark::Moved;
+    if (state == stateText(ParcelState::Signed)) return BookMark::Signed;
+    if (state == stateText(ParcelState::Delivering)) return BookMark::Delivering;
+    return BookMark::InTransit;
+}
+
+QString notificationTitle(const QString& goods) {
+    return QStringLiteral("【") + goods + QStringLiteral("】有最新动态");
+}
+
+QString notificationBody(const Entry& newest) {
+    return newest.time + u' ' + newest.context;
+}
+
+QString offlineStatus(const QString& answered) {
+    return QStringLiteral("离线记录：") + answered;
+}
+
+QString encodeEntries(const QList<Entry>& entries) {
+    QJsonArray all;
+    for (const Entry& e : entries)
+        all.append(QJsonArray{e.time, e.context});
+    return QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact));
+}
+
+QList<Entry> decodeEntries(const QString& stored) {
+    QList<Entry> entries;
+    const QJsonArray all = QJsonDocument::fromJson(stored.toUtf8()).array();
+    for (const QJsonValue& v : all) {
+        const QJsonArray pair = v.toArray();
+        entries.append({pair.at(0).toString(), pair.at(1).toString()});
+    }
+    return entries;
+}

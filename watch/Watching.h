@@ -1,0 +1,56 @@
+// The whole-book watch's rules, free of the window and the network: which
+// parcel is due next and when, what is announced, and how remembered
+// entries are kept.
+#pragma once
+
+#include "tracking/Answer.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The option names in the store and the intervals offered, in minutes.
+inline const QString WatchOnOption = QStringLiteral("后台刷新");
+inline const QString WatchIntervalOption = QStringLiteral("刷新间隔");
+inline constexpr int WatchIntervals[] = {30, 60, 120, 240};
+inline constexpr int DefaultWatchInterval = 60;
+// A background request that has not answered after this long is given up.
+inline constexpr int WatchTimeoutSecs = 60;
+
+// The interval a stored option text names; the default for anything else.
+int watchInterval(const QString& stored);
+
+struct WatchCandidate {
+    qint64 parcel = 0;
+    bool signedFor = false;  // its last answer said 已签收: never polled again
+    QDateTime lastTry;       // the last request for it, answered or not; invalid: never
+};
+
+// The parcel to ask about now: not signed for, not tried within the
+// interval, the one tried longest ago (never-tried ones first, in book
+// order). Nothing when none is due.
+std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, const QDateTime& now,
+                                 qint64 intervalSecs);
+
+// The pause after a request, so that `waiting` parcels are spread over the
+// interval instead of being asked all at once.
+qint64 pauseSecs(qint64 intervalSecs, qsizetype waiting);
+
+// A parcel's answer is announced when it holds more entries than both the
+// count the user has seen (num) and the count already announced.
+bool announces(int count, int notified, int seen);
+
+// A selector entry's mark: moved since the user last looked, else the state
+// of the remembered answer; none without one. seen is -1 for a parcel
+// never looked at.
+enum class BookMark { None, Moved, Delivering, Signed, InTransit };
+BookMark bookMark(const QString& state, int watchCount, int seen);
+
+QString notificationTitle(const QString& goods); // 【物品】有最新动态
+QString notificationBody(const Entry& newest);   // the newest entry: time and text
+QString offlineStatus(const QString& answered);  // 离线记录：time
+
+// Remembered entries as stored: a JSON array of [time, text] pairs.
+QString encodeEntries(const QList<Entry>& entries);
+QList<Entry> decodeEntries(const QString& stored);
