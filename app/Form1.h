@@ -268,7 +268,7 @@ public:
     void watchMoved(qint64 parcel, const QList<Entry>& entries);
     void refreshMarks();
     void rememberAnswer(const QList<Entry>& entries); // the current parcel's parsed answer
-    bool showRemembered(); // a query without answer: the remembered entries, greyed
+    bool showRemembered();          // a query without answer: the remembered entries, greyed
     void showParcel(qint64 parcel); // a notification activated: the window, that parcel
 
     // ---- settings/Settings.cpp ----

@@ -1,9 +1,9 @@
 #include "platform/Notifications.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusMessage>
 
 namespace {
 const QString Service = QStringLiteral("org.freedesktop.Notifications");

@@ -9,6 +9,7 @@
 #include "settings/Options.h"
 #include "tracking/Answer.h"
 #include "watch/Change.h"
+#include "watch/Watching.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -351,6 +352,52 @@ private slots:
         QCOMPARE(judgeChange(base, 1, QStringLiteral("运送中")), ChangeOutcome::Updated);
         QCOMPARE(leadingNumber(QStringLiteral("  12x")), qint64(12));
         QCOMPARE(leadingNumber(QStringLiteral("99999999999999999999999")) > 0, true);
+    }
+
+    void watchTurnsAndAnnouncements() {
+        const QDateTime now(QDate(2026, 12, 8), QTime(12, 0));
+        const qint64 hour = 3600;
+        // Never-tried parcels first, in book order; then the one tried longest ago.
+        QCOMPARE(nextParcel({{1, false, now.addSecs(-2 * hour)}, {2, false, {}}, {3, false, {}}},
+                            now, hour),
+                 std::optional<qint64>(2));
+        QCOMPARE(
+            nextParcel({{1, false, now.addSecs(-2 * hour)}, {2, false, now.addSecs(-3 * hour)}},
+                       now, hour),
+            std::optional<qint64>(2));
+        // Signed for, or tried within the interval: not due.
+        QCOMPARE(nextParcel({{1, true, {}}, {2, false, now.addSecs(-hour + 1)}}, now, hour),
+                 std::nullopt);
+        QCOMPARE(nextParcel({{1, false, now.addSecs(-hour)}}, now, hour), std::optional<qint64>(1));
+        QCOMPARE(pauseSecs(hour, 4), 900);
+        QCOMPARE(pauseSecs(hour, 0), hour);
+
+        QVERIFY(announces(3, 0, 2));
+        QVERIFY(!announces(3, 3, 2)); // already told
+        QVERIFY(!announces(3, 0, 3)); // the user has seen them
+        QVERIFY(announces(4, 3, 2));
+
+        QCOMPARE(bookMark(QString(), 5, 1), BookMark::None);
+        QCOMPARE(bookMark(QStringLiteral("已签收"), 5, 1), BookMark::Moved);
+        QCOMPARE(bookMark(QStringLiteral("已签收"), 5, 5), BookMark::Signed);
+        QCOMPARE(bookMark(QStringLiteral("派件中"), 5, -1), BookMark::Delivering);
+        QCOMPARE(bookMark(QStringLiteral("运送中"), 2, 5), BookMark::InTransit);
+
+        QCOMPARE(watchInterval(QStringLiteral("120")), 120);
+        QCOMPARE(watchInterval(QStringLiteral(" 30 ")), 30);
+        QCOMPARE(watchInterval(QStringLiteral("45")), 60);
+        QCOMPARE(watchInterval(QStringLiteral("是")), 60);
+
+        const QList<Entry> entries = {{QStringLiteral("2026-12-08 09:00:00"),
+                                       QStringLiteral("\"引号\" \\ 和 [括号], 换\n行 😀")},
+                                      {QString(), QString()}};
+        const QList<Entry> back = decodeEntries(encodeEntries(entries));
+        QCOMPARE(back.size(), 2);
+        QCOMPARE(back[0].context, entries[0].context);
+        QCOMPARE(back[0].time, entries[0].time);
+        QVERIFY(decodeEntries(QStringLiteral("not json")).isEmpty());
+        QCOMPARE(notificationTitle(QStringLiteral("鞋子")), QStringLiteral("【鞋子】有最新动态"));
+        QCOMPARE(notificationBody(entries[0]).left(20), QStringLiteral("2026-12-08 09:00:00 "));
     }
 
     void clockOptionsAndEndpoints() {

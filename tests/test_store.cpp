@@ -46,6 +46,44 @@ private slots:
         QVERIFY(!*s.parcelById(id));
     }
 
+    void watchRowsGoWithTheirParcels() {
+        TestProgram p;
+        const qint64 a = p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"),
+                                     QStringLiteral("甲"), QStringLiteral("2"));
+        const qint64 b = p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("2"),
+                                     QStringLiteral("乙"), QString());
+        Store s(QStringLiteral("tw"));
+        QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
+        const QString entries = QStringLiteral("[[\"t\",\"x\"],[\"t\",\"y\"],[\"t\",\"z\"]]");
+        QVERIFY(s.saveWatch(
+            {a, entries, QStringLiteral("2026-12-08 09:00:00"), QStringLiteral("运送中"), 3}));
+        QVERIFY(s.saveWatch({b, entries, QString(), QStringLiteral("已签收"), 0}));
+        QVERIFY(!s.saveWatch({9999, entries, QString(), QString(), 0})); // no such parcel
+        const WatchRow row = s.watchRow(a)->value();
+        QCOMPARE(row.entries, entries);
+        QCOMPARE(row.answered, QStringLiteral("2026-12-08 09:00:00"));
+        QCOMPARE(row.notified, 3);
+        // The selector's view: goods, state, remembered count, and the count seen.
+        const QList<BookEntry> book = *s.bookEntries();
+        QCOMPARE(book.size(), 2);
+        QCOMPARE(book[0].goods, QStringLiteral("甲"));
+        QCOMPARE(book[0].watchCount, 3);
+        QCOMPARE(book[0].seen, 2);
+        QCOMPARE(book[1].state, QStringLiteral("已签收"));
+        QCOMPARE(book[1].seen, -1);
+
+        QVERIFY(s.deleteParcel(a));
+        QVERIFY(!*s.watchRow(a));
+        QVERIFY(!s.deleteParcel(a)); // nothing to delete: reported, nothing else changed
+        QVERIFY(*s.watchRow(b));
+        QVERIFY(s.clearParcels());
+        QVERIFY(s.watchRows()->isEmpty());
+
+        QVERIFY(!*s.watchOption(QStringLiteral("nothing")));
+        QVERIFY(s.setWatchOption(QStringLiteral("刷新间隔"), QStringLiteral("120")));
+        QCOMPARE(s.watchOption(QStringLiteral("刷新间隔"))->value(), QStringLiteral("120"));
+    }
+
     void duplicateGoodsFindTheFirstRow() {
         TestProgram p;
         const qint64 first =

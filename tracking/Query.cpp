@@ -180,8 +180,8 @@ void Form1::Timer1_Timer() {
     Label12[2]->setText(stateText(state));
     Label12[5]->setText(transitText(state == ParcelState::Signed ? span : elapsed));
     Timer1->stop();
-    rememberAnswer(entries);
     gxtj();
+    rememberAnswer(entries); // after gxtj, so the marks see the count just stored
 }
 
 void Form1::ql() {

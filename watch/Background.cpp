@@ -20,8 +20,8 @@
 #include <QTreeWidget>
 
 void Form1::startWatch() {
-    bookWatch = new BookWatch(m_store, m_platform.http, m_platform.clock, m_endpoints.tracking,
-                              this);
+    bookWatch =
+        new BookWatch(m_store, m_platform.http, m_platform.clock, m_endpoints.tracking, this);
     bookWatch->foregroundBusy = [this] { return m_waiting > 0; };
     connect(bookWatch, &BookWatch::moved, this, &Form1::watchMoved);
     connect(bookWatch, &BookWatch::remembered, this, &Form1::refreshMarks);
@@ -92,12 +92,11 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
         facts.newestTime = entries.first().time;
         facts.newestText = entries.first().context;
         const QString oldest = entries.last().time;
-        facts.transit =
-            transitText(deriveState(entries[0].context,
-                                    entries.size() > 1 ? entries[1].context : QString()) ==
-                                ParcelState::Signed
-                            ? secondsBetween(oldest, entries.first().time)
-                            : secondsBetween(oldest, m_platform.clock.now()));
+        facts.transit = transitText(
+            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()) ==
+                    ParcelState::Signed
+                ? secondsBetween(oldest, entries.first().time)
+                : secondsBetween(oldest, m_platform.clock.now()));
         sendUpdateMail(facts, [](std::optional<QString> failure) {
             if (failure) qWarning("the update mail was not sent: %s", qPrintable(*failure));
         });
@@ -134,8 +133,8 @@ void Form1::rememberAnswer(const QList<Entry>& entries) {
     row.entries = encodeEntries(entries);
     row.answered = m_platform.clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     if (!entries.isEmpty())
-        row.state = stateText(deriveState(entries[0].context,
-                                          entries.size() > 1 ? entries[1].context : QString()));
+        row.state = stateText(
+            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
     row.notified = *old ? (*old)->notified : 0;
     if (m_store.saveWatch(row)) refreshMarks();
 }
@@ -151,8 +150,8 @@ bool Form1::showRemembered() {
     ListView1->clear();
     QList<QTreeWidgetItem*> rows;
     for (int i = 0; i < entries.size(); ++i) {
-        auto* item = new QTreeWidgetItem({QString::number(i + 1), entries[i].time,
-                                          entries[i].context});
+        auto* item =
+            new QTreeWidgetItem({QString::number(i + 1), entries[i].time, entries[i].context});
         for (int c = 0; c < 3; ++c)
             item->setForeground(c, QColor(128, 128, 128));
         rows << item;

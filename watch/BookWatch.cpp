@@ -52,8 +52,8 @@ void BookWatch::tick() {
         states.insert(r.parcel, r.state);
     QList<WatchCandidate> candidates;
     for (const ParcelRow& p : *parcels)
-        candidates.append({p.id, states.value(p.id) == stateText(ParcelState::Signed),
-                           m_tried.value(p.id)});
+        candidates.append(
+            {p.id, states.value(p.id) == stateText(ParcelState::Signed), m_tried.value(p.id)});
     m_watched = std::count_if(candidates.cbegin(), candidates.cend(),
                               [](const WatchCandidate& c) { return !c.signedFor; });
     const std::optional<qint64> due = nextParcel(candidates, now, m_intervalSecs);
@@ -89,8 +89,8 @@ void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
     row.entries = encodeEntries(entries);
     row.answered = m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     if (!entries.isEmpty())
-        row.state = stateText(deriveState(entries[0].context,
-                                          entries.size() > 1 ? entries[1].context : QString()));
+        row.state = stateText(
+            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
     row.notified = *old ? (*old)->notified : 0;
     // A parcel without a stored count has never been looked at: its entries
     // are no news, as in the window.

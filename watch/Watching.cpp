@@ -7,8 +7,8 @@
 int watchInterval(const QString& stored) {
     bool ok = false;
     const int minutes = stored.trimmed().toInt(&ok);
-    const bool offered = std::find(std::begin(WatchIntervals), std::end(WatchIntervals),
-                                   minutes) != std::end(WatchIntervals);
+    const bool offered = std::find(std::begin(WatchIntervals), std::end(WatchIntervals), minutes) !=
+                         std::end(WatchIntervals);
     return ok && offered ? minutes : DefaultWatchInterval;
 }
 
@@ -18,7 +18,8 @@ std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, const QDa
     for (const WatchCandidate& p : parcels) {
         if (p.signedFor) continue;
         if (p.lastTry.isValid() && p.lastTry.secsTo(now) < intervalSecs) continue;
-        if (!best || (p.lastTry.isValid() && best->lastTry.isValid() && p.lastTry < best->lastTry) ||
+        if (!best ||
+            (p.lastTry.isValid() && best->lastTry.isValid() && p.lastTry < best->lastTry) ||
             (!p.lastTry.isValid() && best->lastTry.isValid()))
             best = &p;
     }

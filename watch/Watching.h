@@ -23,8 +23,8 @@ int watchInterval(const QString& stored);
 
 struct WatchCandidate {
     qint64 parcel = 0;
-    bool signedFor = false;  // its last answer said 已签收: never polled again
-    QDateTime lastTry;       // the last request for it, answered or not; invalid: never
+    bool signedFor = false; // its last answer said 已签收: never polled again
+    QDateTime lastTry;      // the last request for it, answered or not; invalid: never
 };
 
 // The parcel to ask about now: not signed for, not tried within the
