@@ -28,9 +28,11 @@ void MarkedBook::setMarks(QList<BookMark> marks) {
 
 QVariant MarkedBook::data(const QModelIndex& index, int role) const {
     if (role != Qt::DecorationRole) return QStringListModel::data(index, role);
+    // While marks are shown, an unmarked entry gets a blank one, so that
+    // every text starts at the same place.
+    if (m_marks.isEmpty()) return {};
     const BookMark m = mark(index.row());
-    if (m == BookMark::None) return {};
-    static const QIcon icons[] = {QIcon(), dot(BookMark::Moved), dot(BookMark::Delivering),
+    static const QIcon icons[] = {dot(BookMark::None), dot(BookMark::Moved), dot(BookMark::Delivering),
                                   dot(BookMark::Signed), dot(BookMark::InTransit)};
     return icons[int(m)];
 }
