@@ -37,6 +37,7 @@ bench: setup
 	build-bench/bench/bench_parse
 	build-bench/bench/bench_query
 	build-bench/bench/bench_book
+	build-bench/bench/bench_watch
 	xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bench/bench_start build-bench $(START_RUNS)
 
 format:

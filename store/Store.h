@@ -121,6 +121,9 @@ public:
     // The whole-book watch. Its tables are made when the store opens, so a
     // book from before the watch keeps every row and gains them.
     Read<QList<WatchRow>> watchRows();
+    // Every parcel's id in book order, and whether its remembered state is
+    // doneState (the watch's one read per request, so it reads nothing else).
+    Read<QList<std::pair<qint64, bool>>> watchedParcels(const QString& doneState);
     Read<std::optional<WatchRow>> watchRow(qint64 parcel);
     // Writes the row if its parcel is still in the book; false otherwise.
     bool saveWatch(const WatchRow& row);

@@ -30,40 +30,36 @@ void BookWatch::setOn(bool on) {
 
 void BookWatch::refreshAllNow() {
     m_tried.clear();
-    m_nextAt = QDateTime();
+    m_nextAt = 0;
 }
 
 void BookWatch::tick() {
     if (!m_on) return;
-    const QDateTime now = m_clock.now();
+    const qint64 now = m_clock.now().toSecsSinceEpoch();
     if (m_asking) {
-        if (m_askedAt.secsTo(now) < WatchTimeoutSecs) return;
+        if (now - m_askedAt < WatchTimeoutSecs) return;
         m_abort(); // given up: the next parcel gets its turn
         finishRequest();
         return;
     }
-    if (foregroundBusy() || (m_nextAt.isValid() && now < m_nextAt)) return;
+    if (foregroundBusy() || now < m_nextAt) return;
 
-    const auto parcels = m_store.parcels();
-    const auto rows = m_store.watchRows();
-    if (parcels.failed() || rows.failed()) return; // the store is busy: try again next tick
-    QHash<qint64, QString> states;
-    for (const WatchRow& r : *rows)
-        states.insert(r.parcel, r.state);
+    const auto parcels = m_store.watchedParcels(stateText(ParcelState::Signed));
+    if (parcels.failed()) return; // the store is busy: try again next tick
     QList<WatchCandidate> candidates;
-    for (const ParcelRow& p : *parcels)
-        candidates.append(
-            {p.id, states.value(p.id) == stateText(ParcelState::Signed), m_tried.value(p.id)});
+    candidates.reserve(parcels->size());
+    for (const auto& [id, signedFor] : *parcels)
+        candidates.append({id, signedFor, m_tried.value(id, -1)});
     m_watched = std::count_if(candidates.cbegin(), candidates.cend(),
                               [](const WatchCandidate& c) { return !c.signedFor; });
     const std::optional<qint64> due = nextParcel(candidates, now, m_intervalSecs);
     if (!due) return;
-    for (const ParcelRow& p : *parcels)
-        if (p.id == *due) return ask(p);
+    const auto parcel = m_store.parcelById(*due);
+    if (!parcel.failed() && *parcel) ask(**parcel);
 }
 
 void BookWatch::ask(const ParcelRow& parcel) {
-    const QDateTime now = m_clock.now();
+    const qint64 now = m_clock.now().toSecsSinceEpoch();
     m_tried.insert(parcel.id, now);
     const auto courier = m_store.courierByName(parcel.company);
     if (courier.failed() || !*courier) return finishRequest(); // no code to ask with
@@ -99,7 +95,9 @@ void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
     const bool news = announces(int(entries.size()), row.notified, seen);
     if (news) row.notified = int(entries.size());
     if (!m_store.saveWatch(row)) return; // not remembered: not announced either
-    emit remembered();
+    const bool sameMark = *old && (*old)->state == row.state &&
+                          decodeEntries((*old)->entries).size() == entries.size();
+    if (!sameMark) emit remembered();
     if (news) emit moved(parcel, entries);
 }
 
@@ -108,5 +106,5 @@ void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
 void BookWatch::finishRequest() {
     m_asking = 0;
     m_abort = nullptr;
-    m_nextAt = m_clock.now().addSecs(pauseSecs(m_intervalSecs, m_watched));
+    m_nextAt = m_clock.now().toSecsSinceEpoch() + pauseSecs(m_intervalSecs, m_watched);
 }

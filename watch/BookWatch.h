@@ -36,7 +36,8 @@ public:
 signals:
     // A parcel's answer holds entries nobody has been told of yet.
     void moved(qint64 parcel, const QList<Entry>& entries);
-    // What the watch remembers changed (the selector's marks may change).
+    // What the watch remembers of a parcel changed its state or its count
+    // (the selector's marks may change).
     void remembered();
 
 private:
@@ -51,10 +52,10 @@ private:
     QTimer m_timer;
     bool m_on = false;
     qint64 m_intervalSecs = DefaultWatchInterval * 60;
-    QHash<qint64, QDateTime> m_tried; // parcel -> last request
-    QDateTime m_nextAt;               // no request before this
-    qsizetype m_watched = 0;          // parcels not signed for, at the last look
-    qint64 m_asking = 0;              // the parcel asked about, 0 when none
-    QDateTime m_askedAt;
+    QHash<qint64, qint64> m_tried; // parcel -> last request, seconds since the epoch
+    qint64 m_nextAt = 0;           // no request before this (seconds since the epoch)
+    qsizetype m_watched = 0;       // parcels not signed for, at the last look
+    qint64 m_asking = 0;           // the parcel asked about, 0 when none
+    qint64 m_askedAt = 0;
     std::function<void()> m_abort;
 };

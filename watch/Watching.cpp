@@ -12,16 +12,12 @@ int watchInterval(const QString& stored) {
     return ok && offered ? minutes : DefaultWatchInterval;
 }
 
-std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, const QDateTime& now,
+std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, qint64 now,
                                  qint64 intervalSecs) {
     const WatchCandidate* best = nullptr;
     for (const WatchCandidate& p : parcels) {
-        if (p.signedFor) continue;
-        if (p.lastTry.isValid() && p.lastTry.secsTo(now) < intervalSecs) continue;
-        if (!best ||
-            (p.lastTry.isValid() && best->lastTry.isValid() && p.lastTry < best->lastTry) ||
-            (!p.lastTry.isValid() && best->lastTry.isValid()))
-            best = &p;
+        if (p.signedFor || (p.lastTry >= 0 && now - p.lastTry < intervalSecs)) continue;
+        if (!best || p.lastTry < best->lastTry) best = &p;
     }
     if (!best) return std::nullopt;
     return best->parcel;
