@@ -2,6 +2,7 @@
 // e-mail sent to a real SMTP server on loopback, and the address check when
 // the settings panel closes.
 #include "TestProgram.h"
+#include "watch/BookWatch.h"
 #include "watch/MailText.h"
 
 #include <QDir>
@@ -373,6 +374,38 @@ private slots:
         if (mode == QLatin1String("silent")) QVERIFY(ticks >= 10);
         if (smtp) QVERIFY(smtp->mails().isEmpty());
         QVERIFY(p.form->Text1->isEnabled());
+    }
+
+    // The whole-book watch sends the same update mail, once per new count,
+    // and leaves the status line alone.
+    void backgroundNewsIsMailedOnce() {
+        SmtpServer smtp;
+        TestProgram p;
+        p.addParcel(QStringLiteral("中通快递"), Number, QStringLiteral("后台的鞋子"),
+                    QStringLiteral("1"));
+        p.gateway.script(Number, {entries(3)});
+        const QDateTime t0(QDate(2026, 1, 4), QTime(9, 30, 5));
+        p.clock.fixed = t0;
+        prepareMail(p, smtp.url(), QStringLiteral("s3cret"));
+        p.form->Check9->setChecked(true);
+        const QString status = p.status();
+        p.form->bookWatch->tick();
+        QVERIFY(QTest::qWaitFor([&] { return smtp.mails().size() == 1; }, 15000));
+        const QJsonObject m = smtp.mails()[0];
+        QCOMPARE(m["subject"].toString(),
+                 QStringLiteral("您的快递【后台的鞋子】有最新动态 - Quorvex件踪宝"));
+        const QString html = m["html"].toString();
+        QVERIFY(html.contains(QStringLiteral("【后台的鞋子】（12345678）</font>有了最新动态")));
+        QVERIFY(html.contains(QStringLiteral("2026-01-03 08:00:00 到达【深圳转运中心】")));
+        QVERIFY(html.contains(QStringLiteral(">3天1小时30分</font>")));
+        QVERIFY(html.contains(QStringLiteral("color:blue;'>中通快递</font>")));
+        QCOMPARE(p.status(), status);
+        // The same entries an interval later: no second mail.
+        p.clock.fixed = t0.addSecs(3600);
+        p.form->bookWatch->tick();
+        QVERIFY(QTest::qWaitFor([&] { return !p.form->bookWatch->asking(); }, 5000));
+        QTest::qWait(500);
+        QCOMPARE(smtp.mails().size(), 1);
     }
 
     void mailConfAndEnvironment() {
