@@ -5,7 +5,7 @@ GATEWAY_PORT ?= 17100
 JOBS ?= $(shell nproc)
 START_RUNS ?= 20
 
-.PHONY: setup build run demo test bench clean format
+.PHONY: setup build mode run demo test bench clean format
 
 setup:
 	@bash scripts/setup.sh
@@ -17,9 +17,12 @@ build: setup
 # Installs the program folder outside the build tree (the store only when absent,
 # so neither a rebuild nor a deleted checkout can lose the parcel book), then starts
 # the local gateway and the window against it.
-run: build
+run: mode build
 	bash scripts/install.sh build "$(PREFIX)"
 	bash scripts/launch.sh build "$(PREFIX)" $(GATEWAY_PORT)
+
+mode:
+	@bash scripts/mode.sh "$(PREFIX)"
 
 # A program folder of its own whose book holds parcels the gateway simulates.
 demo: build

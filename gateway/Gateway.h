@@ -15,6 +15,8 @@
 #include <functional>
 #include <optional>
 
+class LiveService;
+
 struct Scripted {
     QByteArray body;
     int status = 200;
@@ -61,6 +63,9 @@ public:
     int requestCount() const { return m_requests; }
     // Drops the connections of answers that hang, so waiting clients return.
     void releaseHanging();
+    // Live mode: tracking and auto-number requests go to the tracking
+    // service through this (scripts still win); nothing: the simulation.
+    void setLive(LiveService* live) { m_live = live; }
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
@@ -68,6 +73,7 @@ protected:
 
 private:
     void answer(QTcpSocket* socket, const Scripted& reply, bool head);
+    std::function<void(const QByteArray&)> reply(QTcpSocket* socket, bool head);
 
     QHash<QString, Scripted> m_scripts, m_autoScripts;
     QStringList m_autoQueries;
@@ -78,6 +84,7 @@ private:
     QList<QPointer<QTcpSocket>> m_hanging;
     QDateTime m_anchor, m_started;
     double m_speed = 1.0;
+    LiveService* m_live = nullptr;
     quint16 m_port = 0;
     int m_requests = 0;
 };

@@ -4,7 +4,11 @@
 # display the program runs under Xvfb.
 set -euo pipefail
 build=$1 dir=$2 port=$3
-"$build/jianzongbao-gateway" --port "$port" --speed "${JZB_SPEED:-1}" &
+# The program folder's gateway.conf, when there is one, holds the enterprise
+# account for live mode (and the phones some couriers ask for).
+conf=()
+[ -f "$dir/gateway.conf" ] && conf=(--config "$dir/gateway.conf")
+"$build/jianzongbao-gateway" --port "$port" --speed "${JZB_SPEED:-1}" "${conf[@]}" &
 gw=$!
 trap 'kill $gw 2>/dev/null || true' EXIT INT TERM
 for _ in $(seq 50); do

@@ -1,0 +1,139 @@
+#include "EnterpriseStandIn.h"
+
+#include <QCryptographicHash>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTcpServer>
+#include <QTimer>
+#include <QUrlQuery>
+
+namespace {
+QByteArray failure(const char* code, const QString& message) {
+    return QJsonDocument(QJsonObject{{QStringLiteral("result"), false},
+                                     {QStringLiteral("returnCode"), QLatin1String(code)},
+                                     {QStringLiteral("message"), message}})
+        .toJson(QJsonDocument::Compact);
+}
+} // namespace
+
+EnterpriseStandIn::EnterpriseStandIn(QString customer, QString key)
+    : m_customer(std::move(customer)), m_key(std::move(key)) {}
+
+quint16 EnterpriseStandIn::listenLocal() {
+    auto* server = new QTcpServer(this);
+    if (!server->listen(QHostAddress::LocalHost, 0)) return 0;
+    bind(server);
+    m_port = server->serverPort();
+    return m_port;
+}
+
+QString EnterpriseStandIn::pollUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1/poll/query.do").arg(m_port);
+}
+QString EnterpriseStandIn::autoUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1/autonumber/auto").arg(m_port);
+}
+
+void EnterpriseStandIn::releaseHanging() {
+    for (const QPointer<QTcpSocket>& s : std::as_const(m_hanging))
+        if (s) s->abort();
+    m_hanging.clear();
+}
+
+void EnterpriseStandIn::send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs) {
+    const QByteArray out = "HTTP/1.1 " + QByteArray::number(status) +
+                           (status == 200 ? " OK" : " Internal Server Error") +
+                           "\r\nContent-Type: application/json;charset=UTF-8\r\nContent-Length: " +
+                           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    QTimer::singleShot(delayMs, this, [s = QPointer<QTcpSocket>(socket), out] {
+        if (s) s->write(out);
+    });
+}
+
+bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    ++m_calls;
+    const QString path = request.url().path();
+    if (path == QLatin1String("/autonumber/auto")) {
+        m_raw << request.url().query().toUtf8();
+        const QUrlQuery q(request.url());
+        if (q.queryItemValue(QStringLiteral("key"), QUrl::FullyDecoded) != m_key) {
+            send(socket, 200, failure("601", QStringLiteral("key过期")));
+            return true;
+        }
+        if (q.queryItemValue(QStringLiteral("num")) == QLatin1String("FAIL"))
+            send(socket, 500, "<html>500</html>");
+        else
+            send(socket, 200, "[{\"comCode\":\"yuantong\",\"lengthPre\":13,\"noCount\":1}]");
+        return true;
+    }
+    if (path != QLatin1String("/poll/query.do") ||
+        request.method() != QHttpServerRequest::Method::Post)
+        return false;
+    m_raw << request.body();
+    const QUrlQuery form(QString::fromUtf8(request.body()).replace(u'+', u' '));
+    const QString customer = form.queryItemValue(QStringLiteral("customer"), QUrl::FullyDecoded);
+    const QString param = form.queryItemValue(QStringLiteral("param"), QUrl::FullyDecoded);
+    const QString sign = form.queryItemValue(QStringLiteral("sign"), QUrl::FullyDecoded);
+    const QByteArray expected =
+        QCryptographicHash::hash((param + m_key + customer).toUtf8(), QCryptographicHash::Md5)
+            .toHex()
+            .toUpper();
+    if (customer != m_customer || sign.toLatin1() != expected) {
+        send(socket, 200, failure("503", QStringLiteral("验证签名失败")));
+        return true;
+    }
+    const QJsonObject p = QJsonDocument::fromJson(param.toUtf8()).object();
+    m_params << p;
+    const QString com = p.value(QStringLiteral("com")).toString();
+    const QString num = p.value(QStringLiteral("num")).toString();
+    if (com.isEmpty() || num.isEmpty()) {
+        send(socket, 200, failure("400", QStringLiteral("找不到对应公司")));
+        return true;
+    }
+    const Script s = m_scripts.value(num, Script{Behaviour::NoResult, {}, {}, 0});
+    switch (s.behaviour) {
+    case Behaviour::Hang:
+        m_hanging << socket;
+        return true;
+    case Behaviour::ServerError:
+        send(socket, 500, "<html><body>500 Internal Server Error</body></html>", s.delayMs);
+        return true;
+    case Behaviour::OverQuota:
+        send(socket, 200, failure("601", QStringLiteral("POLL:查询次数已达上限")), s.delayMs);
+        return true;
+    case Behaviour::NoResult:
+        send(socket, 200, failure("500", QStringLiteral("查询无结果，请隔段时间再查")), s.delayMs);
+        return true;
+    case Behaviour::NeedsPhone:
+        if (p.value(QStringLiteral("phone")).toString() != s.phone) {
+            send(socket, 200, failure("408", QStringLiteral("手机号码后四位校验失败")), s.delayMs);
+            return true;
+        }
+        [[fallthrough]];
+    case Behaviour::Moving: {
+        QJsonArray data;
+        for (const auto& [time, context] : s.entries)
+            data.append(QJsonObject{{QStringLiteral("time"), time},
+                                    {QStringLiteral("ftime"), time},
+                                    {QStringLiteral("context"), context},
+                                    {QStringLiteral("location"), QString()}});
+        const QJsonObject answer{{QStringLiteral("message"), QStringLiteral("ok")},
+                                 {QStringLiteral("nu"), num},
+                                 {QStringLiteral("ischeck"), QStringLiteral("0")},
+                                 {QStringLiteral("condition"), QStringLiteral("00")},
+                                 {QStringLiteral("com"), com},
+                                 {QStringLiteral("status"), QStringLiteral("200")},
+                                 {QStringLiteral("state"), QStringLiteral("0")},
+                                 {QStringLiteral("data"), data}};
+        send(socket, 200, QJsonDocument(answer).toJson(QJsonDocument::Compact), s.delayMs);
+        return true;
+    }
+    }
+    return true;
+}
+
+void EnterpriseStandIn::missingHandler(const QHttpServerRequest&, QTcpSocket* socket) {
+    send(socket, 500, "not found");
+}

@@ -1,0 +1,53 @@
+// A stand-in of the tracking service's enterprise API on loopback, written
+// from its public documentation: the real-time query (POST, form fields
+// customer, param and sign = upper-case MD5 of param + key + customer) and
+// the auto-number service (num and key). It checks what it is sent and
+// answers as each number is scripted.
+#pragma once
+
+#include <QAbstractHttpServer>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QPointer>
+#include <QTcpSocket>
+
+class EnterpriseStandIn : public QAbstractHttpServer {
+    Q_OBJECT
+public:
+    enum class Behaviour { Moving, NoResult, OverQuota, ServerError, Hang, NeedsPhone };
+    struct Script {
+        Behaviour behaviour = Behaviour::Moving;
+        QList<QPair<QString, QString>> entries; // (time, context), newest first
+        QString phone;                          // NeedsPhone: the phone it wants
+        int delayMs = 0;
+    };
+
+    EnterpriseStandIn(QString customer, QString key);
+    quint16 listenLocal();
+    QString pollUrl() const;
+    QString autoUrl() const;
+
+    void script(const QString& number, Script s) { m_scripts[number] = std::move(s); }
+    int calls() const { return m_calls; }
+    // Every param the real-time query received, decoded.
+    const QList<QJsonObject>& params() const { return m_params; }
+    // Every request body and query string, as sent.
+    const QList<QByteArray>& raw() const { return m_raw; }
+    void releaseHanging();
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    void send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs = 0);
+
+    QString m_customer, m_key;
+    QHash<QString, Script> m_scripts;
+    QList<QJsonObject> m_params;
+    QList<QByteArray> m_raw;
+    QList<QPointer<QTcpSocket>> m_hanging;
+    quint16 m_port = 0;
+    int m_calls = 0;
+};
