@@ -48,6 +48,13 @@ public:
         signal << id << QStringLiteral("default");
         m_bus.send(signal);
     }
+    void close(uint id) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("NotificationClosed"));
+        signal << id << uint(2);
+        m_bus.send(signal);
+    }
     QList<Shown> shown;
 
 public slots:
@@ -251,6 +258,11 @@ private slots:
         tickAt(p, T0);
         tickAt(p, T0.addSecs(1800));
         QTRY_COMPARE(desktop.shown.size(), 2);
+        // A notification the desktop has closed no longer chooses anything.
+        desktop.close(1);
+        desktop.click(1);
+        QTest::qWait(200);
+        QVERIFY(p.form->cur.id.isEmpty());
         p.form->showMinimized();
         desktop.click(2);
         QTRY_COMPARE(p.form->cur.id, QString::number(id));
@@ -315,6 +327,9 @@ private slots:
         p.addParcel(Sf, number(2), QStringLiteral("没记的"));
         p.gateway.script(number(1), {moving(2)});
         startWatching(p);
+        // The background keeps still: what is remembered here comes from the
+        // window's own answers.
+        p.form->bookWatch->foregroundBusy = [] { return true; };
         p.form->Timer7->setInterval(10);
         p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(10, 30, 5));
         p.choose(0);
