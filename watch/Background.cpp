@@ -91,12 +91,7 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
         facts.company = p.company;
         facts.newestTime = entries.first().time;
         facts.newestText = entries.first().context;
-        const QString oldest = entries.last().time;
-        facts.transit = transitText(
-            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()) ==
-                    ParcelState::Signed
-                ? secondsBetween(oldest, entries.first().time)
-                : secondsBetween(oldest, m_platform.clock.now()));
+        facts.transit = transitText(transitSeconds(entries, m_platform.clock.now()));
         sendUpdateMail(facts, [](std::optional<QString> failure) {
             if (failure) qWarning("the update mail was not sent: %s", qPrintable(*failure));
         });
@@ -128,15 +123,9 @@ void Form1::rememberAnswer(const QList<Entry>& entries) {
     if (!Check9->isChecked() || !isId) return;
     const auto old = m_store.watchRow(id);
     if (old.failed()) return;
-    WatchRow row;
-    row.parcel = id;
-    row.entries = encodeEntries(entries);
-    row.answered = m_platform.clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    if (!entries.isEmpty())
-        row.state = stateText(
-            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
-    row.notified = *old ? (*old)->notified : 0;
-    if (m_store.saveWatch(row)) refreshMarks();
+    if (m_store.saveWatch(
+            rememberedRow(id, entries, m_platform.clock.now(), *old ? (*old)->notified : 0)))
+        refreshMarks();
 }
 
 bool Form1::showRemembered() {

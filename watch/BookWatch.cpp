@@ -80,14 +80,7 @@ void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
     const auto old = m_store.watchRow(parcel);
     if (book.failed() || !*book || old.failed()) return;
 
-    WatchRow row;
-    row.parcel = parcel;
-    row.entries = encodeEntries(entries);
-    row.answered = m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    if (!entries.isEmpty())
-        row.state = stateText(
-            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
-    row.notified = *old ? (*old)->notified : 0;
+    WatchRow row = rememberedRow(parcel, entries, m_clock.now(), *old ? (*old)->notified : 0);
     // A parcel without a stored count has never been looked at: its entries
     // are no news, as in the window.
     const QString& num = (*book)->num;

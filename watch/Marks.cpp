@@ -32,7 +32,8 @@ QVariant MarkedBook::data(const QModelIndex& index, int role) const {
     // every text starts at the same place.
     if (m_marks.isEmpty()) return {};
     const BookMark m = mark(index.row());
-    static const QIcon icons[] = {dot(BookMark::None), dot(BookMark::Moved), dot(BookMark::Delivering),
-                                  dot(BookMark::Signed), dot(BookMark::InTransit)};
+    static const QIcon icons[] = {dot(BookMark::None), dot(BookMark::Moved),
+                                  dot(BookMark::Delivering), dot(BookMark::Signed),
+                                  dot(BookMark::InTransit)};
     return icons[int(m)];
 }

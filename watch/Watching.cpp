@@ -39,6 +39,25 @@ BookMark bookMark(const QString& state, int watchCount, int seen) {
     return BookMark::InTransit;
 }
 
+WatchRow rememberedRow(qint64 parcel, const QList<Entry>& entries, const QDateTime& at,
+                       int notified) {
+    WatchRow row{parcel, encodeEntries(entries), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+                 QString(), notified};
+    if (!entries.isEmpty())
+        row.state = stateText(
+            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
+    return row;
+}
+
+qint64 transitSeconds(const QList<Entry>& entries, const QDateTime& now) {
+    if (entries.isEmpty()) return 0;
+    const QString& oldest = entries.last().time;
+    const bool signedFor =
+        deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()) ==
+        ParcelState::Signed;
+    return signedFor ? secondsBetween(oldest, entries.first().time) : secondsBetween(oldest, now);
+}
+
 QString notificationTitle(const QString& goods) {
     return QStringLiteral("【") + goods + QStringLiteral("】有最新动态");
 }

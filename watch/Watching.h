@@ -3,6 +3,7 @@
 // entries are kept.
 #pragma once
 
+#include "store/Store.h"
 #include "tracking/Answer.h"
 
 #include <QDateTime>
@@ -53,6 +54,13 @@ BookMark bookMark(const QString& state, int watchCount, int seen);
 QString notificationTitle(const QString& goods); // 【物品】有最新动态
 QString notificationBody(const Entry& newest);   // the newest entry: time and text
 QString offlineStatus(const QString& answered);  // 离线记录：time
+
+// The row that remembers this answer, taken at `at`; notified is carried over.
+WatchRow rememberedRow(qint64 parcel, const QList<Entry>& entries, const QDateTime& at,
+                       int notified);
+// The time under way the window would show for these entries: up to the
+// newest entry when signed for, else up to now.
+qint64 transitSeconds(const QList<Entry>& entries, const QDateTime& now);
 
 // Remembered entries as stored: a JSON array of [time, text] pairs.
 QString encodeEntries(const QList<Entry>& entries);
