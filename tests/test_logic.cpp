@@ -394,6 +394,23 @@ private slots:
         QCOMPARE(back[0].time, entries[0].time);
         QVERIFY(decodeEntries(QStringLiteral("not json")).isEmpty());
         QCOMPARE(notificationTitle(QStringLiteral("鞋子")), QStringLiteral("【鞋子】有最新动态"));
+
+        // Time under way: to now while moving, to the signature once signed.
+        const QDateTime at(QDate(2026, 12, 8), QTime(12, 0));
+        const QList<Entry> moving = {
+            {QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("在途")},
+            {QStringLiteral("2026-12-08 09:00:00"), QStringLiteral("揽收")}};
+        QCOMPARE(transitSeconds(moving, at), 3 * 3600);
+        const QList<Entry> done = {
+            {QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("已签收")}, moving[1]};
+        QCOMPARE(transitSeconds(done, at), 3600);
+        QCOMPARE(transitSeconds({}, at), 0);
+        const WatchRow row = rememberedRow(7, done, at, 2);
+        QCOMPARE(row.state, QStringLiteral("已签收"));
+        QCOMPARE(row.answered, QStringLiteral("2026-12-08 12:00:00"));
+        QCOMPARE(row.notified, 2);
+        QCOMPARE(decodeEntries(row.entries).size(), 2);
+        QCOMPARE(rememberedRow(7, {}, at, 0).state, QString());
         QCOMPARE(notificationBody(entries[0]).left(20), QStringLiteral("2026-12-08 09:00:00 "));
     }
 
