@@ -313,12 +313,24 @@ private slots:
         QVERIFY(p.load());
         QVERIFY(p.form->Check9->isChecked());
         QCOMPARE(p.form->Combo5->currentText(), QStringLiteral("120"));
+        QCOMPARE(p.form->bookWatch->intervalMinutes(), 120);
         QVERIFY(p.form->bookWatch->isOn());
         QTest::mouseClick(p.form->Check9, Qt::LeftButton, {}, QPoint(6, 12));
         p.form.reset();
         QVERIFY(p.load());
         QVERIFY(!p.form->Check9->isChecked());
         QVERIFY(!p.form->bookWatch->isOn());
+
+        // A store that cannot be written keeps the option as it was, and says so.
+        StoreLock lock(p.storePath());
+        QTest::mouseClick(p.form->Check9, Qt::LeftButton, {}, QPoint(6, 12));
+        QVERIFY(!p.form->Check9->isChecked());
+        QVERIFY(!p.form->bookWatch->isOn());
+        QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
+        p.form->Label11[2]->clear();
+        p.form->Combo5->setCurrentIndex(0);
+        emit p.form->Combo5->activated(0);
+        QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
 
     void rememberedProgressShowsWhenNoAnswerComes() {

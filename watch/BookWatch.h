@@ -23,6 +23,7 @@ public:
     void setOn(bool on);
     bool isOn() const { return m_on; }
     void setIntervalMinutes(int minutes) { m_intervalSecs = qint64(minutes) * 60; }
+    int intervalMinutes() const { return int(m_intervalSecs / 60); }
     // True while the window's own query waits for its answer.
     std::function<bool()> foregroundBusy = [] { return false; };
 
