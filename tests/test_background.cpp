@@ -306,6 +306,13 @@ private slots:
         QCOMPARE(book->mark(0), BookMark::None);
     }
 
+    void theWatchRunsByItself() {
+        TestProgram p;
+        p.addParcel(Sf, number(1), QStringLiteral("自己走"));
+        startWatching(p);
+        QTRY_COMPARE_WITH_TIMEOUT(asked(p, number(1)), 1, 3000); // no tick by hand
+    }
+
     void theOptionIsKeptInTheStore() {
         TestProgram p;
         startWatching(p, 120);
