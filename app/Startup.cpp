@@ -18,6 +18,9 @@ bool Form1::Form_Load() {
     // window runs unskinned.
     QFile skin(m_folder + QStringLiteral("/skinh.she"));
     if (skin.open(QIODevice::ReadOnly)) setStyleSheet(QString::fromUtf8(skin.readAll()));
+    // The selector takes the skin's font while it is still empty: a font
+    // change later lays out every entry of a big book again.
+    Text1->ensurePolished();
     if (!main()) return false;
     Timer3->start();
     Timer5->start();
