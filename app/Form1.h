@@ -264,6 +264,7 @@ public:
     BookWatch* bookWatch = nullptr;
     void startWatch(); // Form_Load: the watch's options, the watch and the tray
     void Check9_Click();
+    void setWatching(bool on);
     void Combo5_Click();
     void watchMoved(qint64 parcel, const QList<Entry>& entries);
     void refreshMarks();

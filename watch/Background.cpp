@@ -9,7 +9,6 @@
 #include "watch/BookWatch.h"
 #include "watch/Marks.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -37,7 +36,7 @@ void Form1::startWatch() {
     if (!on.failed() && *on && storedIsOn(**on)) {
         const QSignalBlocker quiet(Check9);
         Check9->setChecked(true);
-        Check9_Click();
+        setWatching(true);
     }
 }
 
@@ -49,6 +48,11 @@ void Form1::Check9_Click() {
         Check9->setChecked(on);
         setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
+    setWatching(on);
+}
+
+// Starts or stops the watch, with its notifications, tray icon and marks.
+void Form1::setWatching(bool on) {
     bookWatch->setOn(on);
     if (on && !m_notifications) {
         m_notifications = new DesktopNotifications(this);
