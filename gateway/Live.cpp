@@ -32,11 +32,7 @@ LiveService::LiveService(LiveAccount account, LiveEndpoints endpoints, QObject* 
 void LiveService::track(const QString& com, const QString& number, Done done) {
     const QString phone = m_account.phones.value(number);
     const QString key = QStringLiteral("track|") + com + u'|' + number;
-    if (const auto c = m_cache.constFind(key);
-        c != m_cache.cend() && m_clock.elapsed() - c->at < cacheMs)
-        return done(c->answer);
-    m_waiting[key].append(std::move(done));
-    if (m_waiting[key].size() > 1) return; // the call under way answers this one too
+    if (served(key, done)) return;
 
     const QByteArray param = liveParam(com, number, phone);
     QNetworkRequest request{QUrl(m_endpoints.poll)};
@@ -61,11 +57,7 @@ void LiveService::track(const QString& com, const QString& number, Done done) {
 
 void LiveService::autoNumber(const QString& number, Done done) {
     const QString key = QStringLiteral("auto|") + number;
-    if (const auto c = m_cache.constFind(key);
-        c != m_cache.cend() && m_clock.elapsed() - c->at < cacheMs)
-        return done(c->answer);
-    m_waiting[key].append(std::move(done));
-    if (m_waiting[key].size() > 1) return;
+    if (served(key, done)) return;
 
     QUrl url(m_endpoints.autoNumber);
     QUrlQuery query;
@@ -85,6 +77,19 @@ void LiveService::autoNumber(const QString& number, Done done) {
             reply->readAll());
         finish(key, answer, reply->error() == QNetworkReply::NoError);
     });
+}
+
+// Answers from the cache, or joins the call under way for the same key; false
+// when a new upstream call must start (done then waits for it).
+bool LiveService::served(const QString& key, Done& done) {
+    if (const auto c = m_cache.constFind(key);
+        c != m_cache.cend() && m_clock.elapsed() - c->at < cacheMs) {
+        done(c->answer);
+        return true;
+    }
+    QList<Done>& waiting = m_waiting[key];
+    waiting.append(std::move(done));
+    return waiting.size() > 1;
 }
 
 void LiveService::finish(const QString& key, const QByteArray& answer, bool keep) {

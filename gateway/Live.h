@@ -41,6 +41,7 @@ private:
         qint64 at = 0;
         QByteArray answer;
     };
+    bool served(const QString& key, Done& done);
     void finish(const QString& key, const QByteArray& answer, bool keep);
 
     LiveAccount m_account;
