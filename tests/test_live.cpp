@@ -73,6 +73,11 @@ private slots:
         QCOMPARE(conf.phones, (QHash<QString, QString>{{"SF1234567890", "5678"}}));
         QVERIFY(conf.complete());
         QVERIFY(!parseGatewayConf(QStringLiteral("[account]\ncustomer=C1\n")).complete());
+        // Indented, and saved with Windows line ends.
+        const LiveAccount indented =
+            parseGatewayConf(QStringLiteral("  [account]  \r\n  customer = C2\r\n\tkey = K2\r\n"));
+        QCOMPARE(indented.customer, QStringLiteral("C2"));
+        QCOMPARE(indented.key, QStringLiteral("K2"));
     }
 
     void everyAnswerIsTranslated() {
