@@ -1,11 +1,10 @@
 # 件踪宝: the two set-up commands are `make run` and `make test`.
 PREFIX ?= $(HOME)/.local/lib/jianzongbao
 DEMO_DIR ?= $(CURDIR)/build-demo/program
-GATEWAY_PORT ?= 17100
 JOBS ?= $(shell nproc)
 START_RUNS ?= 20
 
-.PHONY: setup build mode run demo test bench clean format
+.PHONY: setup build run demo test bench clean format
 
 setup:
 	@bash scripts/setup.sh
@@ -15,19 +14,16 @@ build: setup
 	cmake --build build -j $(JOBS)
 
 # Installs the program folder outside the build tree (the store only when absent,
-# so neither a rebuild nor a deleted checkout can lose the parcel book), then starts
-# the local gateway and the window against it.
-run: mode build
+# so neither a rebuild nor a deleted checkout can lose the parcel book) with its
+# menu entry, then starts the program, which asks the tracking service itself.
+run: build
 	bash scripts/install.sh build "$(PREFIX)"
-	bash scripts/launch.sh build "$(PREFIX)" $(GATEWAY_PORT)
+	bash scripts/launch.sh "$(PREFIX)"
 
-mode:
-	@bash scripts/mode.sh "$(PREFIX)"
-
-# A program folder of its own whose book holds parcels the gateway simulates.
+# A program folder of its own whose parcels the program simulates (demo mode).
 demo: build
 	bash scripts/install.sh build "$(DEMO_DIR)" --demo
-	bash scripts/launch.sh build "$(DEMO_DIR)" $(GATEWAY_PORT)
+	bash scripts/launch.sh "$(DEMO_DIR)" --demo
 
 test: setup
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON

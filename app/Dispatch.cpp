@@ -54,6 +54,11 @@ bool Form1::keyPreview(QObject* receiver, QEvent* event) {
                 m_defaultButton[i]->click();
                 return true;
             }
+        if (kdaccount->isVisible() && kdaccount->isAncestorOf(w) &&
+            !qobject_cast<QPushButton*>(w)) {
+            Command7->click();
+            return true;
+        }
         return false;
     }
     Form_KeyDown(key);

@@ -70,6 +70,8 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     ListView2->viewport()->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::openAccountPanel);
+    connect(Command7, &QPushButton::clicked, this, &Form1::saveAccount);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     // Neither list's columns can be resized by the user.
     HookListHeader(ListView1);

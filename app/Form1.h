@@ -25,6 +25,9 @@
 //   couriers/Detection.cpp     Text3_Change, Command2_Click, detectCourier
 //   tracking/Query.cpp         GetBody, kdgs, cx, offerToDelete, hx2, Timer1 (parser), ql,
 //                              Timer7 (watchdog), csh
+//   tracking/Account.cpp       the tracking source (the service with the user's account, the
+//                              demo, a gateway), the account panel, the no-account message,
+//                              the receiver's phone
 //   watch/ChangeDetection.cpp  gxtj
 //   watch/Polling.cpp          loop and timed querying: Command1[15..18], Timer6, Timer4
 //   watch/Mail.cpp             emailgx, sendUpdateMail, the address check when the settings
@@ -55,6 +58,9 @@
 
 class BookWatch;
 class Class1;
+class EnterpriseSource;
+class TrackingSource;
+struct TrackReply;
 class DesktopNotifications;
 class QSystemTrayIcon;
 class QCheckBox;
@@ -93,6 +99,8 @@ public:
     std::array<QLabel*, 6> Label11{}; // 0 prefix, 2 status line, 3 version, 4 maker, 5 clock
     QLabel* AniGIF1 = nullptr;        // busy animation
     QLabel* Picture5 = nullptr;       // enlarged-entry overlay
+    QLabel* Label27 = nullptr;        // when the service gave the answer shown
+    QLabel* Label28 = nullptr;        // "演示" in the title row of the demo
     QLabel* Label23 = nullptr;
     std::array<QFrame*, 5> kdmenu{}; // add, settings, edit, search, courier list
     std::array<QLabel*, 5> x{};      // their close images
@@ -114,7 +122,14 @@ public:
     QComboBox* Combo5 = nullptr; // its interval in minutes
     QLineEdit* Sendmail = nullptr;
     QPushButton* Command3 = nullptr; // "时间校对"
+    QPushButton* Command6 = nullptr; // "查询账户"
     QLabel* Label22 = nullptr;       // promotion link
+
+    // account panel (the tracking service's account)
+    QFrame* kdaccount = nullptr;
+    QLabel* xAccount = nullptr;                                       // its close image
+    QLineEdit *Text9 = nullptr, *Text10 = nullptr, *Text11 = nullptr; // customer, key, phone
+    QPushButton* Command7 = nullptr;                                  // "保存"
 
     // edit panel
     QLabel* Label1 = nullptr;
@@ -232,9 +247,11 @@ public:
     // ---- tracking/Query.cpp ----
     QString GetBody(const QString& url);
     void setBusy(bool busy);
-    // False when a newer query started while this one waited: its answer is
-    // dropped and the caller must leave the window alone.
-    bool kdgs(const QString& number);
+    // False when a newer query started while this one waited (its answer is
+    // dropped), or when the query ended here (no account, no phone): the
+    // caller must leave the window alone. parcel: the row queried, 0 when
+    // the number is being added.
+    bool kdgs(const QString& number, qint64 parcel = 0);
     void cx();
     void offerToDelete(quint64 query);
     void hx2();
@@ -243,6 +260,18 @@ public:
     void ql();
     void Timer7_Timer();
     void csh();
+
+    // ---- tracking/Account.cpp ----
+    void startSource(); // Form_Load, after the store: where answers come from
+    TrackingAccount loadAccount();
+    QString accountPath() const;
+    void openAccountPanel();
+    void saveAccount(); // Command7
+    void noAccount();   // a query or a detection without an account
+    // The service wants the receiver's phone: asked once; what was typed.
+    std::optional<QString> askPhone(const QString& number, bool sentOne);
+    void keepTypedPhone(const QString& number); // after an add: the phone goes with the parcel
+    void showAnswerTime(const TrackReply& reply);
 
     // ---- watch/ChangeDetection.cpp ----
     void gxtj();
@@ -296,6 +325,7 @@ private:
     void buildEditPanel();
     void buildSearchPanel();
     void buildCourierPanel();
+    void buildAccountPanel();
     void fillTimeLists();
     bool panelMouse(int index, QEvent* event);
     void installKeyPreview();
@@ -320,6 +350,12 @@ private:
     quint64 m_detection = 0;  // the newest courier detection; only it writes the caption
     std::array<QPushButton*, 5> m_defaultButton{}; // Enter in a panel presses its default
     int m_waiting = 0; // kdgs calls waiting for their answer (the watch keeps still)
+    TrackingSource* m_source = nullptr;       // where answers come from
+    EnterpriseSource* m_enterprise = nullptr; // that source, when it is the service's
+    bool m_toldNoAccount = false;             // the no-account box shows once a session
+    struct {
+        QString number, phone;
+    } m_typedPhone; // the phone typed for a number being added
     DesktopNotifications* m_notifications = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
 };

@@ -2,6 +2,7 @@
 // positions are in twips; 15 twips make one pixel.
 #include "app/Form1.h"
 
+#include "watch/Marks.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -12,7 +13,6 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QRadioButton>
-#include "watch/Marks.h"
 #include <QTreeWidget>
 
 namespace {
@@ -149,6 +149,17 @@ void Form1::buildWindow() {
     Label11[4]->setCursor(Qt::PointingHandCursor);
     Label11[5] = label(this, "Label11_5", QStringLiteral("Time"), tw(9360, 7650, 2055, 240));
 
+    // Above the list, in the white box: when the service gave the answer shown.
+    Label27 = label(this, "Label27", QString(), QRect(24, 209, 721, 15));
+    Label27->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label27->setProperty("hint", true);
+    Label28 = label(this, "Label28", QStringLiteral("演示"), QRect(66, 7, 34, 17));
+    Label28->setAlignment(Qt::AlignCenter);
+    Label28->setStyleSheet(
+        QStringLiteral("color: white; background: rgb(230, 120, 20); border-radius: 3px;"));
+    Label28->setToolTip(QStringLiteral("演示模式：快递进度为模拟数据"));
+    Label28->hide();
+
     AniGIF1 = label(this, "AniGIF1", QString(), QRect(288, 150, 24, 24));
     m_busy = new QMovie(QStringLiteral(":/images/busy.gif"), QByteArray(), this);
     AniGIF1->setMovie(m_busy);
@@ -159,6 +170,7 @@ void Form1::buildWindow() {
     buildEditPanel();
     buildSearchPanel();
     buildCourierPanel();
+    buildAccountPanel();
 
     Picture5 = label(this, "Picture5", QString(), QRect(0, 0, 763, 537));
     Picture5->setAutoFillBackground(true);
@@ -171,18 +183,23 @@ void Form1::buildWindow() {
     Picture5->hide();
 }
 
-// A floating panel: a framed child area with its title and close image.
-static QFrame* panel(Form1* form, int index, QRect rect, int closeLeft, int closeTop) {
-    auto* p = place(new QFrame(form), indexed("kdmenu", index), rect);
+// A floating panel: a framed child area with its close image.
+static QFrame* panel(Form1* form, const QString& name, const QString& closeName, QLabel** close,
+                     QRect rect, int closeLeft, int closeTop) {
+    auto* p = place(new QFrame(form), name, rect);
     p->setFrameShape(QFrame::Box);
     p->setAutoFillBackground(true);
     p->setMouseTracking(true);
-    auto* close = label(p, indexed("x", index), QString(), tw(closeLeft, closeTop, 315, 315));
-    close->setPixmap(QPixmap(QStringLiteral(":/images/close.png")));
-    close->setCursor(Qt::PointingHandCursor);
-    form->x[index] = close;
+    *close = label(p, closeName, QString(), tw(closeLeft, closeTop, 315, 315));
+    (*close)->setPixmap(QPixmap(QStringLiteral(":/images/close.png")));
+    (*close)->setCursor(Qt::PointingHandCursor);
     p->hide();
     return p;
+}
+
+static QFrame* panel(Form1* form, int index, QRect rect, int closeLeft, int closeTop) {
+    return panel(form, indexed("kdmenu", index), indexed("x", index), &form->x[index], rect,
+                 closeLeft, closeTop);
 }
 
 static QLabel* title(QWidget* parent, const QString& name, const QString& text) {
@@ -276,6 +293,8 @@ void Form1::buildSettingsPanel() {
     label(p, "Label_watch_minutes", QStringLiteral("分钟"), QRect(244, 226, 36, 22));
 
     Command3 = button(p, "Command3", QStringLiteral("时间校对"), QRect(292, 228, 100, 30));
+    Command6 = button(p, "Command6", QStringLiteral("查询账户"), QRect(404, 228, 100, 30));
+    Command6->setToolTip(QStringLiteral("快递100企业版账户：授权码、key与收件人手机号"));
     Label22 = label(p, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"),
                     QRect(24, 272, 260, 22));
     Label22->setCursor(Qt::PointingHandCursor);
@@ -345,4 +364,34 @@ void Form1::buildCourierPanel() {
         Label20[i]->setMouseTracking(true);
         Label20[i]->setCursor(Qt::PointingHandCursor);
     }
+}
+
+void Form1::buildAccountPanel() {
+    QFrame* p = kdaccount = panel(this, QStringLiteral("kdaccount"), QStringLiteral("xAccount"),
+                                  &xAccount, tw(0, 0, 5535, 4350), 5040, 120);
+    title(p, "Label_account_title", QStringLiteral("查询账户"));
+    const struct {
+        QLineEdit** box;
+        const char* name;
+        const char* caption;
+        int y;
+    } rows[] = {{&Text9, "Text9", "授权码：", 44},
+                {&Text10, "Text10", "key：", 80},
+                {&Text11, "Text11", "收件人手机：", 116}};
+    for (const auto& r : rows) {
+        label(p, QStringLiteral("Label_") + QLatin1String(r.name), QString::fromUtf8(r.caption),
+              QRect(20, r.y + 4, 84, 20));
+        *r.box = lineEdit(p, QString::fromLatin1(r.name), QRect(104, r.y, 240, 26));
+    }
+    Text9->setPlaceholderText(QStringLiteral("customer"));
+    Text10->setEchoMode(QLineEdit::Password);
+    Text11->setPlaceholderText(QStringLiteral("11位手机号或其后四位,可不填"));
+    auto* hint = label(p, "Label_account_hint",
+                       QStringLiteral("快递100企业版账户(api.kuaidi100.com 注册)：我的信息 → "
+                                      "授权信息中的授权码和key。key只保存在您本人可读的配置文件"
+                                      "中。顺丰、顺丰快运、中通的单号需要收件人手机号码。"),
+                       QRect(20, 152, 324, 80));
+    hint->setWordWrap(true);
+    hint->setProperty("hint", true);
+    Command7 = button(p, "Command7", QStringLiteral("保存"), QRect(124, 242, 120, 32));
 }

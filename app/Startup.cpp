@@ -26,6 +26,7 @@ bool Form1::Form_Load() {
     Timer5->start();
     setting();
     read();
+    startSource();
     startWatch();
     fillTimeLists();
     Label11[3]->setText(QStringLiteral("5.2.0"));

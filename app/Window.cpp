@@ -64,6 +64,7 @@ void Form1::showPanel(int index) {
 void Form1::hideAllPanels() {
     for (QFrame* p : kdmenu)
         p->setVisible(false);
+    kdaccount->setVisible(false);
 }
 
 void Form1::x_Click(int index) {
@@ -135,6 +136,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             if (release) x_Click(i);
             return press || release;
         }
+    }
+    if (watched == xAccount) {
+        if (release) kdaccount->setVisible(false);
+        return press || release;
     }
     for (int i = 1; i <= 7; ++i)
         if (watched == Image2[i]) {

@@ -4,9 +4,12 @@
 #include "platform/RealPlatform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTranslator>
+#include <QUrl>
 
 int main(int argc, char** argv) {
     // The GStreamer media backend plays mp3 and falls back to silence on a
@@ -30,11 +33,24 @@ int main(int argc, char** argv) {
     RealShell shell;
     RealClock clock;
     Platform platform{dialogs, http, mailer, sound, shell, clock};
-    const Endpoints endpoints = Endpoints::fromEnvironment(
-        [](const char* name) { return qEnvironmentVariable(name); },
-        QApplication::applicationDirPath() + QStringLiteral("/mail.conf"));
+    // The user's own settings: the tracking account, and the mail relay
+    // (mail.conf there, or beside the program as earlier versions kept it).
+    const QString folder = QApplication::applicationDirPath();
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/jianzongbao");
+    const QString mailConf = QFileInfo::exists(config + QStringLiteral("/mail.conf"))
+                                 ? config + QStringLiteral("/mail.conf")
+                                 : folder + QStringLiteral("/mail.conf");
+    Endpoints endpoints = Endpoints::fromEnvironment(
+        [](const char* name) { return qEnvironmentVariable(name); }, mailConf);
+    endpoints.configFolder = config;
+    endpoints.demo = endpoints.demo || QApplication::arguments().contains(QStringLiteral("--demo"));
+    // The site links open the help page installed with the program.
+    const QString help = QUrl::fromLocalFile(folder + QStringLiteral("/help.html")).toString();
+    if (endpoints.site.isEmpty()) endpoints.site = help;
+    if (endpoints.promotion.isEmpty()) endpoints.promotion = help + QStringLiteral("#mail");
 
-    Form1 form(platform, endpoints, QApplication::applicationDirPath());
+    Form1 form(platform, endpoints, folder);
     if (!form.Form_Load()) return 1;
     if (QScreen* screen = QApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());

@@ -3,6 +3,7 @@
 // demand, and the company found in the directory goes on the company button.
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
+#include "tracking/Source.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,10 +25,17 @@ void Form1::Command2_Click() {
 
 void Form1::detectCourier() {
     const quint64 detection = ++m_detection;
+    if (!m_source->ready()) {
+        // Nothing is asked without an account; the company is picked by hand.
+        setStatus(QStringLiteral("未设置查询账户,请手动选择快递公司.."));
+        return;
+    }
     const QString number = Text3->currentText();
     Command1[12]->setText(QStringLiteral("正在检测快递"));
     const Detected found =
-        readAutoNumberAnswer(GetBody(autoNumberUrl(m_endpoints.autoNumber, number)));
+        readAutoNumberAnswer(waitFor<QString>([this, &number](std::function<void(QString)> done) {
+            return m_source->autoNumber(number, std::move(done));
+        }));
     // Typing went on while the service answered: only the detection of the
     // number the box holds now may speak.
     if (detection != m_detection || Text3->currentText() != number) return;

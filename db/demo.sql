@@ -1,4 +1,4 @@
--- Demo parcels for `make demo`; the local gateway simulates each number.
+-- Demo parcels for `make demo`; the program simulates each number in demo mode.
 INSERT INTO kd100 (company, number, goods, num) VALUES
   ('顺丰快递', '773012345610', '爸爸衣服', 0),
   ('中通快递', '433987651231', '妈妈的茶叶', 2),

@@ -30,6 +30,10 @@ INSERT INTO setting VALUES ('否', '是', '是', '否', '是', '否', '是', '')
 CREATE TABLE watch (parcel INTEGER PRIMARY KEY, entries TEXT NOT NULL DEFAULT '', answered TEXT NOT NULL DEFAULT '', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE watchoption (name TEXT PRIMARY KEY, value TEXT NOT NULL);
 INSERT INTO watchoption VALUES ('后台刷新', '否'), ('刷新间隔', '60');
+-- The tracking service's last answer per number (asked at most once per half hour),
+-- and the receiver's phone a parcel's courier asks for.
+CREATE TABLE answer (com TEXT NOT NULL, number TEXT NOT NULL, body TEXT NOT NULL, answered TEXT NOT NULL, PRIMARY KEY (com, number));
+CREATE TABLE parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL);
 INSERT INTO list (name, code, shibie, "call") VALUES
   ('顺丰快递', 'shunfeng', 'shunfeng', '95338'),
   ('申通快递', 'shentong', 'shentong', '95543'),
@@ -72,4 +76,5 @@ INSERT INTO list (name, code, shibie, "call") VALUES
   ('DHL', 'dhl', 'dhl', '800-810-8000'),
   ('FedEx', 'fedex', 'fedex', '400-886-1888'),
   ('UPS', 'ups', 'ups', '400-820-8388'),
-  ('TNT', 'tnt', 'tnt', '800-820-9868');
+  ('TNT', 'tnt', 'tnt', '800-820-9868'),
+  ('顺丰快运', 'shunfengkuaiyun', 'shunfengkuaiyun', '95338');

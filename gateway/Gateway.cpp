@@ -1,6 +1,5 @@
 #include "gateway/Gateway.h"
-#include "gateway/Live.h"
-#include "gateway/Simulation.h"
+#include "tracking/Simulation.h"
 
 #include <QHostAddress>
 #include <QHttpServerRequest>
@@ -91,13 +90,6 @@ void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
     });
 }
 
-// Answers the socket later with a body, if it is still connected then.
-std::function<void(const QByteArray&)> Gateway::reply(QTcpSocket* socket, bool head) {
-    return [this, s = QPointer<QTcpSocket>(socket), head](const QByteArray& body) {
-        if (s && s->state() == QAbstractSocket::ConnectedState) answer(s, Scripted{body}, head);
-    };
-}
-
 bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     ++m_requests;
     const bool head = request.method() == QHttpServerRequest::Method::Head;
@@ -111,10 +103,6 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
         const QString number = query.queryItemValue(QStringLiteral("num"), QUrl::FullyDecoded);
         m_autoQueries << number;
         const auto scripted = m_autoScripts.constFind(number);
-        if (m_live && scripted == m_autoScripts.constEnd()) {
-            m_live->autoNumber(number, reply(socket, head));
-            return true;
-        }
         answer(socket,
                scripted != m_autoScripts.constEnd() ? *scripted
                                                     : Scripted{autoNumberAnswer(number, m_anchor)},
@@ -130,9 +118,6 @@ bool Gateway::handleRequest(const QHttpServerRequest& request, QTcpSocket* socke
         const auto scripted = m_scripts.constFind(number);
         if (scripted != m_scripts.constEnd())
             answer(socket, *scripted, head);
-        else if (m_live)
-            m_live->track(query.queryItemValue(QStringLiteral("com"), QUrl::FullyDecoded), number,
-                          reply(socket, head));
         else
             answer(socket,
                    Scripted{trackingAnswer(number, query.queryItemValue(QStringLiteral("com")),

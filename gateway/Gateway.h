@@ -1,7 +1,8 @@
-// The local stand-in for the online services, on loopback: the tracking
+// The tests' stand-in for the online services, on loopback: the tracking
 // query (root path), the auto-number service, the version and announcement
 // files, and a Date header on every answer and on HEAD. Parcels are
-// simulated; tests can script the answer for any number.
+// simulated; tests can script the answer for any number. It carries no
+// account of any service.
 #pragma once
 
 #include <QAbstractHttpServer>
@@ -14,8 +15,6 @@
 #include <QUrlQuery>
 #include <functional>
 #include <optional>
-
-class LiveService;
 
 struct Scripted {
     QByteArray body;
@@ -63,9 +62,6 @@ public:
     int requestCount() const { return m_requests; }
     // Drops the connections of answers that hang, so waiting clients return.
     void releaseHanging();
-    // Live mode: tracking and auto-number requests go to the tracking
-    // service through this (scripts still win); nothing: the simulation.
-    void setLive(LiveService* live) { m_live = live; }
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
@@ -73,7 +69,6 @@ protected:
 
 private:
     void answer(QTcpSocket* socket, const Scripted& reply, bool head);
-    std::function<void(const QByteArray&)> reply(QTcpSocket* socket, bool head);
 
     QHash<QString, Scripted> m_scripts, m_autoScripts;
     QStringList m_autoQueries;
@@ -84,7 +79,6 @@ private:
     QList<QPointer<QTcpSocket>> m_hanging;
     QDateTime m_anchor, m_started;
     double m_speed = 1.0;
-    LiveService* m_live = nullptr;
     quint16 m_port = 0;
     int m_requests = 0;
 };

@@ -73,6 +73,7 @@ void Form1::addParcel() {
             storeReadFailed(stored.error());
         } else if (stored->isEmpty()) {
             if (m_store.addParcel(company, number, goods)) {
+                keepTypedPhone(number);
                 // The new parcel is the last entry; choosing it queries it.
                 if (sX()) return selectListIndex(Text1->count() - 1);
             } else {
@@ -110,6 +111,7 @@ void Form1::addParcel() {
             } else if (stored->isEmpty()) {
                 kdmenu[0]->setVisible(false);
                 if (m_store.addParcel(company, number, goods)) {
+                    keepTypedPhone(number);
                     m_platform.dialogs.MsgBox(QStringLiteral("快递添加成功！"),
                                               Mb::OkOnly + Mb::Information, BoxTitle);
                     sX();

@@ -5,16 +5,12 @@
 
 Endpoints Endpoints::defaults() {
     Endpoints e;
-    e.tracking = QStringLiteral("http://api.kuaidi100.com/");
-    e.autoNumber = QStringLiteral("http://www.kuaidi100.com/autonumber/auto");
-    e.versionFile = QStringLiteral("http://www.quorvex.cn/jianzongbao/version.txt");
-    e.noticeFile = QStringLiteral("http://www.quorvex.cn/jianzongbao/notice.txt");
+    e.poll = QStringLiteral("https://poll.kuaidi100.com/poll/query.do");
+    e.autoEnterprise = QStringLiteral("https://www.kuaidi100.com/autonumber/auto");
+    // Asked only when the user presses 时间校对.
     e.timeSource = QStringLiteral("http://www.baidu.com/");
     e.probePage = QStringLiteral("http://www.baidu.com/");
-    // No relay until the user names one (mail.conf or JZB_SMTP_URL).
-    e.smtpUser = QStringLiteral("notice@quorvex.cn");
-    e.site = QStringLiteral("http://www.quorvex.cn/");
-    e.promotion = QStringLiteral("http://www.quorvex.cn/tuiguang/");
+    // No relay, no version file and no site of ours until someone names one.
     return e;
 }
 
@@ -52,6 +48,8 @@ Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& 
     } singles[] = {
         {"JZB_TRACKING_URL", &Endpoints::tracking},
         {"JZB_AUTONUMBER_URL", &Endpoints::autoNumber},
+        {"JZB_POLL_URL", &Endpoints::poll},
+        {"JZB_AUTO_URL", &Endpoints::autoEnterprise},
         {"JZB_VERSION_URL", &Endpoints::versionFile},
         {"JZB_NOTICE_URL", &Endpoints::noticeFile},
         {"JZB_TIME_URL", &Endpoints::timeSource},
@@ -63,5 +61,9 @@ Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& 
     };
     for (const auto& s : singles)
         if (const QString v = getenv(s.name); !v.isEmpty()) e.*(s.field) = v;
+    e.account = {getenv("JZB_CUSTOMER").trimmed(), getenv("JZB_KEY").trimmed(),
+                 getenv("JZB_PHONE").trimmed()};
+    e.demo = getenv("JZB_DEMO") == QLatin1String("1");
+    if (const double speed = getenv("JZB_SPEED").toDouble(); speed > 0) e.demoSpeed = speed;
     return e;
 }

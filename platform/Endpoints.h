@@ -1,22 +1,32 @@
-// Every address the program talks to. Defaults live in Endpoints.cpp; the
+// Every address the program talks to, and how it tracks parcels. Defaults
+// live in Endpoints.cpp and name no address the project does not control,
+// apart from the tracking service that the user's own account is for; the
 // environment can override them (see the README).
 #pragma once
+
+#include "tracking/Enterprise.h"
 
 #include <QString>
 #include <functional>
 
 struct Endpoints {
-    QString tracking;     // tracking gateway; the query goes at its root path "/"
-    QString autoNumber;   // auto-number service, ".../autonumber/auto"
-    QString versionFile;  // the maker's version file
-    QString noticeFile;   // the maker's announcement file
-    QString timeSource;   // HEAD for the Date header
-    QString probePage;    // connectivity test before the time calibration
-    QString smtpUrl;      // smtp://host:port; empty: no relay configured
-    QString smtpUser;     // the sender mailbox, also the login
-    QString smtpPassword; // empty: no login
-    QString site;         // the maker's web site
-    QString promotion;    // the maker's promotion page
+    QString tracking;        // a gateway's tracking query, at its root path "/"; empty: none
+    QString autoNumber;      // that gateway's auto-number service, ".../autonumber/auto"
+    QString poll;            // the tracking service's real-time query (enterprise API)
+    QString autoEnterprise;  // the tracking service's auto-number service
+    QString versionFile;     // the version file; empty: no version check, no announcement
+    QString noticeFile;      // the announcement file
+    QString timeSource;      // HEAD for the Date header
+    QString probePage;       // connectivity test before the time calibration
+    QString smtpUrl;         // smtp://host:port; empty: no relay configured
+    QString smtpUser;        // the relay account: the sender mailbox and the login
+    QString smtpPassword;    // empty: no login
+    QString site;            // the web site links; empty: the installed help page
+    QString promotion;       // the promotion link; empty: the help page's part on mail
+    QString configFolder;    // the user's own folder: the tracking account
+    TrackingAccount account; // JZB_CUSTOMER, JZB_KEY, JZB_PHONE: win over the account file
+    bool demo = false;       // the demo: its parcels are simulated, and the window says so
+    double demoSpeed = 1.0;  // how much faster the demo's parcels move than real time
 
     static Endpoints defaults();
     // Applies JZB_GATEWAY, then the [smtp] url, user and password of the
@@ -24,6 +34,8 @@ struct Endpoints {
     // through getenv (a function so tests can feed their own environment).
     static Endpoints fromEnvironment(const std::function<QString(const char*)>& getenv,
                                      const QString& mailConf = QString());
-    // All services at one base URL, the way the local gateway serves them.
+    // All services at one base URL, the way the tests' gateway serves them.
     static Endpoints atGateway(const QString& base);
+    // True when a gateway answers tracking queries instead of the service.
+    bool viaGateway() const { return !tracking.isEmpty(); }
 };

@@ -33,6 +33,9 @@ public:
     virtual ~Dialogs() = default;
     // Shows a modal box; returns Mb::Ok, Mb::Yes or Mb::No.
     virtual int MsgBox(const QString& prompt, int buttons, const QString& title) = 0;
+    // A one-line input box with OK and Cancel: the text typed, or nothing
+    // when cancelled.
+    virtual std::optional<QString> InputBox(const QString& prompt, const QString& title) = 0;
     // The save dialog with one file type, "description|pattern"; the chosen
     // file name, or nothing when cancelled.
     virtual std::optional<QString> saveFileName(const QString& filter) = 0;
@@ -48,6 +51,14 @@ struct HttpReply {
 // GB18030, …) and as UTF-8 otherwise.
 QString bodyText(const HttpReply& reply);
 
+// A request made without waiting: a GET, or a POST of a form body.
+struct HttpRequest {
+    QString url;
+    QByteArray form;     // not empty: POSTed as application/x-www-form-urlencoded
+    int deadlineMs = 0;  // the whole call, answer included, ends by then; 0: no deadline
+    qint64 maxBytes = 0; // a longer answer is cut off (no body); 0: no limit
+};
+
 class Http {
 public:
     virtual ~Http() = default;
@@ -56,11 +67,17 @@ public:
     virtual HttpReply get(const QString& url) = 0;
     // HEAD with the same wait and time-out as get; the Date header, or nothing.
     virtual std::optional<QByteArray> headDate(const QString& url) = 0;
-    // The same GET without waiting: returns at once, and done runs later on
-    // context's thread with the reply. Calling the returned function aborts
-    // the request; done then never runs, nor once context is gone.
-    virtual std::function<void()> fetch(const QString& url, QObject* context,
-                                        std::function<void(HttpReply)> done) = 0;
+    // The request without waiting: returns at once, and done runs later on
+    // context's thread with the reply (never before send returns). Calling
+    // the returned function aborts the request; done then never runs, nor
+    // once context is gone. A request past its deadline or its size limit
+    // ends as a transport failure.
+    virtual std::function<void()> send(const HttpRequest& request, QObject* context,
+                                       std::function<void(HttpReply)> done) = 0;
+    std::function<void()> fetch(const QString& url, QObject* context,
+                                std::function<void(HttpReply)> done) {
+        return send(HttpRequest{url, {}, 0, 0}, context, std::move(done));
+    }
 };
 
 // An SMTP relay: "smtp://host:port"; no URL means none is configured. No

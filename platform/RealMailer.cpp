@@ -38,6 +38,9 @@ std::optional<QString> RealMailer::sendNow(const MailServer& server, const Mail&
                                            long connectTimeout, long totalTimeout) {
     if (server.url.isEmpty())
         return QStringLiteral("未设置邮件服务器(请在 mail.conf 或 JZB_SMTP_URL 中设置)");
+    // The sender is the relay account's own mailbox; there is no other.
+    if (mail.from.isEmpty())
+        return QStringLiteral("未设置发件邮箱(请在 mail.conf 的 user 或 JZB_SMTP_USER 中设置)");
     CURL* curl = curl_easy_init();
     if (!curl) return QStringLiteral("邮件组件无法启动");
     Upload upload{mimeMessage(mail)};

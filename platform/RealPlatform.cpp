@@ -5,10 +5,12 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <cerrno>
 #include <cstdio>
@@ -32,6 +34,15 @@ int RealDialogs::MsgBox(const QString& prompt, int buttons, const QString& title
     if (answer == QMessageBox::Yes) return Mb::Yes;
     if (answer == QMessageBox::No) return Mb::No;
     return Mb::Ok;
+}
+
+std::optional<QString> RealDialogs::InputBox(const QString& prompt, const QString& title) {
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
 }
 
 std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
@@ -68,11 +79,15 @@ HttpReply replyOf(QNetworkReply* reply) {
 }
 } // namespace
 
-QNetworkReply* RealHttp::start(const QString& url) {
+QNetworkReply* RealHttp::start(const QString& url, const QByteArray& form) {
     QNetworkRequest request{QUrl(url, QUrl::StrictMode)};
     request.setRawHeader("If-Modified-Since", "0");
     request.setTransferTimeout(m_timeout);
-    return m_net->get(request);
+    // An https address is checked against the system's certificate store
+    // (Qt's default); a certificate error ends the request.
+    if (form.isEmpty()) return m_net->get(request);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    return m_net->post(request, form);
 }
 
 HttpReply RealHttp::get(const QString& url) {
@@ -86,9 +101,20 @@ HttpReply RealHttp::get(const QString& url) {
     return result;
 }
 
-std::function<void()> RealHttp::fetch(const QString& url, QObject* context,
-                                      std::function<void(HttpReply)> done) {
-    QPointer<QNetworkReply> reply = start(url);
+std::function<void()> RealHttp::send(const HttpRequest& request, QObject* context,
+                                     std::function<void(HttpReply)> done) {
+    QPointer<QNetworkReply> reply = start(request.url, request.form);
+    // Past the deadline, or past the size limit, the request is aborted: its
+    // reply then has no body, as after any broken transfer.
+    if (request.deadlineMs > 0)
+        QTimer::singleShot(request.deadlineMs, reply, [reply] {
+            if (reply && reply->isRunning()) reply->abort();
+        });
+    if (request.maxBytes > 0)
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                         [reply, max = request.maxBytes](qint64 received, qint64 total) {
+                             if (reply && (received > max || total > max)) reply->abort();
+                         });
     QObject::connect(reply, &QNetworkReply::finished, context, [reply, done = std::move(done)] {
         if (!reply) return;
         done(replyOf(reply));

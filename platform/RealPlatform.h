@@ -11,6 +11,7 @@ class QNetworkReply;
 class RealDialogs : public Dialogs {
 public:
     int MsgBox(const QString& prompt, int buttons, const QString& title) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
     std::optional<QString> saveFileName(const QString& filter) override;
 };
 
@@ -20,11 +21,11 @@ public:
     ~RealHttp() override;
     HttpReply get(const QString& url) override;
     std::optional<QByteArray> headDate(const QString& url) override;
-    std::function<void()> fetch(const QString& url, QObject* context,
-                                std::function<void(HttpReply)> done) override;
+    std::function<void()> send(const HttpRequest& request, QObject* context,
+                               std::function<void(HttpReply)> done) override;
 
 private:
-    QNetworkReply* start(const QString& url);
+    QNetworkReply* start(const QString& url, const QByteArray& form = {});
     std::unique_ptr<QNetworkAccessManager> m_net;
     int m_timeout;
 };

@@ -3,14 +3,17 @@
 # Lays out a program folder outside the build tree: the executable, its sound
 # and mail modules, the skin and the alert sound are replaced, the store is
 # created only when absent, so a user's parcel book survives every rebuild. Also installs the menu entry.
-# With --demo the new store gets parcels the local gateway simulates.
+# With --demo the new store gets the demo's parcels (simulated by the program
+# in demo mode) and no menu entry is made.
 set -euo pipefail
 build=$1 dir=$2 demo=${3:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$dir/db"
+chmod 700 "$dir/db" # the parcel book is its owner's alone
 install -m 755 "$build/jianzongbao" "$dir/jianzongbao"
 install -m 644 "$build/jianzongbao-sound.so" "$build/jianzongbao-mail.so" "$dir/"
-install -m 644 "$here/resources/skinh.she" "$here/resources/ts.mp3" "$dir/"
+install -m 644 "$here/resources/skinh.she" "$here/resources/ts.mp3" "$here/resources/help.html" \
+    "$dir/"
 if [ ! -e "$dir/db/kd100.db" ]; then
     "$build/jianzongbao-makedb" "$here/db/seed.sql" "$dir/db/kd100.db"
     if [ "$demo" = "--demo" ]; then
@@ -23,6 +26,6 @@ if [ "$demo" != "--demo" ]; then
     icons=${XDG_DATA_HOME:-$HOME/.local/share}/icons/hicolor/64x64/apps
     mkdir -p "$apps" "$icons"
     install -m 644 "$here/resources/images/jianzongbao.png" "$icons/jianzongbao.png"
-    sed "s|@EXEC@|env JZB_GATEWAY=http://127.0.0.1:17100 $dir/jianzongbao|" \
+    sed "s|@EXEC@|$dir/jianzongbao|" \
         "$here/resources/jianzongbao.desktop" > "$apps/jianzongbao.desktop"
 fi

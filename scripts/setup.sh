@@ -6,7 +6,7 @@ pkgs=(cmake g++ ninja-build make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-m
       qt6-httpserver-dev qt6-websockets-dev qt6-translations-l10n libcurl4-openssl-dev
       fonts-wqy-microhei xvfb xauth imagemagick gstreamer1.0-plugins-base
       gstreamer1.0-plugins-good sox libsox-fmt-mp3 curl python3-aiosmtpd libxcb1-dev
-      dbus-daemon)
+      dbus-daemon ca-certificates openssl libssl3)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

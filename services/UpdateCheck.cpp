@@ -1,5 +1,6 @@
-// One second after start-up: the version check, the load summary, unlocking
-// the window and, with a current version, the announcement.
+// One second after start-up: the version check (when a version file is
+// configured), the load summary, unlocking the window and, with a current
+// version, the announcement.
 #include "app/Form1.h"
 
 #include <QComboBox>
@@ -9,9 +10,19 @@
 
 void Form1::Timer3_Timer() {
     Timer3->stop(); // runs once; stopped first so a slow answer cannot run it twice
+    const int parcels = Text1->count();
+    if (m_endpoints.versionFile.isEmpty()) {
+        // No version file to ask: the start goes on as with a current
+        // version, without a box and without an announcement.
+        setStatus(loadSummary(parcels) +
+                  (m_endpoints.demo ? QStringLiteral("（演示）") : QString()));
+        if (parcels == 0) openAddPanel();
+        unlockWindow();
+        ListView1->setFocus();
+        return;
+    }
     const HttpReply version = m_platform.http.get(m_endpoints.versionFile);
     const QString v = bodyText(version);
-    const int parcels = Text1->count();
     switch (judgeVersion(v, version.status)) {
     case VersionVerdict::Failed:
         m_platform.dialogs.MsgBox(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"),

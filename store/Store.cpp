@@ -118,7 +118,7 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs) {
             db.close();
             return OpenResult::MissingTables;
         }
-    if (!makeWatchTables()) {
+    if (!makeTables()) {
         // A store that cannot take the watch's tables cannot take parcels
         // either: it is read-only or locked.
         const QSqlError e = QSqlDatabase::database(m_connection, false).lastError();
@@ -268,16 +268,18 @@ bool Store::updateParcel(qint64 id, const QString& company, const QString& goods
 bool Store::setParcelNum(qint64 id, const QString& num) {
     return exec(QStringLiteral("UPDATE kd100 SET num = ? WHERE id = ?"), {num, id}, true);
 }
-// The watch's rows go with their parcels.
+// The watch's rows and the phones go with their parcels.
 bool Store::deleteParcel(qint64 id) {
     return execAll({{QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}},
-                    {QStringLiteral("DELETE FROM watch WHERE parcel = ?"), {id}}},
+                    {QStringLiteral("DELETE FROM watch WHERE parcel = ?"), {id}},
+                    {QStringLiteral("DELETE FROM parcelphone WHERE parcel = ?"), {id}}},
                    true);
 }
 bool Store::clearParcels() {
-    return execAll(
-        {{QStringLiteral("DELETE FROM kd100"), {}}, {QStringLiteral("DELETE FROM watch"), {}}},
-        false);
+    return execAll({{QStringLiteral("DELETE FROM kd100"), {}},
+                    {QStringLiteral("DELETE FROM watch"), {}},
+                    {QStringLiteral("DELETE FROM parcelphone"), {}}},
+                   false);
 }
 
 Read<QList<CourierRow>> Store::courierQuery(const QString& where, const QVariant& value) {
@@ -325,15 +327,17 @@ bool Store::setAddress(const QString& address) {
     return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, false);
 }
 
-bool Store::makeWatchTables() {
-    return exec(QStringLiteral("CREATE TABLE IF NOT EXISTS watch (parcel INTEGER PRIMARY KEY, "
-                               "entries TEXT NOT NULL DEFAULT '', answered TEXT NOT NULL DEFAULT "
-                               "'', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL "
-                               "DEFAULT 0)"),
-                {}, false) &&
-           exec(QStringLiteral("CREATE TABLE IF NOT EXISTS watchoption (name TEXT PRIMARY KEY, "
-                               "value TEXT NOT NULL)"),
-                {}, false);
+bool Store::makeTables() {
+    for (const char* table :
+         {"watch (parcel INTEGER PRIMARY KEY, entries TEXT NOT NULL DEFAULT '', answered TEXT NOT "
+          "NULL DEFAULT '', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL DEFAULT 0)",
+          "watchoption (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+          "answer (com TEXT NOT NULL, number TEXT NOT NULL, body TEXT NOT NULL, answered TEXT NOT "
+          "NULL, PRIMARY KEY (com, number))",
+          "parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL)"})
+        if (!exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
+            return false;
+    return true;
 }
 
 namespace {
@@ -398,4 +402,46 @@ Read<std::optional<QString>> Store::watchOption(const QString& name) {
 bool Store::setWatchOption(const QString& name, const QString& value) {
     return exec(QStringLiteral("INSERT OR REPLACE INTO watchoption (name, value) VALUES (?, ?)"),
                 {name, value}, true);
+}
+
+Read<std::optional<KeptAnswer>> Store::keptAnswer(const QString& com, const QString& number) {
+    const auto from = [](const QSqlQuery& q) {
+        return KeptAnswer{q.value(0).toString(), q.value(1).toString()};
+    };
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT body, answered FROM answer WHERE com = ? AND number = ?"));
+    q.addBindValue(com);
+    q.addBindValue(number);
+    std::optional<KeptAnswer> kept;
+    if (q.exec() && q.next()) kept = from(q);
+    if (q.lastError().isValid()) {
+        m_error = q.lastError().text();
+        return Read<std::optional<KeptAnswer>>::failure(m_error);
+    }
+    return kept;
+}
+
+bool Store::keepAnswer(const QString& com, const QString& number, const KeptAnswer& answer) {
+    return exec(QStringLiteral("INSERT OR REPLACE INTO answer (com, number, body, answered) "
+                               "VALUES (?, ?, ?, ?)"),
+                {com, number, answer.body, answer.answered}, true);
+}
+
+bool Store::forgetAnswers(const QString& before) {
+    return exec(QStringLiteral("DELETE FROM answer WHERE answered < ?"), {before}, false);
+}
+
+Read<QString> Store::parcelPhone(qint64 parcel) {
+    const auto from = [](const QSqlQuery& q) { return q.value(0).toString(); };
+    const auto rows = select<QString>(
+        m_connection, QStringLiteral("SELECT phone FROM parcelphone WHERE parcel = ?"), parcel,
+        from, m_error);
+    if (rows.failed()) return Read<QString>::failure(rows.error());
+    return rows->value(0);
+}
+
+bool Store::setParcelPhone(qint64 parcel, const QString& phone) {
+    return exec(QStringLiteral("INSERT OR REPLACE INTO parcelphone (parcel, phone) SELECT id, ? "
+                               "FROM kd100 WHERE id = ?"),
+                {phone, parcel}, true);
 }

@@ -44,6 +44,13 @@ struct WatchRow {
     int notified = 0;
 };
 
+// The tracking service's last answer about a number, kept so that the
+// number is asked at most once per half hour, across restarts.
+struct KeptAnswer {
+    QString body;     // the program's answer
+    QString answered; // "yyyy-MM-dd hh:mm:ss", local time
+};
+
 // A selector entry: the goods text and what the watch knows of its parcel.
 struct BookEntry {
     QString goods;
@@ -118,8 +125,9 @@ public:
     bool deleteParcel(qint64 id);
     bool clearParcels();
 
-    // The whole-book watch. Its tables are made when the store opens, so a
-    // book from before the watch keeps every row and gains them.
+    // The whole-book watch. Its tables (and those of the kept answers and
+    // the parcels' phones) are made when the store opens, so a book from
+    // before them keeps every row and gains them.
     Read<QList<WatchRow>> watchRows();
     // Every parcel's id in book order, and whether its remembered state is
     // doneState (the watch's one read per request, so it reads nothing else).
@@ -130,6 +138,15 @@ public:
     Read<QList<BookEntry>> bookEntries(); // the selector's entries with the watch's marks
     Read<std::optional<QString>> watchOption(const QString& name);
     bool setWatchOption(const QString& name, const QString& value);
+
+    // The tracking service's kept answers, by courier code and number;
+    // those answered before `before` are forgotten by forgetAnswers.
+    Read<std::optional<KeptAnswer>> keptAnswer(const QString& com, const QString& number);
+    bool keepAnswer(const QString& com, const QString& number, const KeptAnswer& answer);
+    bool forgetAnswers(const QString& before);
+    // The receiver's phone the service wants for a parcel; empty when none.
+    Read<QString> parcelPhone(qint64 parcel);
+    bool setParcelPhone(qint64 parcel, const QString& phone);
 
     // list
     Read<QList<CourierRow>> couriers();
@@ -150,7 +167,7 @@ private:
     // Runs the statements as one transaction; false (and nothing changed)
     // when one fails. The first statement's needRow decides like exec.
     bool execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow);
-    bool makeWatchTables();
+    bool makeTables();
 
     QString m_connection;
     QString m_error;

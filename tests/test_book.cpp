@@ -371,7 +371,7 @@ private slots:
         Store s(QStringLiteral("check"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
         QCOMPARE(s.parcels()->size(), cleared ? 0 : 1);
-        QCOMPARE(s.couriers()->size(), 42);
+        QCOMPARE(s.couriers()->size(), 43);
         QVERIFY(s.settings()->has_value());
     }
 

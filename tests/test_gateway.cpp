@@ -1,8 +1,8 @@
 // The local gateway: simulated parcels that move with time, the auto-number
 // service, the files, the Date header, and scripted answers.
 #include "TestProgram.h"
-#include "gateway/Simulation.h"
 #include "tracking/Answer.h"
+#include "tracking/Simulation.h"
 
 #include <QStringEncoder>
 

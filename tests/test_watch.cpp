@@ -1,6 +1,7 @@
 // Watching a parcel: loop and timed querying through the window, the update
 // e-mail sent to a real SMTP server on loopback, and the address check when
 // the settings panel closes.
+#include "SmtpServer.h"
 #include "TestProgram.h"
 #include "watch/BookWatch.h"
 #include "watch/MailText.h"
@@ -25,41 +26,10 @@ QByteArray entries(int count, const QString& newest = QStringLiteral("到达【�
     return TestProgram::answerOf(list);
 }
 
-// aiosmtpd on an ephemeral loopback port, requiring AUTH; what it accepts
-// lands as JSON in a folder of its own.
-class SmtpServer {
-public:
-    explicit SmtpServer(const QString& mode = QStringLiteral("accept")) {
-        m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral(JZB_SOURCE_DIR "/tests/support/smtp_server.py"),
-                         m_dir.path(), QStringLiteral("notice@quorvex.cn"),
-                         QStringLiteral("s3cret"), mode});
-        if (!m_process.waitForReadyRead(10000)) qFatal("the SMTP server did not start");
-        m_port = m_process.readLine().trimmed().toInt();
-    }
-    ~SmtpServer() {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(5000)) m_process.kill();
-    }
-    QString url() const { return QStringLiteral("smtp://127.0.0.1:%1").arg(m_port); }
-    QList<QJsonObject> mails() const {
-        QList<QJsonObject> out;
-        for (int i = 0;; ++i) {
-            QFile f(m_dir.filePath(QStringLiteral("mail-%1.json").arg(i)));
-            if (!f.open(QIODevice::ReadOnly)) return out;
-            out << QJsonDocument::fromJson(f.readAll()).object();
-        }
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
-};
-
 // A parcel queried once with mail on and the address set, ready for an update.
 void prepareMail(TestProgram& p, const QString& relay, const QString& password) {
     p.endpoints.smtpUrl = relay;
+    p.endpoints.smtpUser = QStringLiteral("notice@quorvex.cn");
     p.endpoints.smtpPassword = password;
     p.start();
     p.form->Check2->setChecked(true);

@@ -1,8 +1,10 @@
-// One query of the current parcel: the request (kdgs over GetBody), the
+// One query of the current parcel: the request (kdgs, over the tracking
+// source; GetBody serves the other services), the
 // failure check (cx), the parser (hx2, the Timer1 tick, ql), the watchdog
 // (Timer7) and the reset to idle (csh).
 #include "app/Form1.h"
 #include "tracking/Answer.h"
+#include "tracking/Source.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,24 +28,67 @@ void Form1::setBusy(bool busy) {
         m_busy->stop();
 }
 
-bool Form1::kdgs(const QString& number) {
+bool Form1::kdgs(const QString& number, qint64 parcel) {
     const quint64 query = ++m_queryId;
+    if (!m_source->ready()) {
+        noAccount(); // nothing is sent, nothing is shown
+        return false;
+    }
     setBusy(true);
     watchdogTicks = 0;
     Timer7->start();
     setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
     ++m_waiting;
-    const QString body = GetBody(trackingUrl(m_endpoints.tracking, cur.code, number));
+    const auto ask = [this](const TrackRequest& request) {
+        return waitFor<TrackReply>([this, &request](std::function<void(TrackReply)> done) {
+            return m_source->track(request, std::move(done));
+        });
+    };
+    TrackRequest request{cur.code, number, QString()};
+    if (parcel) {
+        const auto phone = m_store.parcelPhone(parcel);
+        if (!phone.failed()) request.phone = *phone;
+    } else if (m_typedPhone.number == number) {
+        request.phone = m_typedPhone.phone;
+    }
+    TrackReply reply = ask(request);
+    if (query == m_queryId && reply.phoneWanted) {
+        // The courier answers only with the receiver's phone: asked once,
+        // kept with the parcel, and the service asked again with it.
+        Timer7->stop();
+        const std::optional<QString> phone = askPhone(number, !request.phone.isEmpty());
+        if (query == m_queryId && phone) {
+            if (parcel)
+                m_store.setParcelPhone(parcel, *phone);
+            else
+                m_typedPhone = {number, *phone};
+            request.phone = *phone;
+            watchdogTicks = 0;
+            Timer7->start();
+            reply = ask(request);
+        }
+    }
     --m_waiting;
     if (query != m_queryId) return false; // a newer query owns the window now
-    answer = body;
+    if (reply.phoneWanted) {
+        setBusy(false);
+        Timer7->stop();
+        unlockWindow();
+        setStatus(QStringLiteral("需要正确的收件人手机号码才能查询该快递.."));
+        return false;
+    }
+    answer = reply.body;
+    if (!answer.isEmpty()) showAnswerTime(reply);
     return true;
 }
 
 void Form1::cx() {
     setStatus(QStringLiteral("未查询"));
     ListView1->clear();
-    if (!kdgs(cur.number)) return;
+    Label27->clear();
+    bool isId = false;
+    const qint64 id = cur.id.toLongLong(&isId);
+    if (!kdgs(cur.number, isId ? id : 0)) return;
     const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<int> code = errorCode(answer);

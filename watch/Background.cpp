@@ -19,8 +19,7 @@
 #include <QTreeWidget>
 
 void Form1::startWatch() {
-    bookWatch =
-        new BookWatch(m_store, m_platform.http, m_platform.clock, m_endpoints.tracking, this);
+    bookWatch = new BookWatch(m_store, *m_source, m_platform.clock, this);
     bookWatch->foregroundBusy = [this] { return m_waiting > 0; };
     connect(bookWatch, &BookWatch::moved, this, &Form1::watchMoved);
     connect(bookWatch, &BookWatch::remembered, this, &Form1::refreshMarks);

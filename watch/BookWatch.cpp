@@ -4,10 +4,8 @@
 
 #include <algorithm>
 
-BookWatch::BookWatch(Store& store, Http& http, SystemClock& clock, QString trackingEndpoint,
-                     QObject* parent)
-    : QObject(parent), m_store(store), m_http(http), m_clock(clock),
-      m_endpoint(std::move(trackingEndpoint)) {
+BookWatch::BookWatch(Store& store, TrackingSource& source, SystemClock& clock, QObject* parent)
+    : QObject(parent), m_store(store), m_source(source), m_clock(clock) {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &BookWatch::tick);
 }
@@ -42,7 +40,7 @@ void BookWatch::tick() {
         finishRequest();
         return;
     }
-    if (foregroundBusy() || now < m_nextAt) return;
+    if (foregroundBusy() || now < m_nextAt || !m_source.ready()) return;
 
     const auto parcels = m_store.watchedParcels(stateText(ParcelState::Signed));
     if (parcels.failed()) return; // the store is busy: try again next tick
@@ -66,15 +64,17 @@ void BookWatch::ask(const ParcelRow& parcel) {
     m_asking = parcel.id;
     m_askedAt = now;
     const qint64 id = parcel.id;
-    m_abort = m_http.fetch(trackingUrl(m_endpoint, (*courier)->code, parcel.number), this,
-                           [this, id](const HttpReply& reply) { answered(id, reply); });
+    const auto phone = m_store.parcelPhone(id);
+    m_abort = m_source.track({(*courier)->code, parcel.number, phone.failed() ? QString() : *phone},
+                             [this, id](const TrackReply& reply) { answered(id, reply); });
 }
 
-void BookWatch::answered(qint64 parcel, const HttpReply& reply) {
+void BookWatch::answered(qint64 parcel, const TrackReply& reply) {
     if (parcel != m_asking) return;
     finishRequest();
-    const QString body = bodyText(reply);
-    if (errorCode(body) != 0) return; // no answer: what is remembered stays
+    const QString& body = reply.body;
+    // No answer, or one that wants a phone: what is remembered stays.
+    if (reply.phoneWanted || errorCode(body) != 0) return;
     const QList<Entry> entries = parseEntries(body, countEntries(body));
     const auto book = m_store.parcelById(parcel);
     const auto old = m_store.watchRow(parcel);

@@ -1,12 +1,14 @@
 // The whole-book watch: while it is on, every parcel not yet signed for is
 // asked about in the background, one request at a time, spread over the
-// interval, never while the window's own query waits. It reads and writes
+// interval, never while the window's own query waits, and never without an
+// account. It reads and writes
 // only the store (what it remembers per parcel) and tells the window, by
 // signal, when a parcel moved; it touches no control.
 #pragma once
 
 #include "platform/Platform.h"
 #include "store/Store.h"
+#include "tracking/Source.h"
 #include "watch/Watching.h"
 
 #include <QHash>
@@ -16,8 +18,7 @@
 class BookWatch : public QObject {
     Q_OBJECT
 public:
-    BookWatch(Store& store, Http& http, SystemClock& clock, QString trackingEndpoint,
-              QObject* parent = nullptr);
+    BookWatch(Store& store, TrackingSource& source, SystemClock& clock, QObject* parent = nullptr);
     ~BookWatch() override;
 
     void setOn(bool on);
@@ -43,13 +44,12 @@ signals:
 
 private:
     void ask(const ParcelRow& parcel);
-    void answered(qint64 parcel, const HttpReply& reply);
+    void answered(qint64 parcel, const TrackReply& reply);
     void finishRequest();
 
     Store& m_store;
-    Http& m_http;
+    TrackingSource& m_source;
     SystemClock& m_clock;
-    QString m_endpoint;
     QTimer m_timer;
     bool m_on = false;
     qint64 m_intervalSecs = DefaultWatchInterval * 60;

@@ -42,6 +42,13 @@ void EnterpriseStandIn::releaseHanging() {
     m_hanging.clear();
 }
 
+QStringList EnterpriseStandIn::asked() const {
+    QStringList numbers;
+    for (const QJsonObject& p : m_params)
+        numbers << p.value(QStringLiteral("num")).toString();
+    return numbers;
+}
+
 void EnterpriseStandIn::send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs) {
     const QByteArray out = "HTTP/1.1 " + QByteArray::number(status) +
                            (status == 200 ? " OK" : " Internal Server Error") +
@@ -62,7 +69,7 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
             send(socket, 200, failure("601", QStringLiteral("key过期")));
             return true;
         }
-        if (q.queryItemValue(QStringLiteral("num")) == QLatin1String("FAIL"))
+        if (q.queryItemValue(QStringLiteral("num")).startsWith(QLatin1String("FAIL")))
             send(socket, 500, "<html>500</html>");
         else
             send(socket, 200, "[{\"comCode\":\"yuantong\",\"lengthPre\":13,\"noCount\":1}]");
@@ -96,6 +103,17 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
     switch (s.behaviour) {
     case Behaviour::Hang:
         m_hanging << socket;
+        return true;
+    case Behaviour::Trickle: {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                      "Content-Length: 100000\r\n\r\n");
+        auto* drip = new QTimer(socket);
+        connect(drip, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+        drip->start(100);
+        return true;
+    }
+    case Behaviour::Huge:
+        send(socket, 200, "{\"message\":\"" + QByteArray(2 << 20, 'x') + "\"}");
         return true;
     case Behaviour::ServerError:
         send(socket, 500, "<html><body>500 Internal Server Error</body></html>", s.delayMs);

@@ -10,12 +10,23 @@
 #include <QJsonObject>
 #include <QList>
 #include <QPointer>
+#include <QStringList>
 #include <QTcpSocket>
 
 class EnterpriseStandIn : public QAbstractHttpServer {
     Q_OBJECT
 public:
-    enum class Behaviour { Moving, NoResult, OverQuota, ServerError, Hang, NeedsPhone };
+    // Trickle: an answer that arrives one byte every 100 ms; Huge: one of 2 MB.
+    enum class Behaviour {
+        Moving,
+        NoResult,
+        OverQuota,
+        ServerError,
+        Hang,
+        NeedsPhone,
+        Trickle,
+        Huge
+    };
     struct Script {
         Behaviour behaviour = Behaviour::Moving;
         QList<QPair<QString, QString>> entries; // (time, context), newest first
@@ -35,6 +46,8 @@ public:
     // Every request body and query string, as sent.
     const QList<QByteArray>& raw() const { return m_raw; }
     void releaseHanging();
+    // Every number the real-time query was asked about, in order.
+    QStringList asked() const;
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;

@@ -17,3 +17,8 @@ QStringList FakeDialogs::prompts() const {
         p << b.prompt;
     return p;
 }
+
+std::optional<QString> FakeDialogs::InputBox(const QString& prompt, const QString& title) {
+    shown << ShownBox{prompt, -1, title};
+    return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+}

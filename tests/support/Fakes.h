@@ -18,8 +18,12 @@ class FakeDialogs : public Dialogs {
 public:
     int MsgBox(const QString& prompt, int buttons, const QString& title) override;
     std::optional<QString> saveFileName(const QString& filter) override;
+    // Input boxes are recorded in shown too (buttons -1), and answered from
+    // inputs; an unscripted one is cancelled.
+    std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
 
     QList<ShownBox> shown;
+    QList<std::optional<QString>> inputs;
     QList<int> answers;
     std::optional<QString> saveAnswer;
     QStringList saveFilters; // the filter of every save dialog shown

@@ -57,6 +57,7 @@ TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(ht
         qFatal("cannot build the test store: %s", qPrintable(error));
     if (!gateway.listenLocal()) qFatal("the gateway cannot listen on 127.0.0.1");
     endpoints = Endpoints::atGateway(gateway.baseUrl());
+    endpoints.configFolder = m_dir.path() + QStringLiteral("/config");
     platform = std::make_unique<Platform>(Platform{dialogs, *http, mailer, sound, shell, clock});
 }
 

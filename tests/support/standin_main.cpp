@@ -1,7 +1,8 @@
 // jianzongbao-standin --customer ID --key KEY: the enterprise API stand-in of
-// the tests as a program, for trying the live mode by hand. Every number is a
-// parcel in transit, except numbers ending in 0000 (no result) and numbers
-// starting with SF, which want the phone 5678.
+// the tests as a program, for trying the program against it by hand
+// (JZB_POLL_URL, JZB_AUTO_URL). Every number is a parcel in transit, except
+// numbers ending in 0000 (no result) and numbers starting with SF, which want
+// the phone 5678.
 #include "EnterpriseStandIn.h"
 
 #include <QCommandLineParser>

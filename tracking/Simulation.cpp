@@ -1,4 +1,4 @@
-#include "gateway/Simulation.h"
+#include "tracking/Simulation.h"
 
 #include <QCryptographicHash>
 
@@ -105,7 +105,6 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
     if (to == from) to = QString::fromUtf8(Cities[((h >> 8) + 1) % std::size(Cities)]);
     const QString district = QString::fromUtf8(Districts[(h >> 12) % std::size(Districts)]);
     const QString man = QString::fromUtf8(Couriermen[(h >> 16) % std::size(Couriermen)]);
-    const QString phone = QStringLiteral("1%1").arg(h % 1000000000u + 3000000000u).left(11);
     const QString name = QString::fromUtf8(courier->name);
 
     const int ageHours = lastTwoDigits(number) % 40;
@@ -117,7 +116,7 @@ std::optional<SimParcel> simulateParcel(const QString& number, const QDateTime& 
         QStringLiteral("快件已到达【%1转运中心】").arg(to),
         QStringLiteral("快件已从【%1转运中心】发出,下一站【%1%2营业点】").arg(to, district),
         QStringLiteral("快件已到达【%1%2营业点】").arg(to, district),
-        QStringLiteral("【%1%2】快递员 %3 正在派件,电话:%4").arg(to, district, man, phone),
+        QStringLiteral("【%1%2】快递员 %3 正在派件").arg(to, district, man),
         QStringLiteral("已签收,签收人是:本人,感谢使用%1,期待再次为您服务").arg(name),
     };
     SimParcel p{QString::fromLatin1(courier->code), name, {}};

@@ -1,6 +1,7 @@
-// Simulated parcels for the local gateway. A number's courier, route and
-// timetable follow from the number alone; what the answer shows follows from
-// the time, so a parcel gains entries as time passes and ends signed for.
+// Simulated parcels, for the demo and the tests' stand-in gateway only. A
+// number's courier, route and timetable follow from the number alone; what
+// the answer shows follows from the time, so a parcel gains entries as time
+// passes and ends signed for. No simulated text carries a phone number.
 #pragma once
 
 #include <QByteArray>

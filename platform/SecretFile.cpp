@@ -1,0 +1,46 @@
+#include "platform/SecretFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::optional<QString> writePrivateFile(const QString& path, const QByteArray& data) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        if (!QDir().mkpath(folder)) return QStringLiteral("无法创建文件夹 ") + folder;
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+    }
+    const QString temporary = path + QStringLiteral(".new");
+    QFile::remove(temporary);
+    QFile file(temporary);
+    // Created 0600 at once: there is no moment at which others could open it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return file.errorString();
+    const bool written =
+        file.write(data) == data.size() && file.flush() && ::fsync(file.handle()) == 0;
+    const QString writeError = file.errorString();
+    file.close();
+    if (!written) {
+        QFile::remove(temporary);
+        return writeError;
+    }
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(path).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temporary);
+        return reason;
+    }
+    return std::nullopt;
+}
+
+bool readableByOthers(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+    return (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}

@@ -1,0 +1,16 @@
+// Files that hold a password, a key or the parcel book: readable by their
+// owner alone.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Writes data to path as a whole (a new file renamed over the old one, so a
+// failed write leaves the old one), mode 0600, in a folder made 0700 when it
+// had to be made. Nothing when it was written, else the reason.
+std::optional<QString> writePrivateFile(const QString& path, const QByteArray& data);
+
+// True when a file exists and others than its owner may read it (group or
+// world read bits).
+bool readableByOthers(const QString& path);

@@ -1,0 +1,448 @@
+// Tracking real parcels with the user's own account of the tracking service,
+// against a stand-in of its enterprise API on loopback and no gateway: the
+// signed query and its translation, the account panel and file, nothing
+// sent without an account, simulation only in the demo, the receiver's
+// phone, half an hour per number, deadlines and size limits, certificates,
+// and the key kept out of logs, the store, backups and mails.
+#include "EnterpriseStandIn.h"
+#include "SmtpServer.h"
+#include "TestProgram.h"
+#include "platform/SecretFile.h"
+#include "tracking/Source.h"
+#include "watch/BookWatch.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <sys/stat.h>
+
+namespace {
+const QString Customer = QStringLiteral("C0FFEE12");
+const QString Key = QStringLiteral("sEcReTkEy-98765");
+const QDateTime T0(QDate(2026, 12, 9), QTime(10, 0));
+
+using Behaviour = EnterpriseStandIn::Behaviour;
+EnterpriseStandIn::Script moving(Behaviour b = Behaviour::Moving, QString phone = {}) {
+    return {b,
+            {{QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("快递员正在派件")},
+             {QStringLiteral("2026-12-07 08:00:00"), QStringLiteral("已揽收")}},
+            std::move(phone),
+            0};
+}
+
+// A program that asks the stand-in itself: no gateway, no version file.
+struct Service {
+    EnterpriseStandIn api{Customer, Key};
+    TestProgram p;
+    explicit Service(TrackingAccount account = {Customer, Key, {}}) {
+        if (!api.listenLocal()) qFatal("the stand-in cannot listen on 127.0.0.1");
+        p.endpoints = Endpoints::defaults();
+        p.endpoints.poll = api.pollUrl();
+        p.endpoints.autoEnterprise = api.autoUrl();
+        p.endpoints.configFolder = p.folder() + QStringLiteral("/config");
+        p.endpoints.account = std::move(account);
+        p.clock.fixed = T0;
+    }
+    // One parcel of this courier, chosen and queried; false when it did not end.
+    bool query(int index) {
+        p.choose(index);
+        return p.waitForQueryEnd();
+    }
+};
+
+int code(const QString& answer) {
+    return errorCode(answer).value_or(-1);
+}
+
+int mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+QStringList logged;
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    logged << text;
+}
+} // namespace
+
+class ServiceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void theQueryAndTheAccountFile() {
+        const QByteArray param = enterpriseParam(QStringLiteral("shunfeng"), QStringLiteral("SF1"),
+                                                 QStringLiteral("1234"));
+        QCOMPARE(param,
+                 QByteArray(R"({"com":"shunfeng","num":"SF1","order":"desc","phone":"1234"})"));
+        QVERIFY(!enterpriseParam(QStringLiteral("a"), QStringLiteral("1"), {}).contains("phone"));
+        QCOMPARE(enterpriseSign("{}", QStringLiteral("k"), QStringLiteral("c")),
+                 QCryptographicHash::hash("{}kc", QCryptographicHash::Md5).toHex().toUpper());
+        QCOMPARE(enterpriseForm(QStringLiteral("c d"), "{\"a\":\"&=+\"}", "AB"),
+                 QByteArray("customer=c%20d&param=%7B%22a%22%3A%22%26%3D%2B%22%7D&sign=AB"));
+        QCOMPARE(enterpriseAutoNumberUrl(QStringLiteral("https://x/auto"), QStringLiteral("1 2"),
+                                         QStringLiteral("k&y")),
+                 QStringLiteral("https://x/auto?num=1%202&key=k%26y"));
+
+        // The file of this version and the gateway.conf of earlier ones.
+        const AccountFile read = parseAccountFile(QStringLiteral(
+            "# mine\r\n  [account]\r\ncustomer = C1\nkey=K=1\nphone = 5678\n[phone]\nSF1=1234\n"
+            "; none\nJD1=\n[other]\ncustomer=x\n"));
+        QCOMPARE(read.account.customer, QStringLiteral("C1"));
+        QCOMPARE(read.account.key, QStringLiteral("K=1"));
+        QCOMPARE(read.account.phone, QStringLiteral("5678"));
+        QCOMPARE(read.phones, (QHash<QString, QString>{{"SF1", "1234"}}));
+        const TrackingAccount back =
+            parseAccountFile(QString::fromUtf8(accountFileText({"C2", "K\n[x]", "13800001111"})))
+                .account;
+        QCOMPARE(back.key, QStringLiteral("K[x]")); // a line break cannot start a section
+        QCOMPARE(back.phone, QStringLiteral("13800001111"));
+
+        for (const auto& [text, ok] : {std::pair{"5678", true},
+                                       {"13800001111", true},
+                                       {"23800001111", false},
+                                       {"567", false},
+                                       {"56a8", false},
+                                       {"", false}})
+            QVERIFY2(isPhoneText(QString::fromLatin1(text)) == ok, text);
+        QCOMPARE(phoneToSend(QStringLiteral("yuantong"), {}, QStringLiteral("5678")), QString());
+        QCOMPARE(phoneToSend(QStringLiteral("yuantong"), QStringLiteral("1234"), {}),
+                 QStringLiteral("1234"));
+    }
+
+    void everyAnswerIsTranslated() {
+        const auto fail = [](const char* code, const char* message) {
+            return QByteArray(R"({"result":false,"returnCode":")") + code + R"(","message":")" +
+                   QByteArray(message) + "\"}";
+        };
+        const struct {
+            std::optional<int> status;
+            QByteArray body;
+            int code;
+            bool phone, keep;
+        } rows[] = {
+            {200, R"({"status":"200","data":[{"time":"t","ftime":"t","context":"a/b"}]})", 0, false,
+             true},
+            {200, fail("500", "查询无结果"), 1, false, true},
+            {200, fail("408", "校验失败"), 1, true, false},
+            {200, fail("400", "请提供收件人手机号"), 1, true, false},
+            {200, fail("503", "验证签名失败"), 20, false, false},
+            {200, fail("400", "找不到对应公司"), 20, false, false},
+            {200, fail("601", "key过期"), 22, false, false},
+            {200, fail("502", "服务器错误"), 3, false, false},
+            {500, "<html>", 3, false, false},
+            {std::nullopt, {}, 3, false, false},
+        };
+        for (const auto& r : rows) {
+            const EnterpriseAnswer a = readEnterpriseAnswer(r.status, r.body);
+            QCOMPARE(code(QString::fromUtf8(a.text)), r.code);
+            QCOMPARE(a.phoneWanted, r.phone);
+            QCOMPARE(a.keep, r.keep);
+        }
+        const QString ok = QString::fromUtf8(readEnterpriseAnswer(200, rows[0].body).text);
+        QCOMPARE(parseEntries(ok, countEntries(ok)).first().context, QStringLiteral("a b"));
+    }
+
+    // The installed program alone: no gateway, no version file, no box.
+    void aWholeQueryWithTheUsersAccount() {
+        Service s;
+        s.api.script(QStringLiteral("YT9988776655"), moving());
+        s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT9988776655"),
+                      QStringLiteral("真包裹"));
+        s.p.start();
+        QVERIFY(s.p.dialogs.shown.isEmpty());
+        QCOMPARE(s.p.status(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
+        QVERIFY(s.query(0));
+        Form1& f = *s.p.form;
+        QCOMPARE(f.ListView1->topLevelItemCount(), 2);
+        QCOMPARE(f.Label12[2]->text(), QStringLiteral("派件中"));
+        QCOMPARE(f.Label27->text(), QStringLiteral("查询时间：2026-12-09 10:00:00"));
+        QCOMPARE(s.api.asked(), QStringList{QStringLiteral("YT9988776655")});
+        // Courier detection asks the service's auto-number query with the key.
+        s.p.press(Qt::Key_F4);
+        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("YT12345678"));
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("圆通速递"));
+        QCOMPARE(s.p.gateway.requestCount(), 0);
+    }
+
+    void withoutAnAccountNothingIsSentNorInvented() {
+        Service s(TrackingAccount{});
+        s.p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1428476301234"),
+                      QStringLiteral("衣服"));
+        s.p.dialogs.answers = {Mb::Yes};
+        s.p.start();
+        QVERIFY(s.query(0));
+        Form1& f = *s.p.form;
+        QCOMPARE(f.ListView1->topLevelItemCount(), 0);
+        QCOMPARE(f.Label12[2]->text(), QStringLiteral("未查询"));
+        QVERIFY(s.p.status().startsWith(QStringLiteral("未设置查询账户")));
+        QCOMPARE(s.p.dialogs.shown.size(), 1);
+        QVERIFY(s.p.dialogs.shown[0].prompt.startsWith(QStringLiteral("尚未设置查询账户!")));
+        QVERIFY(f.kdaccount->isVisible()); // 是 opens the account panel
+        QVERIFY(s.query(0));
+        QCOMPARE(s.p.dialogs.shown.size(), 1); // the status line after the first time
+        f.Check8->setChecked(true);
+        s.p.press(Qt::Key_F4);
+        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("SF14284763"));
+        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
+        f.bookWatch->setOn(true);
+        f.bookWatch->tick();
+        QTest::qWait(100);
+        QCOMPARE(s.api.calls(), 0);
+        QCOMPARE(s.p.gateway.requestCount(), 0);
+    }
+
+    void onlyTheDemoSimulates() {
+        TestProgram p;
+        p.endpoints = Endpoints::defaults();
+        p.endpoints.demo = true;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1428476301234"),
+                    QStringLiteral("衣服"));
+        p.start();
+        QVERIFY(p.form->Label28->isVisible());
+        QVERIFY(p.form->windowTitle().contains(QStringLiteral("演示")));
+        QVERIFY(p.status().contains(QStringLiteral("演示")));
+        p.choose(0);
+        QVERIFY(p.waitForQueryEnd());
+        QVERIFY(p.form->ListView1->topLevelItemCount() > 0);
+        QCOMPARE(p.gateway.requestCount(), 0);
+    }
+
+    void thePhoneGoesWhereTheServiceWantsIt() {
+        Service s({Customer, Key, QStringLiteral("5678")});
+        const QStringList couriers = {QStringLiteral("顺丰快递"), QStringLiteral("顺丰快运"),
+                                      QStringLiteral("中通快递"), QStringLiteral("圆通速递")};
+        for (int i = 0; i < couriers.size(); ++i) {
+            s.api.script(QStringLiteral("N%1").arg(i), moving());
+            s.p.addParcel(couriers[i], QStringLiteral("N%1").arg(i), QStringLiteral("g%1").arg(i));
+        }
+        s.p.start();
+        for (int i = 0; i < couriers.size(); ++i) {
+            QVERIFY(s.query(i));
+            QCOMPARE(s.api.params().last().value("phone").toString(),
+                     i < 3 ? QStringLiteral("5678") : QString());
+        }
+    }
+
+    void aPhoneIsAskedForOnceAndKeptWithTheParcel() {
+        Service s;
+        s.api.script(QStringLiteral("SF1"), moving(Behaviour::NeedsPhone, QStringLiteral("1234")));
+        const qint64 id = s.p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"),
+                                        QStringLiteral("衣服"));
+        s.p.start();
+        s.p.dialogs.inputs = {QStringLiteral(" 1234 ")};
+        QVERIFY(s.query(0));
+        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(s.p.dialogs.shown.size(), 1);
+        QVERIFY(s.p.dialogs.shown[0].prompt.contains(QStringLiteral("需要收件人手机号码")));
+        Store store(QStringLiteral("phones"));
+        QCOMPARE(store.open(s.p.storePath()), OpenResult::Ok);
+        QCOMPARE(*store.parcelPhone(id), QStringLiteral("1234"));
+
+        // The receiver changed: the kept phone is sent, refused, asked for
+        // once more; a wrong one ends the query, and nothing offers a delete.
+        s.api.script(QStringLiteral("SF1"), moving(Behaviour::NeedsPhone, QStringLiteral("4321")));
+        s.p.clock.fixed = T0.addSecs(31 * 60);
+        s.p.dialogs.inputs = {QStringLiteral("9999")};
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.params().at(s.api.params().size() - 2).value("phone").toString(),
+                 QStringLiteral("1234"));
+        QCOMPARE(s.api.params().last().value("phone").toString(), QStringLiteral("9999"));
+        QCOMPARE(s.p.dialogs.shown.size(), 2);
+        QVERIFY(s.p.dialogs.shown[1].prompt.contains(QStringLiteral("不匹配")));
+        QVERIFY(s.p.status().startsWith(QStringLiteral("需要正确的收件人手机号码")));
+        QCOMPARE(s.p.parcel(id).number, QStringLiteral("SF1"));
+    }
+
+    void eachNumberAtMostOncePerHalfHour() {
+        Service s;
+        s.api.script(QStringLiteral("YT1"), moving());
+        s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT1"), QStringLiteral("书"));
+        s.p.start();
+        QVERIFY(s.query(0));
+        s.p.clock.fixed = T0.addSecs(29 * 60);
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.calls(), 1);
+        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QVERIFY(s.p.form->Label27->text().startsWith(
+            QStringLiteral("查询时间：2026-12-09 10:00:00（同一单号半小时内只查询一次")));
+        s.p.clock.fixed = T0.addSecs(31 * 60);
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.calls(), 2);
+        s.p.form.reset(); // a restart: the kept answer is in the store
+        s.p.clock.fixed = T0.addSecs(45 * 60);
+        s.p.start();
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.calls(), 2);
+        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+    }
+
+    void callsEndAtTheirDeadlineAndSizeLimitAndNeverOverlap() {
+        Service s;
+        Store store(QStringLiteral("limits"));
+        QCOMPARE(store.open(s.p.storePath()), OpenResult::Ok);
+        EnterpriseSource source(*s.p.http, store, s.p.clock, s.api.pollUrl(), s.api.autoUrl());
+        source.setAccount({Customer, Key, {}});
+        source.deadlineMs = 500;
+        source.maxBytes = 64 << 10;
+        s.api.script(QStringLiteral("slow"), moving(Behaviour::Trickle));
+        s.api.script(QStringLiteral("huge"), moving(Behaviour::Huge));
+        auto shared = moving();
+        shared.delayMs = 300;
+        s.api.script(QStringLiteral("once"), shared);
+        const auto ask = [&](const QString& number) {
+            return waitFor<TrackReply>([&](std::function<void(TrackReply)> done) {
+                return source.track({QStringLiteral("yuantong"), number, {}}, std::move(done));
+            });
+        };
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(code(ask(QStringLiteral("slow")).body), 3);
+        QVERIFY(t.elapsed() < 3000);
+        QCOMPARE(code(ask(QStringLiteral("huge")).body), 3);
+        QList<int> codes;
+        for (int i = 0; i < 2; ++i)
+            source.track({QStringLiteral("yuantong"), QStringLiteral("once"), {}},
+                         [&](const TrackReply& r) { codes << code(r.body); });
+        QTRY_COMPARE(codes, (QList<int>{0, 0}));
+        QCOMPARE(s.api.asked().count(QStringLiteral("once")), 1);
+    }
+
+    void anHttpsServiceMustShowATrustedCertificate() {
+        QTemporaryDir dir;
+        const QString key = dir.filePath("key.pem"), cert = dir.filePath("cert.pem");
+        QProcess openssl;
+        openssl.setStandardErrorFile(QProcess::nullDevice());
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key,
+                       "-out", cert});
+        QVERIFY(openssl.waitForFinished(30000) && openssl.exitCode() == 0);
+        QFile k(key), c(cert);
+        QVERIFY(k.open(QIODevice::ReadOnly) && c.open(QIODevice::ReadOnly));
+        const QSslCertificate certificate(&c);
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(certificate);
+        tls.setPrivateKey(QSslKey(&k, QSsl::Rsa));
+        Service s;
+        auto* server = new QSslServer(&s.api);
+        server->setSslConfiguration(tls);
+        QVERIFY(server->listen(QHostAddress::LocalHost));
+        s.api.bind(server);
+        s.api.script(QStringLiteral("T1"), moving());
+        Store store(QStringLiteral("tls"));
+        QCOMPARE(store.open(s.p.storePath()), OpenResult::Ok);
+        const QString poll =
+            QStringLiteral("https://127.0.0.1:%1/poll/query.do").arg(server->serverPort());
+        const auto ask = [&] {
+            RealHttp http; // a client of its own: a refused host is remembered per client
+            EnterpriseSource source(http, store, s.p.clock, poll, {});
+            source.setAccount({Customer, Key, {}});
+            return code(waitFor<TrackReply>([&](std::function<void(TrackReply)> done) {
+                            return source.track(
+                                {QStringLiteral("yuantong"), QStringLiteral("T1"), {}},
+                                std::move(done));
+                        }).body);
+        };
+        QCOMPARE(ask(), 3); // a certificate the system does not trust: refused
+        const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = system;
+        trusting.addCaCertificate(certificate);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        const int trusted = ask();
+        QSslConfiguration::setDefaultConfiguration(system);
+        QCOMPARE(trusted, 0);
+    }
+
+    void theAccountPanelAndTheKeyKeptToTheUser() {
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        SmtpServer smtp;
+        Service s(TrackingAccount{});
+        s.api.script(QStringLiteral("YT1"), moving());
+        s.api.script(QStringLiteral("YT2"), moving(Behaviour::ServerError));
+        s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT1"), QStringLiteral("书"));
+        s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT2"), QStringLiteral("笔"));
+        s.p.endpoints.smtpUrl = smtp.url();
+        s.p.endpoints.smtpUser = QStringLiteral("notice@quorvex.cn");
+        s.p.endpoints.smtpPassword = QStringLiteral("s3cret");
+        s.p.start();
+        Form1& f = *s.p.form;
+        f.Check2->setChecked(true);
+        f.Sendmail->setText(QStringLiteral("me@qq.com"));
+        s.p.press(Qt::Key_F9);
+        QTest::mouseClick(f.Command6, Qt::LeftButton);
+        QVERIFY(f.kdaccount->isVisible());
+        QTest::keyClicks(f.Text9, Customer);
+        QTest::keyClicks(f.Text10, Key);
+        QTest::keyClicks(f.Text11, QStringLiteral("12"));
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QVERIFY(s.p.status().startsWith(QStringLiteral("手机号码应为")));
+        f.Text11->clear();
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QCOMPARE(s.p.status(), QStringLiteral("查询账户已保存.."));
+        const QString file = s.p.endpoints.configFolder + QStringLiteral("/account.conf");
+        QCOMPARE(mode(file), 0600);
+        QVERIFY(!readableByOthers(file));
+        QTest::mouseClick(f.Command6, Qt::LeftButton);
+        QVERIFY(f.Text10->text().isEmpty()); // shown masked: never shown at all
+        QVERIFY(f.Text10->placeholderText().startsWith(QStringLiteral("已保存")));
+
+        QVERIFY(s.query(0)); // signed with the saved key: an answer, and news mailed
+        QTRY_COMPARE_WITH_TIMEOUT(smtp.mails().size(), 1, 15000);
+        QVERIFY(s.query(1)); // a failing service is logged, and so is the auto-number query
+        s.p.press(Qt::Key_F4);
+        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("FAIL000000"));
+        qInstallMessageHandler(previous);
+        QCOMPARE(logged.filter(QStringLiteral("tracking service")).size(), 2);
+
+        QFile cmdline(QStringLiteral("/proc/self/cmdline"));
+        QVERIFY(cmdline.open(QIODevice::ReadOnly));
+        QList<QByteArray> places = {cmdline.readAll()};
+        for (const QString& text : std::as_const(logged))
+            places << text.toUtf8();
+        for (const QJsonObject& m : smtp.mails())
+            places << QJsonDocument(m).toJson();
+        QDirIterator files(s.p.folder() + QStringLiteral("/db"), QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) { // the store and its backups
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            places << file.readAll();
+        }
+        QVERIFY(places.size() >= 6);
+        for (const QByteArray& place : std::as_const(places))
+            QVERIFY2(!place.contains(Key.toUtf8()), place.left(200).constData());
+    }
+
+    void anEarlierGatewayConfIsTakenOverOnce() {
+        Service s(TrackingAccount{});
+        const auto writeOld = [&](const QString& key) {
+            QFile old(s.p.folder() + QStringLiteral("/gateway.conf"));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QStringLiteral("[account]\ncustomer=%1\nkey=%2\n[phone]\nSF9=5678\n")
+                          .arg(Customer, key)
+                          .toUtf8());
+        };
+        writeOld(Key);
+        s.api.script(QStringLiteral("SF9"), moving(Behaviour::NeedsPhone, QStringLiteral("5678")));
+        s.p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF9"), QStringLiteral("茶"));
+        s.p.start();
+        QVERIFY(s.query(0));
+        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2); // no box: the phone came along
+        QVERIFY(s.p.dialogs.shown.isEmpty());
+        QCOMPARE(mode(s.p.endpoints.configFolder + QStringLiteral("/account.conf")), 0600);
+        QCOMPARE(mode(s.p.endpoints.configFolder), 0700);
+        // Later starts read the user's own file; the old one is left alone.
+        writeOld(QStringLiteral("WRONG"));
+        s.p.form.reset();
+        s.p.clock.fixed = T0.addSecs(3600);
+        s.p.start();
+        QVERIFY(s.query(0));
+        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(s.api.calls(), 2);
+    }
+};
+
+QTEST_MAIN(ServiceTest)
+#include "test_service.moc"

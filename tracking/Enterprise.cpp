@@ -1,0 +1,143 @@
+#include "tracking/Enterprise.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QUrl>
+#include <QUrlQuery>
+
+AccountFile parseAccountFile(const QString& text) {
+    AccountFile file;
+    QString section;
+    for (QString line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';')) continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2).trimmed().toLower();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0) continue;
+        const QString name = line.left(eq).trimmed(), value = line.mid(eq + 1).trimmed();
+        if (section == QLatin1String("account")) {
+            if (name == QLatin1String("customer")) file.account.customer = value;
+            if (name == QLatin1String("key")) file.account.key = value;
+            if (name == QLatin1String("phone")) file.account.phone = value;
+        } else if (section == QLatin1String("phone") && !value.isEmpty()) {
+            file.phones.insert(name, value);
+        }
+    }
+    return file;
+}
+
+QByteArray accountFileText(const TrackingAccount& account) {
+    const auto line = [](const char* name, QString value) {
+        value.remove(u'\r').remove(u'\n');
+        return QByteArray(name) + " = " + value.trimmed().toUtf8() + '\n';
+    };
+    return "# 件踪宝: your account of the tracking service (readable by you alone)\n[account]\n" +
+           line("customer", account.customer) + line("key", account.key) +
+           line("phone", account.phone);
+}
+
+bool isPhoneText(const QString& text) {
+    for (QChar c : text)
+        if (c < u'0' || c > u'9') return false;
+    return text.size() == 4 || (text.size() == 11 && text.startsWith(u'1'));
+}
+
+bool needsPhone(const QString& com) {
+    return com == QLatin1String("shunfeng") || com == QLatin1String("shunfengkuaiyun") ||
+           com == QLatin1String("zhongtong");
+}
+
+QString phoneToSend(const QString& com, const QString& parcelPhone, const QString& accountPhone) {
+    if (!parcelPhone.isEmpty()) return parcelPhone;
+    return needsPhone(com) ? accountPhone : QString();
+}
+
+QByteArray enterpriseParam(const QString& com, const QString& num, const QString& phone) {
+    QJsonObject param{{QStringLiteral("com"), com},
+                      {QStringLiteral("num"), num},
+                      {QStringLiteral("order"), QStringLiteral("desc")}};
+    if (!phone.isEmpty()) param.insert(QStringLiteral("phone"), phone);
+    return QJsonDocument(param).toJson(QJsonDocument::Compact);
+}
+
+QByteArray enterpriseSign(const QByteArray& param, const QString& key, const QString& customer) {
+    return QCryptographicHash::hash(param + key.toUtf8() + customer.toUtf8(),
+                                    QCryptographicHash::Md5)
+        .toHex()
+        .toUpper();
+}
+
+QByteArray enterpriseForm(const QString& customer, const QByteArray& param,
+                          const QByteArray& sign) {
+    return "customer=" + QUrl::toPercentEncoding(customer) +
+           "&param=" + QUrl::toPercentEncoding(QString::fromUtf8(param)) + "&sign=" + sign;
+}
+
+QString enterpriseAutoNumberUrl(const QString& endpoint, const QString& number,
+                                const QString& key) {
+    QUrl url(endpoint);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("num"), QString::fromLatin1(QUrl::toPercentEncoding(number)));
+    query.addQueryItem(QStringLiteral("key"), QString::fromLatin1(QUrl::toPercentEncoding(key)));
+    url.setQuery(query);
+    return url.toString(QUrl::FullyEncoded);
+}
+
+QByteArray programError(int code) {
+    return "{\"message\":\"\",\"errCode\":\"" + QByteArray::number(code) + "\",\"data\":[]}";
+}
+
+namespace {
+// A JSON string as the program's answers write it: every "/" as "\/".
+QByteArray jsonText(const QString& text) {
+    QByteArray quoted = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    quoted = quoted.mid(1, quoted.size() - 2); // the one string inside [ ]
+    return quoted.replace("/", "\\/");
+}
+
+EnterpriseAnswer error(int code, bool keep = false) {
+    return {programError(code), false, keep};
+}
+} // namespace
+
+EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body) {
+    if (httpStatus != 200) return error(3);
+    const QJsonObject answer = QJsonDocument::fromJson(body).object();
+    if (answer.isEmpty()) return error(3);
+    if (answer.value(QStringLiteral("result")).toBool(true) == false ||
+        answer.contains(QStringLiteral("returnCode"))) {
+        const QString code = answer.value(QStringLiteral("returnCode")).toVariant().toString();
+        const QString message = answer.value(QStringLiteral("message")).toString();
+        if (code == QLatin1String("408") ||
+            (code != QLatin1String("500") && (message.contains(QStringLiteral("手机")) ||
+                                              message.contains(QStringLiteral("电话")))))
+            return {programError(1), true, false};
+        if (code == QLatin1String("500")) return error(1, true);
+        if (code == QLatin1String("400") || code == QLatin1String("503")) return error(20);
+        if (code == QLatin1String("601")) return error(22);
+        return error(3);
+    }
+    if (answer.value(QStringLiteral("status")).toVariant().toString() != QLatin1String("200") ||
+        !answer.value(QStringLiteral("data")).isArray())
+        return error(3);
+    QByteArray entries;
+    for (const QJsonValue& v : answer.value(QStringLiteral("data")).toArray()) {
+        const QJsonObject e = v.toObject();
+        if (!entries.isEmpty()) entries += ',';
+        entries += "{\"time\":" + jsonText(e.value(QStringLiteral("time")).toString()) +
+                   ",\"ftime\":" + jsonText(e.value(QStringLiteral("ftime")).toString()) +
+                   ",\"context\":" + jsonText(e.value(QStringLiteral("context")).toString()) + '}';
+    }
+    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}", false, true};
+}
+
+QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body) {
+    if (httpStatus != 200 || !QJsonDocument::fromJson(body).isArray()) return "[]";
+    return body;
+}

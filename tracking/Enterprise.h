@@ -1,0 +1,65 @@
+// The tracking service's enterprise API, free of the network: the account
+// and its file, the signed form of the real-time query, the auto-number
+// request, and the service's answers turned into the answers the program
+// reads (errCode with time and context entries).
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <optional>
+
+// The user's account of the tracking service (快递100企业版).
+struct TrackingAccount {
+    QString customer, key; // 授权码 and key
+    QString phone;         // the receiver's phone, or its last four digits; may be empty
+    bool complete() const { return !customer.isEmpty() && !key.isEmpty(); }
+};
+
+// The account file: "[account]" with customer=, key= and phone=; a "[phone]"
+// section of NUMBER=PHONE lines (as gateway.conf of earlier versions wrote
+// them). "#" and ";" start comments; unknown lines are ignored.
+struct AccountFile {
+    TrackingAccount account;
+    QHash<QString, QString> phones; // number -> phone
+};
+AccountFile parseAccountFile(const QString& text);
+// The account as its file holds it; line breaks in a value are dropped.
+QByteArray accountFileText(const TrackingAccount& account);
+
+// A phone as the program takes it: a mobile number (11 digits from 1) or its
+// last four digits.
+bool isPhoneText(const QString& text);
+// The couriers whose numbers the service answers only with the receiver's
+// phone: 顺丰速运, 顺丰快运 and 中通快递.
+bool needsPhone(const QString& com);
+// The phone a query sends: the parcel's own when it has one, else the
+// account's for a courier that needs one, else none.
+QString phoneToSend(const QString& com, const QString& parcelPhone, const QString& accountPhone);
+
+// The query's param: {"com":…,"num":…,"order":"desc"} and "phone" when given.
+QByteArray enterpriseParam(const QString& com, const QString& num, const QString& phone);
+// Upper-case hex MD5 of param + key + customer.
+QByteArray enterpriseSign(const QByteArray& param, const QString& key, const QString& customer);
+// The form body of the POST: customer, param and sign, percent-encoded.
+QByteArray enterpriseForm(const QString& customer, const QByteArray& param, const QByteArray& sign);
+// The auto-number request: num and key, percent-encoded.
+QString enterpriseAutoNumberUrl(const QString& endpoint, const QString& number, const QString& key);
+
+// What the service's answer means to the program.
+struct EnterpriseAnswer {
+    QByteArray text;          // the program's answer
+    bool phoneWanted = false; // the phone is missing or did not match
+    bool keep = false;        // an answer about the number: kept for half an hour
+};
+// "errCode" "0" and the entries (time, ftime, context; "/" written "\/") on
+// success; code 1 when the service has no result for the number; the phone
+// answer (returnCode 408, or a refusal that names the phone); 20 for a
+// refused signature or an account problem; 22 over quota or with the key
+// expired; 3 for anything else (a service error, a status other than 200, no
+// answer at all: nothing).
+EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body);
+// The program's error answer with this code.
+QByteArray programError(int code);
+// The auto-number answer: the service's list as it is, or "[]" for an error.
+QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body);

@@ -1,0 +1,135 @@
+// Where tracking answers come from. One seam serves the window's query (which
+// waits for it with the window processing events) and the whole-book watch;
+// its sources are the tracking service's enterprise API with the user's own
+// account, the demo's simulation (only in demo mode), and a plain GET of a
+// configured address (a gateway: the tests' stand-in, or anyone who runs one).
+#pragma once
+
+#include "platform/Platform.h"
+#include "tracking/Enterprise.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class Store;
+
+struct TrackRequest {
+    QString com, number;
+    QString phone; // the parcel's own phone, when it has one
+};
+
+struct TrackReply {
+    QString body;             // the answer as the program reads it; empty when none came
+    bool phoneWanted = false; // the service wants the receiver's phone (or another one)
+    QDateTime answered;       // when the service gave this answer
+    bool kept = false;        // a kept answer: nothing was asked this time
+};
+
+class TrackingSource : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // False while nothing can be asked (no account): callers send nothing.
+    virtual bool ready() const { return true; }
+    virtual bool simulates() const { return false; }
+    // Starts a request; done runs later on this object's thread, never before
+    // the call returns. Calling the returned function gives the request up:
+    // done then never runs.
+    virtual std::function<void()> track(const TrackRequest& request,
+                                        std::function<void(TrackReply)> done) = 0;
+    // The auto-number answer for a number (a JSON list; empty when none came).
+    virtual std::function<void()> autoNumber(const QString& number,
+                                             std::function<void(QString)> done) = 0;
+};
+
+// Waits for a request's answer while the window keeps processing its events
+// (clicks, timers, even another query, which then finishes first).
+template <class R>
+R waitFor(const std::function<std::function<void()>(std::function<void(R)>)>& start) {
+    std::optional<R> result;
+    QEventLoop wait;
+    start([&](R r) {
+        result = std::move(r);
+        wait.quit();
+    });
+    if (!result) wait.exec();
+    return std::move(*result);
+}
+
+// A plain GET of the configured gateway's addresses (the query at its root
+// path, the auto-number service below it).
+class GatewaySource : public TrackingSource {
+public:
+    GatewaySource(Http& http, QString tracking, QString autoNumber, QObject* parent = nullptr);
+    std::function<void()> track(const TrackRequest& request,
+                                std::function<void(TrackReply)> done) override;
+    std::function<void()> autoNumber(const QString& number,
+                                     std::function<void(QString)> done) override;
+
+private:
+    Http& m_http;
+    QString m_tracking, m_autoNumber;
+};
+
+// The demo's parcels, simulated in the program: a number's progress follows
+// from the number and from the time since the start, speed times faster.
+class DemoSource : public TrackingSource {
+public:
+    explicit DemoSource(double speed = 1.0, QObject* parent = nullptr);
+    bool simulates() const override { return true; }
+    std::function<void()> track(const TrackRequest& request,
+                                std::function<void(TrackReply)> done) override;
+    std::function<void()> autoNumber(const QString& number,
+                                     std::function<void(QString)> done) override;
+
+private:
+    QDateTime now() const;
+    QDateTime m_anchor;
+    QElapsedTimer m_clock;
+    double m_speed;
+};
+
+// The tracking service's enterprise API with the user's own account. A number
+// is asked at most once per half hour: within that time its kept answer (in
+// the store, so across restarts) is the answer. Requests for one number never
+// overlap: a second one joins the call under way. Every call has a deadline
+// and a size limit. The key goes only into the signature and the auto-number
+// request; it is never logged.
+class EnterpriseSource : public TrackingSource {
+public:
+    EnterpriseSource(Http& http, Store& store, SystemClock& clock, QString poll, QString autoNumber,
+                     QObject* parent = nullptr);
+    void setAccount(const TrackingAccount& account) { m_account = account; }
+    const TrackingAccount& account() const { return m_account; }
+    bool ready() const override { return m_account.complete(); }
+    std::function<void()> track(const TrackRequest& request,
+                                std::function<void(TrackReply)> done) override;
+    std::function<void()> autoNumber(const QString& number,
+                                     std::function<void(QString)> done) override;
+
+    int keepSecs = 30 * 60;    // the service locks numbers asked more often
+    int deadlineMs = 8000;     // shorter than the window's ten-second watchdog
+    qint64 maxBytes = 1 << 20; // answers hold tens of entries, a few kilobytes
+
+private:
+    struct Waiter {
+        quint64 id;
+        std::function<void(TrackReply)> done;
+    };
+    std::optional<TrackReply> keptReply(const TrackRequest& request);
+    void answered(const QString& flight, const TrackRequest& request, const HttpReply& reply);
+
+    Http& m_http;
+    Store& m_store;
+    SystemClock& m_clock;
+    QString m_poll, m_autoNumber;
+    TrackingAccount m_account;
+    QHash<QString, QList<Waiter>> m_flights; // calls under way, with everyone waiting for them
+    quint64 m_waiters = 0;
+};
