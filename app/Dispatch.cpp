@@ -24,6 +24,7 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease) m_form->keyReleased(receiver, event);
         return event->type() == QEvent::KeyPress && m_form->keyPreview(receiver, event);
     }
 
@@ -39,12 +40,15 @@ void Form1::installKeyPreview() {
 bool Form1::keyPreview(QObject* receiver, QEvent* event) {
     auto* w = qobject_cast<QWidget*>(receiver);
     if (!w || w->window() != this) return false;
-    // A key is seen once, where it starts: at the control that has the focus,
-    // or at the window when nothing in it has. Its way up through the parents
-    // of an uninterested control is the same key, not a second one.
-    QWidget* focus = QApplication::focusWidget();
-    if (w != (focus && focus->window() == this ? focus : this)) return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    // A key is seen once, where it starts. Its way up through the parents of
+    // an uninterested control is the same key, not a second one, whatever
+    // the boxes it opened did to the focus meanwhile: the same event reaching
+    // a parent of where it started.
+    if (event == m_keyEvent && m_keyStart && w != m_keyStart && w->isAncestorOf(m_keyStart))
+        return false;
+    m_keyEvent = event;
+    m_keyStart = w;
+    const int key = m_keyCode = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         // Enter in a panel presses the panel's default button, unless another
         // button has the focus.
@@ -63,6 +67,15 @@ bool Form1::keyPreview(QObject* receiver, QEvent* event) {
     }
     Form_KeyDown(key);
     return false;
+}
+
+// A key's release ends its way through the window: a later press is a new
+// key even where its event takes the same place in memory.
+void Form1::keyReleased(QObject* receiver, QEvent* event) {
+    auto* w = qobject_cast<QWidget*>(receiver);
+    if (w && w->window() == this && m_keyEvent && m_keyStart &&
+        static_cast<QKeyEvent*>(event)->key() == m_keyCode)
+        m_keyEvent = nullptr;
 }
 
 void Form1::Command1_Click(int index) {

@@ -111,6 +111,7 @@ void Form1::quitProgram(int status) {
 
 void Form1::setStatus(const QString& text) {
     Label11[2]->setText(text);
+    Label11[2]->setToolTip(text); // a long text is cut at the label's end
 }
 
 void Form1::setToolbarEnabled(bool enabled) {

@@ -51,10 +51,13 @@
 #include "tracking/Answer.h"
 #include "watch/MailText.h"
 
+#include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 
 class BookWatch;
 class Class1;
@@ -169,7 +172,9 @@ public:
 
     // ---- app/Startup.cpp ----
     bool main();
+    void checkSecretFiles();
     void Timer5_Timer();
+    QStringList m_startWarnings; // said on the status line once the start is done
 
     // ---- app/Window.cpp ----
     void DrawWindowFrame();
@@ -184,6 +189,7 @@ public:
 
     // ---- app/Dispatch.cpp ----
     bool keyPreview(QObject* receiver, QEvent* event); // true: the key was used up (Enter)
+    void keyReleased(QObject* receiver, QEvent* event);
     void Command1_Click(int index);
     void Form_KeyDown(int key);   // F4..F12 and Esc, whatever control has the focus
     void Image2_Click(int index); // the toolbar
@@ -296,6 +302,7 @@ public:
     void setWatching(bool on);
     void Combo5_Click();
     void watchMoved(qint64 parcel, const QList<Entry>& entries);
+    void backgroundMailFailed(const QString& reason);
     void refreshMarks();
     void rememberAnswer(const QList<Entry>& entries); // the current parcel's parsed answer
     bool showRemembered();          // a query without answer: the remembered entries, greyed
@@ -307,6 +314,7 @@ public:
 
     // ---- services/UpdateCheck.cpp ----
     void Timer3_Timer();
+    bool startTasks(); // the version check, the summary, the announcement; false: ended
 
     // ---- services/TimeCalibration.cpp ----
     void Command3_Click();
@@ -349,13 +357,20 @@ private:
     quint64 m_parseQuery = 0; // the query whose answer Timer1 parses
     quint64 m_detection = 0;  // the newest courier detection; only it writes the caption
     std::array<QPushButton*, 5> m_defaultButton{}; // Enter in a panel presses its default
-    int m_waiting = 0; // kdgs calls waiting for their answer (the watch keeps still)
+    // The key press acted on last, where it started, and its key: its way on
+    // through that control's parents is not a new key.
+    const QEvent* m_keyEvent = nullptr;
+    QPointer<QWidget> m_keyStart;
+    int m_keyCode = 0;
+    int m_waiting = 0;     // kdgs calls waiting for their answer (the watch keeps still)
+    QDateTime m_timedLast; // the timed query's last look at the clock
     TrackingSource* m_source = nullptr;       // where answers come from
     EnterpriseSource* m_enterprise = nullptr; // that source, when it is the service's
     bool m_toldNoAccount = false;             // the no-account box shows once a session
     struct {
         QString number, phone;
-    } m_typedPhone; // the phone typed for a number being added
+    } m_typedPhone;                       // the phone typed for a number being added
+    std::set<QString> m_mailFailuresTold; // kinds of background mail failure told already
     DesktopNotifications* m_notifications = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
 };

@@ -2,6 +2,7 @@
 // that cannot be opened, and the status-row clock.
 #include "app/ClockText.h"
 #include "app/Form1.h"
+#include "platform/SecretFile.h"
 #include "store/Backup.h"
 
 #include <QComboBox>
@@ -27,6 +28,7 @@ bool Form1::Form_Load() {
     setting();
     read();
     startSource();
+    checkSecretFiles();
     startWatch();
     fillTimeLists();
     Label11[3]->setText(QStringLiteral("5.2.0"));
@@ -39,6 +41,18 @@ bool Form1::Form_Load() {
 // program.
 bool Form1::main() {
     const QString path = m_folder + QStringLiteral("/db/kd100.db");
+    const QString folder = m_folder + QStringLiteral("/db");
+    // A disk that takes no writes is said as such: the book on it is sound,
+    // and reinstalling would not help.
+    const auto unwritable = [&](const QString& reason) {
+        m_platform.dialogs.MsgBox(
+            QStringLiteral("快递数据库无法写入!快递数据没有损坏,也不需要重新安装。\n \n文件夹：") +
+                QDir::toNativeSeparators(folder) + QStringLiteral("\n原因：") + reason +
+                QStringLiteral("\n \n请排除上述原因后再启动件踪宝。"),
+            Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        quitProgram(1);
+        return false;
+    };
     bool ok = QFileInfo(path).isFile();
     if (ok) {
         m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
@@ -49,16 +63,24 @@ bool Form1::main() {
                 quitProgram(1);
                 return false;
             }
+            if (const std::optional<QString> problem = folderWriteProblem(folder))
+                return unwritable(*problem);
             ok = false; // the lock file cannot be written: the folder is not usable
         }
     }
     const OpenResult opened = ok ? m_store.open(path, storeBusyTimeoutMs) : OpenResult::Missing;
     switch (opened) {
     case OpenResult::Ok:
-        if (!keepDailyBackup(m_store, m_folder, m_platform.clock.now().date()))
-            qWarning("the daily backup of the parcel book could not be made: %s",
-                     qPrintable(m_store.lastError()));
+        // The book is its owner's alone, also where an older version made it
+        // readable by others.
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (const std::optional<QString> failure =
+                keepDailyBackup(m_store, m_folder, m_platform.clock.now().date()))
+            m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
+                                   *failure;
         return true;
+    case OpenResult::Unwritable:
+        return unwritable(folderWriteProblem(folder).value_or(m_store.lastError()));
     case OpenResult::Busy:
         m_platform.dialogs.MsgBox(
             QStringLiteral(
@@ -70,7 +92,7 @@ bool Form1::main() {
     case OpenResult::Damaged: {
         // The file stays exactly as it is: whatever can still be rescued
         // from it is the user's.
-        const QString backup = newestBackup(m_folder);
+        const QString backup = newestBackup(m_folder, m_platform.clock.now().date());
         m_platform.dialogs.MsgBox(
             QStringLiteral("快递数据库已损坏!程序没有改动它。\n \n数据库文件：") +
                 QDir::toNativeSeparators(path) + QStringLiteral("\n最近的备份：") +
@@ -94,6 +116,17 @@ bool Form1::main() {
     m_platform.shell.openUrl(m_endpoints.site);
     quitProgram(1);
     return false;
+}
+
+// Files holding a password or a key that others than the user may read.
+void Form1::checkSecretFiles() {
+    for (const QString& file :
+         {m_endpoints.configFolder + QStringLiteral("/mail.conf"), accountPath(),
+          m_folder + QStringLiteral("/mail.conf"), m_folder + QStringLiteral("/gateway.conf")})
+        if (readableByOthers(file))
+            m_startWarnings << QStringLiteral("注意：%1 其他用户也能读取,其中的密码或key可能外泄,"
+                                              "请改为仅本人可读(chmod 600)")
+                                   .arg(QDir::toNativeSeparators(file));
 }
 
 void Form1::fillTimeLists() {

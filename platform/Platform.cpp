@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <QStringDecoder>
+#include <QUrl>
 #include <QUuid>
 
 QString bodyText(const HttpReply& reply) {
@@ -66,4 +67,17 @@ QByteArray mimeMessage(const Mail& mail) {
     for (qsizetype i = 0; i < body.size(); i += 76)
         m += body.mid(i, 76) + "\r\n";
     return m;
+}
+
+bool isLoopbackRelay(const QString& url) {
+    const QString host = QUrl(url).host();
+    if (host == QLatin1String("localhost") || host == QLatin1String("::1")) return true;
+    // An address 127.x.y.z, written as one: "127.0.0.1.example.com" is a name.
+    const QStringList parts = host.split(u'.');
+    if (parts.size() != 4 || parts[0] != QLatin1String("127")) return false;
+    for (const QString& part : parts) {
+        bool number = false;
+        if (part.toUInt(&number) > 255 || !number) return false;
+    }
+    return true;
 }

@@ -80,11 +80,18 @@ public:
     }
 };
 
-// An SMTP relay: "smtp://host:port"; no URL means none is configured. No
-// password means no login.
+// An SMTP relay: "smtp://host:port" or "smtps://…"; no URL means none is
+// configured. No password means no login. With a password the connection
+// must be encrypted (STARTTLS or smtps), unless plainAllowed (a relay on the
+// loopback).
 struct MailServer {
     QString url, user, password;
+    bool plainAllowed = false;
 };
+
+// True for a relay on this machine's loopback (127.0.0.1, ::1, localhost),
+// the one place a password may travel unencrypted.
+bool isLoopbackRelay(const QString& url);
 
 struct Mail {
     QString from, to, subject, html;
@@ -125,6 +132,9 @@ class SystemClock {
 public:
     virtual ~SystemClock() = default;
     virtual QDateTime now() const = 0; // local date and time
+    // Seconds from an arbitrary start that never go back, whatever is done to
+    // the wall clock (set back, set forward by 时间校对, a resume from sleep).
+    virtual qint64 elapsedSecs() const = 0;
     // Sets the system clock to this instant: nothing when it was set, else
     // the reason in the user's words.
     virtual std::optional<QString> set(const QDateTime& instant) = 0;

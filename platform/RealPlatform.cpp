@@ -156,6 +156,12 @@ QDateTime RealClock::now() const {
     return QDateTime::currentDateTime();
 }
 
+qint64 RealClock::elapsedSecs() const {
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts); // goes on while the machine sleeps
+    return ts.tv_sec;
+}
+
 std::optional<QString> RealClock::set(const QDateTime& instant) {
     // A clock kept by network time synchronisation would be put back at once.
     timex state{};

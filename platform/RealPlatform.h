@@ -39,5 +39,6 @@ public:
 class RealClock : public SystemClock {
 public:
     QDateTime now() const override;
+    qint64 elapsedSecs() const override;
     std::optional<QString> set(const QDateTime& instant) override;
 };

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,4 +44,35 @@ bool readableByOthers(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
     return (st.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
+std::optional<QString> folderWriteProblem(const QString& folder) {
+    const QByteArray probe =
+        QFile::encodeName(folder + QStringLiteral("/.jianzongbao-write-%1").arg(::getpid()));
+    int error = 0;
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) {
+        error = errno;
+    } else {
+        const QByteArray block(4096, '\0');
+        if (::write(fd, block.constData(), size_t(block.size())) != block.size() ||
+            ::fsync(fd) != 0)
+            error = errno ? errno : ENOSPC;
+        ::close(fd);
+        ::unlink(probe.constData());
+    }
+    switch (error) {
+    case 0:
+        return std::nullopt;
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间已满");
+    case EROFS:
+        return QStringLiteral("磁盘是只读的");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入这个文件夹的权限");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }

@@ -1,5 +1,5 @@
 // Files that hold a password, a key or the parcel book: readable by their
-// owner alone.
+// owner alone; and whether a folder can be written at all.
 #pragma once
 
 #include <QByteArray>
@@ -14,3 +14,8 @@ std::optional<QString> writePrivateFile(const QString& path, const QByteArray& d
 // True when a file exists and others than its owner may read it (group or
 // world read bits).
 bool readableByOthers(const QString& path);
+
+// Why nothing can be written in a folder (no space left, a read-only disk, no
+// permission), in the user's words; nothing when a probe file can be
+// written and synced there.
+std::optional<QString> folderWriteProblem(const QString& folder);

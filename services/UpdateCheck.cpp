@@ -9,7 +9,14 @@
 #include <QTreeWidget>
 
 void Form1::Timer3_Timer() {
-    Timer3->stop(); // runs once; stopped first so a slow answer cannot run it twice
+    Timer3->stop();            // runs once; stopped first so a slow answer cannot run it twice
+    if (!startTasks()) return; // the program ended
+    // What the start found wrong (a backup not made, a secret readable by
+    // others) follows the load summary.
+    if (!m_startWarnings.isEmpty()) setStatus(m_startWarnings.join(QStringLiteral("  ")));
+}
+
+bool Form1::startTasks() {
     const int parcels = Text1->count();
     if (m_endpoints.versionFile.isEmpty()) {
         // No version file to ask: the start goes on as with a current
@@ -19,7 +26,7 @@ void Form1::Timer3_Timer() {
         if (parcels == 0) openAddPanel();
         unlockWindow();
         ListView1->setFocus();
-        return;
+        return true;
     }
     const HttpReply version = m_platform.http.get(m_endpoints.versionFile);
     const QString v = bodyText(version);
@@ -45,6 +52,7 @@ void Form1::Timer3_Timer() {
                                   Mb::OkOnly + Mb::Information, BoxTitle);
         m_platform.shell.openUrl(m_endpoints.site);
         quitProgram(0);
-        return;
+        return false;
     }
+    return true;
 }

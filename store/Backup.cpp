@@ -3,20 +3,26 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 QString backupFolder(const QString& programFolder) {
     return programFolder + QStringLiteral("/db/backup");
 }
 
-// The backups present, oldest first (the date in the name sorts as text).
-QStringList backups(const QString& programFolder) {
+// The backups present, the one written first first.
+QFileInfoList backups(const QString& programFolder) {
     static const QRegularExpression name(QStringLiteral("^kd100-\\d{8}\\.db$"));
-    QStringList found;
-    for (const QString& f : QDir(backupFolder(programFolder))
-                                .entryList({QStringLiteral("kd100-*.db")}, QDir::Files, QDir::Name))
-        if (name.match(f).hasMatch()) found << f;
+    QFileInfoList found;
+    for (const QFileInfo& f : QDir(backupFolder(programFolder))
+                                  .entryInfoList({QStringLiteral("kd100-*.db")}, QDir::Files))
+        if (name.match(f.fileName()).hasMatch()) found << f;
+    std::sort(found.begin(), found.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        const QDateTime at = a.lastModified(), bt = b.lastModified();
+        return at != bt ? at < bt : a.fileName() < b.fileName();
+    });
     return found;
 }
 } // namespace
@@ -26,26 +32,43 @@ QString backupPath(const QString& programFolder, const QDate& day) {
            day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".db");
 }
 
-QString newestBackup(const QString& programFolder) {
-    const QStringList found = backups(programFolder);
-    return found.isEmpty() ? QString() : backupFolder(programFolder) + '/' + found.constLast();
+QString newestBackup(const QString& programFolder, const QDate& today) {
+    const QString latest = QStringLiteral("kd100-") + today.toString(QStringLiteral("yyyyMMdd"));
+    const QFileInfoList found = backups(programFolder);
+    for (auto it = found.crbegin(); it != found.crend(); ++it)
+        if (it->completeBaseName() <= latest) return it->absoluteFilePath();
+    return QString();
 }
 
-bool keepDailyBackup(Store& store, const QString& programFolder, const QDate& today) {
+std::optional<QString> keepDailyBackup(Store& store, const QString& programFolder,
+                                       const QDate& today) {
     const QString target = backupPath(programFolder, today);
     if (!QFile::exists(target)) {
-        if (!QDir().mkpath(backupFolder(programFolder))) return false;
+        const QString folder = backupFolder(programFolder);
+        if (!QDir().mkpath(folder))
+            return QStringLiteral("无法创建备份文件夹 ") + QDir::toNativeSeparators(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // Written under a temporary name first, so a copy cut short never
-        // looks like a finished backup.
+        // looks like a finished backup; made empty with its mode first, so
+        // it is never readable by others.
         const QString part = target + QStringLiteral(".part");
         QFile::remove(part);
-        if (!store.copyTo(part) || !QFile::rename(part, target)) {
+        QFile empty(part);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return empty.errorString();
+        empty.close();
+        if (!store.copyTo(part)) {
             QFile::remove(part);
-            return false;
+            return store.lastError();
+        }
+        if (!QFile::rename(part, target)) {
+            QFile::remove(part);
+            return QStringLiteral("备份文件无法改名为 ") + QDir::toNativeSeparators(target);
         }
     }
-    const QStringList found = backups(programFolder);
+    const QFileInfoList found = backups(programFolder);
     for (qsizetype i = 0; i + BackupsKept < found.size(); ++i)
-        QFile::remove(backupFolder(programFolder) + '/' + found[i]);
-    return true;
+        QFile::remove(found[i].absoluteFilePath());
+    return std::nullopt;
 }

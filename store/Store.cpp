@@ -58,6 +58,11 @@ bool isBusy(const QSqlError& e) {
 bool isCorrupt(const QSqlError& e) {
     return e.nativeErrorCode() == QLatin1String("11");
 }
+// Read-only, a disk I/O error, no space, the journal cannot be made.
+bool isUnwritable(const QSqlError& e) {
+    const int code = e.nativeErrorCode().toInt() & 0xff; // extended codes keep the primary low
+    return code == 8 || code == 10 || code == 13 || code == 14;
+}
 
 } // namespace
 
@@ -119,11 +124,13 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs) {
             return OpenResult::MissingTables;
         }
     if (!makeTables()) {
-        // A store that cannot take the watch's tables cannot take parcels
-        // either: it is read-only or locked.
+        // A store that cannot take the new tables cannot take parcels
+        // either: it is locked, or its disk cannot be written.
         const QSqlError e = QSqlDatabase::database(m_connection, false).lastError();
         db.close();
-        return isBusy(e) ? OpenResult::Busy : OpenResult::NotAStore;
+        return isBusy(e)         ? OpenResult::Busy
+               : isUnwritable(e) ? OpenResult::Unwritable
+                                 : OpenResult::NotAStore;
     }
     return OpenResult::Ok;
 }
@@ -134,6 +141,14 @@ bool Store::copyTo(const QString& path) {
 
 bool Store::createFromSeed(const QString& path, const QString& seedSql, QString* error) {
     if (QFileInfo::exists(path)) return false;
+    // Made empty with its mode first: the book is never readable by others.
+    QFile empty(path);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (error) *error = empty.errorString();
+        return false;
+    }
+    empty.close();
     if (runScript(path, seedSql, error)) return true;
     QFile::remove(path);
     return false;

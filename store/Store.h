@@ -82,8 +82,9 @@ private:
 };
 
 // Busy: another program holds the file locked past the busy time-out.
-// Damaged: the integrity check found the file corrupt.
-enum class OpenResult { Ok, Missing, NotAStore, MissingTables, Busy, Damaged };
+// Damaged: the integrity check found the file corrupt. Unwritable: the file
+// is sound but its disk takes no writes (read-only, full, no permission).
+enum class OpenResult { Ok, Missing, NotAStore, MissingTables, Busy, Damaged, Unwritable };
 
 class Store {
 public:

@@ -189,6 +189,20 @@ private slots:
         QCOMPARE(asked(p, number(1)) + asked(p, number(2)), 2);
     }
 
+    // The wall clock set back two days (by 时间校对, say): the watch goes on
+    // by the time that has passed.
+    void theWatchFollowsElapsedTimeNotTheWallClock() {
+        TestProgram p;
+        p.addParcel(Sf, number(1), QStringLiteral("一"));
+        p.addParcel(Sf, number(2), QStringLiteral("二"));
+        startWatching(p, 30);
+        tickAt(p, T0);
+        QCOMPARE(asked(p, number(1)), 1);
+        p.clock.elapsed = T0.toSecsSinceEpoch() + 900; // half the interval: the next one's turn
+        tickAt(p, T0.addDays(-2));
+        QCOMPARE(asked(p, number(2)), 1);
+    }
+
     void signedParcelsAreNotAskedAgain() {
         TestProgram p;
         p.addParcel(Sf, number(1), QStringLiteral("签了"));

@@ -100,6 +100,38 @@ private slots:
         QCOMPARE(f.ListView2->topLevelItemCount(), 43); // opened once, not once per parent
     }
 
+    // A box takes the focus: the key, passed on to the parents of where it
+    // started once the boxes are closed, is not a second key.
+    void aKeyIsActedOnOnceWhateverTheBoxesDid_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("F6, 是 否") << int(Qt::Key_F6) << QList<int>{Mb::Yes, Mb::No} << 2;
+        QTest::newRow("F6, 是 是") << int(Qt::Key_F6) << QList<int>{Mb::Yes, Mb::Yes} << 2;
+        QTest::newRow("F11") << int(Qt::Key_F11) << QList<int>{Mb::Yes} << 1;
+        QTest::newRow("F10") << int(Qt::Key_F10) << QList<int>{} << 1;
+        QTest::newRow("F8, first queried") << int(Qt::Key_F8) << QList<int>{} << 2;
+    }
+    void aKeyIsActedOnOnceWhateverTheBoxesDid() {
+        QFETCH(int, key);
+        QFETCH(QList<int>, answers);
+        QFETCH(int, boxes);
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("751234560000"),
+                    QStringLiteral("衣服"));
+        p.start();
+        p.form->Check7->setChecked(true); // F8 queries the first parcel: unknown, a box
+        p.press(Qt::Key_F4);
+        QCOMPARE(QApplication::focusWidget(), p.form->Text3);
+        p.dialogs.answers = answers;
+        p.dialogs.whileShown = [] {
+            if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+        };
+        p.press(key);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.dialogs.shown.size(), boxes);
+    }
+
     void refreshAnEmptyBook() {
         TestProgram p;
         p.start();

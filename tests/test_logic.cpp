@@ -432,6 +432,22 @@ private slots:
         QCOMPARE(e.autoNumber, QStringLiteral("http://127.0.0.1:9/autonumber/auto"));
         QCOMPARE(e.versionFile, QStringLiteral("http://127.0.0.1:9/version.txt"));
         QCOMPARE(e.noticeFile, QStringLiteral("http://127.0.0.1:8/n.txt"));
+        QVERIFY(e.viaGateway());
+        // By default: the service with no account, no version file, no site.
+        const Endpoints d = Endpoints::fromEnvironment([](const char*) { return QString(); });
+        QVERIFY(!d.viaGateway() && !d.demo && d.versionFile.isEmpty() && d.site.isEmpty());
+        QCOMPARE(d.demoSpeed, 1.0);
+        QVERIFY(d.poll.startsWith(QStringLiteral("https://")));
+        for (const auto& [speed, expected] : {std::pair{"240", 240.0}, {"0", 1.0}, {"x", 1.0}}) {
+            const Endpoints demo = Endpoints::fromEnvironment([speed = speed](const char* name) {
+                if (qstrcmp(name, "JZB_SPEED") == 0) return QString::fromLatin1(speed);
+                if (qstrcmp(name, "JZB_KEY") == 0) return QStringLiteral(" k ");
+                return QString(qstrcmp(name, "JZB_DEMO") == 0 ? "1" : "");
+            });
+            QVERIFY(demo.demo);
+            QCOMPARE(demo.demoSpeed, expected);
+            QCOMPARE(demo.account.key, QStringLiteral("k"));
+        }
     }
 };
 

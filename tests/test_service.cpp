@@ -266,11 +266,11 @@ private slots:
         QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
         QVERIFY(s.p.form->Label27->text().startsWith(
             QStringLiteral("查询时间：2026-12-09 10:00:00（同一单号半小时内只查询一次")));
-        s.p.clock.fixed = T0.addSecs(31 * 60);
+        s.p.clock.fixed = T0.addSecs(30 * 60); // half an hour on: asked again
         QVERIFY(s.query(0));
         QCOMPARE(s.api.calls(), 2);
         s.p.form.reset(); // a restart: the kept answer is in the store
-        s.p.clock.fixed = T0.addSecs(45 * 60);
+        s.p.clock.fixed = T0.addSecs(59 * 60);
         s.p.start();
         QVERIFY(s.query(0));
         QCOMPARE(s.api.calls(), 2);
@@ -374,7 +374,10 @@ private slots:
         QTest::mouseClick(f.Command6, Qt::LeftButton);
         QVERIFY(f.kdaccount->isVisible());
         QTest::keyClicks(f.Text9, Customer);
-        QTest::keyClicks(f.Text10, Key);
+        QTest::keyClicks(f.Text10, QStringLiteral("a b"));
+        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QVERIFY(s.p.status().startsWith(QStringLiteral("授权码或key格式不正确")));
+        f.Text10->setText(Key);
         QTest::keyClicks(f.Text11, QStringLiteral("12"));
         QTest::mouseClick(f.Command7, Qt::LeftButton);
         QVERIFY(s.p.status().startsWith(QStringLiteral("手机号码应为")));

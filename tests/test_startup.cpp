@@ -1,6 +1,7 @@
 // Start-up: what a broken or busy store does, the options loaded into their
 // boxes and written back on every click, the clock and the time lists.
 #include "TestProgram.h"
+#include "store/Backup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,9 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 #include <future>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -50,6 +54,11 @@ void damage(const QString& path) {
         c = char(random.bounded(256));
     f.seek(page);
     f.write(noise);
+}
+
+int mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
 }
 
 QByteArray contents(const QString& path) {
@@ -200,6 +209,98 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("2"), QStringLiteral("鞋子"));
         QVERIFY(p.load());
         QCOMPARE(copy.parcels()->size(), 1);
+    }
+
+    // The book and its backups are the user's alone; a secret others can
+    // read is named on the status line once the start is done.
+    void theBookAndTheSecretsAreTheUsersAlone() {
+        TestProgram p;
+        QCOMPARE(mode(p.storePath()), 0600);
+        QVERIFY(QDir().mkpath(p.endpoints.configFolder));
+        const QString mailConf = p.endpoints.configFolder + QStringLiteral("/mail.conf");
+        QFile conf(mailConf);
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[smtp]\npassword=x\n");
+        conf.close();
+        QVERIFY(conf.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+        p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(9, 0));
+        p.start();
+        QCOMPARE(mode(p.folder() + QStringLiteral("/db/backup")), 0700);
+        QCOMPARE(mode(p.folder() + QStringLiteral("/db/backup/kd100-20261208.db")), 0600);
+        QVERIFY(p.status().contains(QDir::toNativeSeparators(mailConf)));
+        QVERIFY(p.status().contains(QStringLiteral("其他用户也能读取")));
+        p.form.reset();
+        QVERIFY(conf.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        p.start();
+        QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
+    }
+
+    // A backup that cannot be made is said after the start, and made on a
+    // later start the same day; the advice names the backup written last,
+    // never one dated after today.
+    void aMissingBackupIsSaidAndTheNewestIsByWriteTime() {
+        TestProgram p;
+        const QString folder = p.folder() + QStringLiteral("/db/backup");
+        QFile blocker(folder); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(9, 0));
+        p.start();
+        QVERIFY(p.status().startsWith(QStringLiteral("今日的快递数据备份未能完成")));
+        p.form.reset();
+        QVERIFY(blocker.remove());
+        p.start();
+        QVERIFY(QFile::exists(folder + QStringLiteral("/kd100-20261208.db")));
+
+        const QDateTime now = QDateTime::currentDateTime();
+        const auto backup = [&](const char* day, int hoursAgo) {
+            QFile f(folder + QStringLiteral("/kd100-%1.db").arg(QLatin1String(day)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(
+                f.setFileTime(now.addSecs(-3600 * hoursAgo), QFileDevice::FileModificationTime));
+        };
+        backup("20261208", 1); // today's, written before the older ones below
+        backup("20261207", 0);
+        backup("20991231", 0); // made while the clock was ahead
+        QCOMPARE(newestBackup(p.folder(), QDate(2026, 12, 8)),
+                 folder + QStringLiteral("/kd100-20261207.db"));
+    }
+
+    // No space left, or a read-only disk: said as such, never as a broken
+    // install, and no web site opened.
+    void aDiskThatTakesNoWritesIsNotABrokenInstall() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"), QStringLiteral("衣服"));
+        const QByteArray book = contents(p.storePath());
+        const QByteArray db = QFile::encodeName(p.folder() + QStringLiteral("/db"));
+        if (::mount("tmpfs", db.constData(), "tmpfs", 0, "size=512k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here (needs root)");
+        const auto unmount = qScopeGuard([&] { ::umount2(db.constData(), MNT_DETACH); });
+        QFile store(p.storePath());
+        QVERIFY(store.open(QIODevice::WriteOnly) && store.write(book) == book.size());
+        store.close();
+        QFile filler(p.folder() + QStringLiteral("/db/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+        for (const auto& [remount, cause] : {std::pair{false, QStringLiteral("磁盘空间已满")},
+                                             {true, QStringLiteral("磁盘是只读的")}}) {
+            if (remount)
+                QCOMPARE(::mount(nullptr, db.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                         0);
+            p.dialogs.shown.clear();
+            QVERIFY(!p.load());
+            QCOMPARE(p.dialogs.prompts().size(), 1);
+            const QString said = p.dialogs.prompts()[0];
+            QVERIFY2(said.startsWith(QStringLiteral("快递数据库无法写入!快递数据没有损坏")),
+                     qPrintable(said));
+            QVERIFY(said.contains(QDir::toNativeSeparators(QString::fromLocal8Bit(db))));
+            QVERIFY(said.contains(QStringLiteral("原因：") + cause));
+            QVERIFY(p.shell.opened.isEmpty());
+            p.form.reset();
+        }
+        QCOMPARE(contents(p.storePath()), book);
     }
 
     void secondCopyIsRefused() {

@@ -118,6 +118,27 @@ private slots:
         QCOMPARE(queries(), before + 4);
     }
 
+    // A minute jumped over (a resume from sleep, a clock set forward) fires
+    // once when noticed within its hour, not a day later.
+    void aJumpedOverMinuteStillFiresWithinItsHour() {
+        for (const auto& [jumpTo, fires] :
+             {std::pair{QTime(10, 40), true}, {QTime(11, 20), false}}) {
+            TestProgram p;
+            QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                                    entries(2)));
+            Form1& f = *p.form;
+            f.Combo2->setCurrentText(QStringLiteral("10"));
+            f.Combo3->setCurrentText(QStringLiteral("5"));
+            p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(10, 3));
+            QTest::mouseClick(f.Command1[18], Qt::LeftButton);
+            const qsizetype before = p.gateway.trackingQueries().size();
+            p.clock.fixed = QDateTime(QDate(2026, 12, 8), jumpTo);
+            f.Timer4_Timer();
+            QCOMPARE(p.gateway.trackingQueries().size(), before + fires);
+            QCOMPARE(f.Timer4->isActive(), !fires);
+        }
+    }
+
     void timedQueryFiresOnceInItsMinute() {
         TestProgram p;
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
@@ -346,6 +367,45 @@ private slots:
         QVERIFY(p.form->Text1->isEnabled());
     }
 
+    // With a password the relay must encrypt (only one on the loopback may
+    // not); a relay that never gives its final reply, or a program that
+    // ends, stops the send at once.
+    void aPasswordNeverTravelsInClearAndASendEnds() {
+        for (const auto& [url, loopback] : {std::pair{"smtp://127.0.0.1:25", true},
+                                            {"smtps://localhost", true},
+                                            {"smtp://[::1]:25", true},
+                                            {"smtp://127.0.0.1.example.com", false},
+                                            {"smtp://smtp.example.com:25", false},
+                                            {"smtp://10.0.0.1", false}})
+            QVERIFY2(isLoopbackRelay(QString::fromLatin1(url)) == loopback, url);
+        SmtpServer plain;
+        const Mail mail{QStringLiteral("notice@quorvex.cn"), QStringLiteral("me@qq.com"),
+                        QStringLiteral("s"), QStringLiteral("<p>x</p>"),
+                        QDateTime::currentDateTime()};
+        MailServer relay{plain.url(), QStringLiteral("notice@quorvex.cn"), QStringLiteral("s3cret"),
+                         false};
+        const std::optional<QString> refused = RealMailer::sendNow(relay, mail, 2, 5);
+        QVERIFY(refused && refused->contains(QStringLiteral("STARTTLS")));
+        QVERIFY(plain.mails().isEmpty());
+        relay.plainAllowed = true;
+        QCOMPARE(RealMailer::sendNow(relay, mail, 2, 5), std::optional<QString>());
+
+        SmtpServer silent(QStringLiteral("hang-after-data"));
+        relay.url = silent.url();
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(RealMailer::sendNow(relay, mail, 1, 2),
+                 std::optional<QString>(QStringLiteral("邮件服务器2秒内没有完成发送")));
+        QVERIFY(t.elapsed() < 5000);
+        auto mailer = std::make_unique<RealMailer>(1, 60);
+        QObject context;
+        mailer->send(relay, mail, &context, [](std::optional<QString>) {});
+        QTest::qWait(500);
+        t.restart();
+        mailer.reset(); // the program ends: the send is given up
+        QVERIFY(t.elapsed() < 3000);
+    }
+
     // The whole-book watch sends the same update mail, once per new count,
     // and leaves the status line alone.
     void backgroundNewsIsMailedOnce() {
@@ -376,6 +436,31 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !p.form->bookWatch->asking(); }, 5000));
         QTest::qWait(500);
         QCOMPARE(smtp.mails().size(), 1);
+    }
+
+    // A mail the watch cannot send is told on the status line of an idle
+    // window, once per kind of failure.
+    void aFailedBackgroundMailIsToldOnce() {
+        TestProgram p;
+        p.mailer.setTimeouts(1, 3);
+        p.addParcel(QStringLiteral("中通快递"), Number, QStringLiteral("鞋子"),
+                    QStringLiteral("1"));
+        p.addParcel(QStringLiteral("中通快递"), QStringLiteral("87654321"), QStringLiteral("帽子"),
+                    QStringLiteral("1"));
+        p.gateway.script(Number, {entries(3)});
+        p.gateway.script(QStringLiteral("87654321"), {entries(2)});
+        p.clock.fixed = QDateTime(QDate(2026, 1, 4), QTime(9, 30));
+        prepareMail(p, QStringLiteral("smtp://127.0.0.1:1"), QStringLiteral("s3cret"));
+        p.form->Check9->setChecked(true);
+        p.form->bookWatch->tick();
+        QVERIFY(waitForStatus(p, QStringLiteral("最新信息发送失败!错误原因"), 8000));
+        QVERIFY(p.form->Text1->isEnabled());
+        p.form->setStatus(QStringLiteral("别的"));
+        p.clock.fixed = p.clock.fixed->addSecs(3600); // the second parcel's turn
+        p.form->bookWatch->tick();
+        QTRY_VERIFY(!p.form->bookWatch->asking());
+        QTest::qWait(1500);
+        QCOMPARE(p.status(), QStringLiteral("别的"));
     }
 
     void mailConfAndEnvironment() {

@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QTreeWidget>
 
 void Form1::startWatch() {
@@ -95,10 +97,24 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
         facts.newestTime = entries.first().time;
         facts.newestText = entries.first().context;
         facts.transit = transitText(transitSeconds(entries, m_platform.clock.now()));
-        sendUpdateMail(facts, [](std::optional<QString> failure) {
-            if (failure) qWarning("the update mail was not sent: %s", qPrintable(*failure));
+        sendUpdateMail(facts, [this](std::optional<QString> failure) {
+            if (failure) backgroundMailFailed(*failure);
         });
     }
+}
+
+// A mail the watch could not send is told once per kind of failure: a
+// notification (and the tray's tooltip), and the status line when the window
+// is idle; the query controls are left alone.
+void Form1::backgroundMailFailed(const QString& reason) {
+    qWarning("the update mail was not sent: %s", qPrintable(reason));
+    static const QRegularExpression numbers(QStringLiteral("\\d+"));
+    if (!m_mailFailuresTold.insert(QString(reason).remove(numbers)).second) return;
+    const QString text = QStringLiteral("最新信息发送失败!错误原因") + reason;
+    if (m_notifications)
+        m_notifications->show(QStringLiteral("件踪宝：邮件通知发送失败"), reason, 0);
+    if (m_tray) m_tray->setToolTip(QStringLiteral("件踪宝\n") + text);
+    if (m_waiting == 0 && Text1->isEnabled() && !Timer1->isActive()) setStatus(text);
 }
 
 // The selector's marks from what the watch remembers, when the selector

@@ -33,7 +33,9 @@ void BookWatch::refreshAllNow() {
 
 void BookWatch::tick() {
     if (!m_on) return;
-    const qint64 now = m_clock.now().toSecsSinceEpoch();
+    // Pacing follows elapsed time: a wall clock set back must not hold the
+    // watch up until it catches up.
+    const qint64 now = m_clock.elapsedSecs();
     if (m_asking) {
         if (now - m_askedAt < WatchTimeoutSecs) return;
         m_abort(); // given up: the next parcel gets its turn
@@ -57,7 +59,7 @@ void BookWatch::tick() {
 }
 
 void BookWatch::ask(const ParcelRow& parcel) {
-    const qint64 now = m_clock.now().toSecsSinceEpoch();
+    const qint64 now = m_clock.elapsedSecs();
     m_tried.insert(parcel.id, now);
     const auto courier = m_store.courierByName(parcel.company);
     if (courier.failed() || !*courier) return finishRequest(); // no code to ask with
@@ -99,5 +101,5 @@ void BookWatch::answered(qint64 parcel, const TrackReply& reply) {
 void BookWatch::finishRequest() {
     m_asking = 0;
     m_abort = nullptr;
-    m_nextAt = m_clock.now().toSecsSinceEpoch() + pauseSecs(m_intervalSecs, m_watched);
+    m_nextAt = m_clock.elapsedSecs() + pauseSecs(m_intervalSecs, m_watched);
 }

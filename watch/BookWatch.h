@@ -53,8 +53,9 @@ private:
     QTimer m_timer;
     bool m_on = false;
     qint64 m_intervalSecs = DefaultWatchInterval * 60;
-    QHash<qint64, qint64> m_tried; // parcel -> last request, seconds since the epoch
-    qint64 m_nextAt = 0;           // no request before this (seconds since the epoch)
+    // Times on the clock's elapsed seconds, which never go back.
+    QHash<qint64, qint64> m_tried; // parcel -> last request
+    qint64 m_nextAt = 0;           // no request before this
     qsizetype m_watched = 0;       // parcels not signed for, at the last look
     qint64 m_asking = 0;           // the parcel asked about, 0 when none
     qint64 m_askedAt = 0;

@@ -20,3 +20,9 @@ ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& status
     if (leadingNumber(baseline) < newCount && !signedFor) return ChangeOutcome::Updated;
     return signedFor ? ChangeOutcome::Signed : ChangeOutcome::NoUpdate;
 }
+
+bool timedQueryDue(const QDateTime& last, const QDateTime& now, int hour, int minute) {
+    if (now.time().hour() == hour && now.time().minute() == minute) return true;
+    const QDateTime set(now.date(), QTime(hour, minute));
+    return last.isValid() && now.time().hour() == hour && last < set && set <= now;
+}

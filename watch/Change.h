@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 
 // The number at the start of a text, leading blanks skipped; 0 when the text
@@ -11,3 +12,9 @@ enum class ChangeOutcome { Updated, NoUpdate, Signed };
 // baseline is first set to the new count, so a parcel with no stored count
 // never alerts. A signed-for parcel never counts as updated.
 ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& statusCell);
+
+// The timed query's moment: the clock reads the set hour and minute, or the
+// set minute was jumped over since the last look (a resume from sleep, a
+// clock set forward) and the clock still reads the set hour of that day.
+// last is invalid before the first look.
+bool timedQueryDue(const QDateTime& last, const QDateTime& now, int hour, int minute);

@@ -35,7 +35,8 @@ void Form1::sendUpdateMail(MailFacts facts, std::function<void(std::optional<QSt
     facts.sentAt = QLocale::c().toString(now, QStringLiteral("yyyy-M-d H:mm:ss"));
     Mail mail{m_endpoints.smtpUser, Sendmail->text(), mailSubject(facts.label), mailBody(facts),
               now};
-    m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword},
+    m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword,
+                            isLoopbackRelay(m_endpoints.smtpUrl)},
                            mail, this, std::move(done));
 }
 

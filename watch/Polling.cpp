@@ -1,12 +1,14 @@
 // Loop querying (every N minutes) and timed querying (once at a set time of
 // day) of the chosen parcel, with the window locked meanwhile.
 #include "app/Form1.h"
+#include "watch/Change.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 namespace {
 const QString LoopOff = QStringLiteral("开始循环"), LoopOn = QStringLiteral("停止循环");
@@ -76,6 +78,7 @@ void Form1::timedButton() {
             return;
         lockFor(*this, {Combo2, Combo3}, true);
         Command1[18]->setText(TimedOn);
+        m_timedLast = m_platform.clock.now();
         Timer4->start();
         return;
     }
@@ -85,9 +88,9 @@ void Form1::timedButton() {
 }
 
 void Form1::Timer4_Timer() {
-    const QTime now = m_platform.clock.now().time();
-    if (now.hour() != Combo2->currentText().toInt() ||
-        now.minute() != Combo3->currentText().toInt())
+    const QDateTime now = m_platform.clock.now();
+    const QDateTime last = std::exchange(m_timedLast, now);
+    if (!timedQueryDue(last, now, Combo2->currentText().toInt(), Combo3->currentText().toInt()))
         return;
     Timer4->stop(); // once: stopped before the query, whose wait lets ticks through
     Text1_Click();

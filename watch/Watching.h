@@ -25,15 +25,15 @@ int watchInterval(const QString& stored);
 struct WatchCandidate {
     qint64 parcel = 0;
     bool signedFor = false; // its last answer said 已签收: never polled again
-    qint64 lastTry = -1;    // the last request for it, answered or not, in seconds since the
-                            // epoch; -1: never
+    qint64 lastTry = -1;    // the last request for it, answered or not, in elapsed seconds;
+                            // -1: never
 };
 
 // The parcel to ask about now: not signed for, not tried within the
 // interval, the one tried longest ago (never-tried ones first, in book
-// order). Nothing when none is due. Times are seconds since the epoch, so a
-// book of a thousand parcels is looked through without a time-zone
-// conversion per parcel.
+// order). Nothing when none is due. Times are elapsed seconds (which never
+// go back), so a book of a thousand parcels is looked through without a
+// time-zone conversion per parcel.
 std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, qint64 now,
                                  qint64 intervalSecs);
 

@@ -2,12 +2,14 @@
 
 int FakeDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
     shown << ShownBox{prompt, buttons, title};
+    if (whileShown) whileShown();
     if (!answers.isEmpty()) return answers.takeFirst();
     return (buttons & 7) == Mb::YesNo ? Mb::No : Mb::Ok;
 }
 
 std::optional<QString> FakeDialogs::saveFileName(const QString& filter) {
     saveFilters << filter;
+    if (whileShown) whileShown();
     return saveAnswer;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 struct ShownBox {
     QString prompt;
@@ -24,6 +25,8 @@ public:
 
     QList<ShownBox> shown;
     QList<std::optional<QString>> inputs;
+    // Runs while each box or dialog is open (a real one takes the focus).
+    std::function<void()> whileShown;
     QList<int> answers;
     std::optional<QString> saveAnswer;
     QStringList saveFilters; // the filter of every save dialog shown
@@ -49,6 +52,10 @@ class FakeClock : public SystemClock {
 public:
     QDateTime now() const override { return fixed ? *fixed : QDateTime::currentDateTime(); }
     std::optional<QDateTime> fixed;
+    // The elapsed time: this when set, else the wall clock's (so a test that
+    // moves the wall clock on moves this on too).
+    qint64 elapsedSecs() const override { return elapsed ? *elapsed : now().toSecsSinceEpoch(); }
+    std::optional<qint64> elapsed;
     std::optional<QString> set(const QDateTime& instant) override {
         if (refuse) return refuse;
         setTo << instant;

@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """A real SMTP server on loopback for the mail tests (aiosmtpd).
 
-    smtp_server.py FOLDER USER PASSWORD [accept|refuse-rcpt]
+    smtp_server.py FOLDER USER PASSWORD [accept|refuse-rcpt|hang-after-data]
 
 Requires AUTH (LOGIN or PLAIN, allowed without TLS on loopback) with USER and
 PASSWORD, saves every accepted message as FOLDER/mail-N.json (envelope,
 headers decoded, the HTML body) and FOLDER/mail-N.eml (as received), prints
 its port on the first line and runs until its standard input closes.
 """
+import asyncio
 import json
 import os
 import socket
@@ -30,6 +31,8 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if mode == "hang-after-data":  # takes the message, never gives its final reply
+            await asyncio.sleep(3600)
         n = len([f for f in os.listdir(folder) if f.endswith(".json")])
         raw = envelope.content if isinstance(envelope.content, bytes) else envelope.original_content
         with open(os.path.join(folder, "mail-%d.eml" % n), "wb") as f:
