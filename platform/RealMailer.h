@@ -24,14 +24,14 @@ public:
     void send(const MailServer& server, const Mail& mail, QObject* context,
               std::function<void(std::optional<QString> failure)> done) override;
 
-    // The send itself, blocking: nothing on success, else the failure.
     void setTimeouts(long connectTimeout, long totalTimeout) {
         m_connectTimeout = connectTimeout;
         m_totalTimeout = totalTimeout;
     }
 
-    // The whole send ends within totalTimeout seconds, the relay's final
-    // reply included, or as soon as its connections are closed.
+    // The send itself, blocking: nothing on success, else the failure. It
+    // ends within totalTimeout seconds, the relay's final reply included, or
+    // as soon as its connections are closed.
     static std::optional<QString> sendNow(const MailServer& server, const Mail& mail,
                                           long connectTimeout, long totalTimeout,
                                           MailConnections* connections = nullptr);

@@ -146,10 +146,14 @@ private slots:
     // The installed program alone: no gateway, no version file, no box.
     void aWholeQueryWithTheUsersAccount() {
         Service s;
+        s.p.start();
+        QVERIFY(s.p.form->kdmenu[0]->isVisible()); // an empty book: the add panel
+        s.p.form.reset();
         s.api.script(QStringLiteral("YT9988776655"), moving());
         s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT9988776655"),
                       QStringLiteral("真包裹"));
         s.p.start();
+        QVERIFY(!s.p.form->kdmenu[0]->isVisible());
         QVERIFY(s.p.dialogs.shown.isEmpty());
         QCOMPARE(s.p.status(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
         QVERIFY(s.query(0));

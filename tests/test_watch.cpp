@@ -388,7 +388,9 @@ private slots:
         QVERIFY(refused && refused->contains(QStringLiteral("STARTTLS")));
         QVERIFY(plain.mails().isEmpty());
         relay.plainAllowed = true;
-        QCOMPARE(RealMailer::sendNow(relay, mail, 2, 5), std::optional<QString>());
+        MailConnections connections;
+        QCOMPARE(RealMailer::sendNow(relay, mail, 2, 5, &connections), std::optional<QString>());
+        QVERIFY(connections.open.empty()); // closed sockets are forgotten, never cut later
 
         SmtpServer silent(QStringLiteral("hang-after-data"));
         relay.url = silent.url();

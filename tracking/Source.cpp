@@ -5,6 +5,7 @@
 #include "tracking/Answer.h"
 #include "tracking/Simulation.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
@@ -106,9 +107,10 @@ std::function<void()> EnterpriseSource::track(const TrackRequest& request,
     const quint64 id = ++m_waiters;
     const bool underWay = m_flights.contains(flight);
     m_flights[flight].append({id, std::move(done)});
-    const auto giveUp = [this, flight, id] {
-        const auto it = m_flights.find(flight);
-        if (it == m_flights.end()) return;
+    const auto giveUp = [self = QPointer<EnterpriseSource>(this), flight, id] {
+        if (!self) return; // the source went first
+        const auto it = self->m_flights.find(flight);
+        if (it == self->m_flights.end()) return;
         it->removeIf([id](const Waiter& w) { return w.id == id; });
         // The call itself goes on; its answer is still kept for the next one.
     };
