@@ -179,6 +179,7 @@ public:
     // ---- app/Window.cpp ----
     void DrawWindowFrame();
     void centrePanel(int index);
+    void centre(QWidget* panel); // the centring rule for any panel
     void showPanel(int index);
     void hideAllPanels();
     void x_Click(int index);

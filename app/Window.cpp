@@ -52,8 +52,11 @@ void Form1::mouseMoveEvent(QMouseEvent*) {
 }
 
 void Form1::centrePanel(int index) {
-    QFrame* p = kdmenu[index];
-    p->move(width() / 2 - p->width() / 2, height() / 2 - p->height() / 2);
+    centre(kdmenu[index]);
+}
+
+void Form1::centre(QWidget* panel) {
+    panel->move(width() / 2 - panel->width() / 2, height() / 2 - panel->height() / 2);
 }
 
 void Form1::showPanel(int index) {

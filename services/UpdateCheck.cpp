@@ -18,19 +18,12 @@ void Form1::Timer3_Timer() {
 
 bool Form1::startTasks() {
     const int parcels = Text1->count();
-    if (m_endpoints.versionFile.isEmpty()) {
-        // No version file to ask: the start goes on as with a current
-        // version, without a box and without an announcement.
-        setStatus(loadSummary(parcels) +
-                  (m_endpoints.demo ? QStringLiteral("（演示）") : QString()));
-        if (parcels == 0) openAddPanel();
-        unlockWindow();
-        ListView1->setFocus();
-        return true;
-    }
-    const HttpReply version = m_platform.http.get(m_endpoints.versionFile);
+    // Without a version file to ask, the start goes on as with a current
+    // version, without a box and without an announcement.
+    const bool asked = !m_endpoints.versionFile.isEmpty();
+    const HttpReply version = asked ? m_platform.http.get(m_endpoints.versionFile) : HttpReply{};
     const QString v = bodyText(version);
-    switch (judgeVersion(v, version.status)) {
+    switch (asked ? judgeVersion(v, version.status) : VersionVerdict::Current) {
     case VersionVerdict::Failed:
         m_platform.dialogs.MsgBox(QStringLiteral("检测更新失败!请您稍后再试,暂时使用原版"),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
@@ -39,11 +32,12 @@ bool Form1::startTasks() {
         ListView1->setFocus();
         break;
     case VersionVerdict::Current:
-        setStatus(loadSummary(parcels));
+        setStatus(loadSummary(parcels) +
+                  (m_endpoints.demo ? QStringLiteral("（演示）") : QString()));
         if (parcels == 0) openAddPanel();
         unlockWindow();
         ListView1->setFocus();
-        notice.take(GetBody(m_endpoints.noticeFile));
+        if (asked) notice.take(GetBody(m_endpoints.noticeFile));
         break;
     case VersionVerdict::Newer:
         setStatus(QStringLiteral("程序已加载完毕..."));

@@ -214,13 +214,18 @@ bool Store::execAll(const QList<std::pair<QString, QVariantList>>& statements, b
 namespace {
 // Runs one SELECT with its bound value and turns every row into T. A failure
 // while preparing, running or stepping through the rows is a failed read.
+// A list of values binds one placeholder each.
 template <class T, class From>
 Read<QList<T>> select(const QString& connection, const QString& sql, const QVariant& value,
                       From from, QString& lastError) {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
     q.prepare(sql);
-    if (value.isValid()) q.addBindValue(value);
+    if (value.typeId() == QMetaType::QVariantList)
+        for (const QVariant& v : value.toList())
+            q.addBindValue(v);
+    else if (value.isValid())
+        q.addBindValue(value);
     QList<T> rows;
     if (q.exec())
         while (q.next())
@@ -423,17 +428,10 @@ Read<std::optional<KeptAnswer>> Store::keptAnswer(const QString& com, const QStr
     const auto from = [](const QSqlQuery& q) {
         return KeptAnswer{q.value(0).toString(), q.value(1).toString()};
     };
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("SELECT body, answered FROM answer WHERE com = ? AND number = ?"));
-    q.addBindValue(com);
-    q.addBindValue(number);
-    std::optional<KeptAnswer> kept;
-    if (q.exec() && q.next()) kept = from(q);
-    if (q.lastError().isValid()) {
-        m_error = q.lastError().text();
-        return Read<std::optional<KeptAnswer>>::failure(m_error);
-    }
-    return kept;
+    return first(select<KeptAnswer>(
+        m_connection,
+        QStringLiteral("SELECT body, answered FROM answer WHERE com = ? AND number = ?"),
+        QVariantList{com, number}, from, m_error));
 }
 
 bool Store::keepAnswer(const QString& com, const QString& number, const KeptAnswer& answer) {

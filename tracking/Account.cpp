@@ -91,7 +91,7 @@ void Form1::openAccountPanel() {
     Text10->clear();
     Text10->setPlaceholderText(stored.key.isEmpty() ? QStringLiteral("key") : KeySaved);
     Text11->setText(stored.phone);
-    kdaccount->move(width() / 2 - kdaccount->width() / 2, height() / 2 - kdaccount->height() / 2);
+    centre(kdaccount);
     kdaccount->setVisible(true);
     kdaccount->raise();
     Text9->setFocus();
