@@ -1,21 +1,21 @@
 # 件踪宝: the two set-up commands are `make run` and `make test`.
+# make run builds the program alone; make test adds the tests, the service
+# stand-ins and the benchmarks (BUILD_TESTING).
 PREFIX ?= $(HOME)/.local/lib/jianzongbao
 DEMO_DIR ?= $(CURDIR)/build-demo/program
 JOBS ?= $(shell nproc)
 START_RUNS ?= 20
 
-.PHONY: setup build run demo test bench clean format
+.PHONY: build run demo deb uninstall test bench clean format
 
-setup:
-	@bash scripts/setup.sh
-
-build: setup
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build:
+	@bash scripts/setup.sh run
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
 	cmake --build build -j $(JOBS)
 
-# Installs the program folder outside the build tree (the store only when absent,
-# so neither a rebuild nor a deleted checkout can lose the parcel book) with its
-# menu entry, then starts the program, which asks the tracking service itself.
+# Installs the program folder outside the build tree with its menu entry, then
+# starts the program, which asks the tracking service itself. The parcel book
+# lives in the user's data folder, where no rebuild or deleted checkout reaches.
 run: build
 	bash scripts/install.sh build "$(PREFIX)"
 	bash scripts/launch.sh "$(PREFIX)"
@@ -25,13 +25,27 @@ demo: build
 	bash scripts/install.sh build "$(DEMO_DIR)" --demo
 	bash scripts/launch.sh "$(DEMO_DIR)" --demo
 
-test: setup
-	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON
+# The Debian package jianzongbao_VERSION_ARCH.deb, in this folder.
+deb:
+	@bash scripts/setup.sh deb
+	cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build build-deb -j $(JOBS)
+	cd build-deb && cpack -G DEB
+	cp build-deb/jianzongbao_*.deb .
+
+# Removes what make run installed; the user's book and settings stay.
+uninstall:
+	bash scripts/uninstall.sh "$(PREFIX)"
+
+test:
+	@bash scripts/setup.sh test
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON -DBUILD_TESTING=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j 2
 
-bench: setup
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
+bench:
+	@bash scripts/setup.sh test
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bench/bench_parse
 	build-bench/bench/bench_query
@@ -43,4 +57,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-test build-bench build-demo
+	rm -rf build build-test build-bench build-demo build-deb

@@ -1,12 +1,21 @@
 #!/usr/bin/env bash
 # launch.sh PROGRAM_DIR [--demo]: starts the installed program, alone: it asks
 # the tracking service itself. With --demo its parcels are simulated (and the
-# window says so). Without a display the program runs under Xvfb.
+# window says so). Without a display the program runs under Xvfb, and says so.
 set -euo pipefail
-dir=$1 demo=${2:-}
-args=()
-[ "$demo" = "--demo" ] && args=(--demo)
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$dir/jianzongbao" "${args[@]}"
+dir=$1
+args=("${@:2}")
+# Outside a desktop session nobody has made the user's runtime folder; Qt
+# would warn and use one in /tmp.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$(mktemp -d "/tmp/jianzongbao-runtime-$(id -u).XXXXXX")
+    export XDG_RUNTIME_DIR
+    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi
-exec "$dir/jianzongbao" "${args[@]}"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display here: 件踪宝 runs under Xvfb, where its window cannot be seen. Press Ctrl-C to end it."
+    # Xvfb's keymap warnings go to its own log, not to this terminal.
+    xvfb-run -a -e /dev/null -s "-screen 0 1024x768x24 -nolisten tcp" "$dir/jianzongbao" "${args[@]}"
+    exit
+fi
+"$dir/jianzongbao" "${args[@]}"

@@ -1,20 +1,43 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running 件踪宝 need.
-# Packages already present are skipped; apt-get runs as root, through sudo otherwise.
+# setup.sh run|deb|test: installs the Debian packages that building and running
+# 件踪宝 need (run), what building its package adds (deb), and what its tests
+# add (test). Packages already present are skipped; apt-get runs as root, or
+# through sudo.
 set -euo pipefail
-pkgs=(cmake g++ ninja-build make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev
-      qt6-httpserver-dev qt6-websockets-dev qt6-translations-l10n libcurl4-openssl-dev
-      fonts-wqy-microhei xvfb xauth imagemagick gstreamer1.0-plugins-base
-      gstreamer1.0-plugins-good sox libsox-fmt-mp3 curl python3-aiosmtpd libxcb1-dev
-      dbus-daemon ca-certificates openssl libssl3)
+what=${1:-test}
+run=(cmake g++ ninja-build make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-multimedia-dev
+     qt6-translations-l10n libcurl4-openssl-dev fonts-wqy-microhei gstreamer1.0-plugins-base
+     gstreamer1.0-plugins-good ca-certificates libssl3)
+deb=(dpkg-dev file)
+test=("${deb[@]}" qt6-httpserver-dev qt6-websockets-dev xvfb xauth imagemagick sox
+      libsox-fmt-mp3 curl python3-aiosmtpd dbus-daemon openssl libxcb1-dev desktop-file-utils
+      appstream trayer)
+pkgs=("${run[@]}")
+case $what in
+run) # without a display the window runs under Xvfb
+    [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && pkgs+=(xvfb xauth) ;;
+deb) pkgs+=("${deb[@]}") ;;
+test) pkgs+=("${test[@]}") ;;
+*) echo "usage: setup.sh run|deb|test" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "件踪宝 needs these Debian packages; install them as root, then run make again: su -c 'apt-get install ${missing[*]}'" >&2
+        exit 1
+    fi
+    as_root=(sudo)
+fi
 echo "installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# env carries the frontend through sudo, so debconf asks nothing and prints nothing.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+# Only apt's errors are shown; debconf's note that apt-utils is absent is none.
+{ "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}" 2>&1 >/dev/null |
+    grep -v '^debconf: delaying package configuration' >&2 || true; } 
+[ "${PIPESTATUS[0]}" -eq 0 ]
