@@ -85,6 +85,7 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     for (const auto& [box, which] : toggles)
         connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
     connect(Check9, &QCheckBox::stateChanged, this, &Form1::Check9_Click);
+    connect(Check10, &QCheckBox::stateChanged, this, &Form1::Check10_Click);
     connect(Combo5, &QComboBox::activated, this, &Form1::Combo5_Click);
 
     // Text from the user, the store or a service is never read as markup.

@@ -35,7 +35,7 @@
 //   watch/Background.cpp       the whole-book watch: its options, announcements (desktop
 //                              notification, tray, sound, mail), selector marks, and the
 //                              remembered progress shown offline
-//   settings/Settings.cpp      setting (loader), Check2..Check8 toggles
+//   settings/Settings.cpp      setting (loader), Check2..Check8 toggles, Check10 (autostart)
 //   services/UpdateCheck.cpp   Timer3 (update check and announcement)
 //   services/TimeCalibration.cpp  Command3_Click, ctime (network time calibration)
 //   app/Balloon.cpp            Class1 (the balloon tip), HookListHeader
@@ -121,8 +121,9 @@ public:
               *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
     QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
     QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr;
-    QCheckBox* Check9 = nullptr; // 后台刷新全部快递
-    QComboBox* Combo5 = nullptr; // its interval in minutes
+    QCheckBox* Check9 = nullptr;  // 后台刷新全部快递
+    QCheckBox* Check10 = nullptr; // 开机自动启动
+    QComboBox* Combo5 = nullptr;  // its interval in minutes
     QLineEdit* Sendmail = nullptr;
     QPushButton* Command3 = nullptr; // "时间校对"
     QPushButton* Command6 = nullptr; // "查询账户"
@@ -308,10 +309,14 @@ public:
     void rememberAnswer(const QList<Entry>& entries); // the current parcel's parsed answer
     bool showRemembered();          // a query without answer: the remembered entries, greyed
     void showParcel(qint64 parcel); // a notification activated: the window, that parcel
+    // Shows the window when the start is done; started at login with the
+    // watch on, the program stays in the tray (minimised where there is none).
+    void showAtStart(bool atLogin);
 
     // ---- settings/Settings.cpp ----
     void setting();
     void Check_Click(Switch which);
+    void Check10_Click();
 
     // ---- services/UpdateCheck.cpp ----
     void Timer3_Timer();
@@ -342,10 +347,14 @@ private:
     void listParcels(const QList<ParcelRow>& rows); // the selector lists these parcels' goods
     void resetQuickLinks();
     void quitProgram(int status); // every way the program ends
+    bool placeStore();            // main: where the book lives, moved or made there, locked
+    bool storeUnwritable(const QString& folder, const QString& reason); // ends the program
+    bool alreadyRunning();                                              // ends the program
 
     Platform& m_platform;
     Endpoints m_endpoints;
     QString m_folder;
+    QString m_dataFolder; // holds db/: the user's data folder, or the program folder
     Store m_store;
     std::unique_ptr<QLockFile> m_lock;
     QMovie* m_busy = nullptr;

@@ -291,12 +291,14 @@ void Form1::buildSettingsPanel() {
     for (int minutes : WatchIntervals)
         Combo5->addItem(QString::number(minutes));
     label(p, "Label_watch_minutes", QStringLiteral("分钟"), QRect(244, 226, 36, 22));
+    Check10 =
+        place(new QCheckBox(QStringLiteral("开机自动启动"), p), "Check10", QRect(24, 250, 142, 24));
 
     Command3 = button(p, "Command3", QStringLiteral("时间校对"), QRect(292, 228, 100, 30));
     Command6 = button(p, "Command6", QStringLiteral("查询账户"), QRect(404, 228, 100, 30));
     Command6->setToolTip(QStringLiteral("快递100企业版账户：授权码、key与收件人手机号"));
     Label22 = label(p, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"),
-                    QRect(24, 272, 260, 22));
+                    QRect(24, 280, 260, 22));
     Label22->setCursor(Qt::PointingHandCursor);
     Label22->setProperty("link", true);
 }

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "platform/SecretFile.h"
 #include "store/Backup.h"
+#include "store/Place.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -40,34 +41,10 @@ bool Form1::Form_Load() {
 // check keeps the day's backup. On failure it tells the user and ends the
 // program.
 bool Form1::main() {
-    const QString path = m_folder + QStringLiteral("/db/kd100.db");
-    const QString folder = m_folder + QStringLiteral("/db");
-    // A disk that takes no writes is said as such: the book on it is sound,
-    // and reinstalling would not help.
-    const auto unwritable = [&](const QString& reason) {
-        m_platform.dialogs.MsgBox(
-            QStringLiteral("快递数据库无法写入!快递数据没有损坏,也不需要重新安装。\n \n文件夹：") +
-                QDir::toNativeSeparators(folder) + QStringLiteral("\n原因：") + reason +
-                QStringLiteral("\n \n请排除上述原因后再启动件踪宝。"),
-            Mb::OkOnly + Mb::Exclamation, BoxTitle);
-        quitProgram(1);
-        return false;
-    };
-    bool ok = QFileInfo(path).isFile();
-    if (ok) {
-        m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
-        if (!m_lock->tryLock(0)) {
-            if (m_lock->error() == QLockFile::LockFailedError) {
-                m_platform.dialogs.MsgBox(QStringLiteral("程序已运行!"),
-                                          Mb::OkOnly + Mb::Information, BoxTitle);
-                quitProgram(1);
-                return false;
-            }
-            if (const std::optional<QString> problem = folderWriteProblem(folder))
-                return unwritable(*problem);
-            ok = false; // the lock file cannot be written: the folder is not usable
-        }
-    }
+    if (!placeStore()) return false;
+    const QString path = m_dataFolder + QStringLiteral("/db/kd100.db");
+    const QString folder = m_dataFolder + QStringLiteral("/db");
+    const bool ok = QFileInfo(path).isFile() && m_lock->isLocked();
     const OpenResult opened = ok ? m_store.open(path, storeBusyTimeoutMs) : OpenResult::Missing;
     switch (opened) {
     case OpenResult::Ok:
@@ -75,12 +52,12 @@ bool Form1::main() {
         // readable by others.
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         if (const std::optional<QString> failure =
-                keepDailyBackup(m_store, m_folder, m_platform.clock.now().date()))
+                keepDailyBackup(m_store, m_dataFolder, m_platform.clock.now().date()))
             m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
                                    *failure;
         return true;
     case OpenResult::Unwritable:
-        return unwritable(folderWriteProblem(folder).value_or(m_store.lastError()));
+        return storeUnwritable(folder, folderWriteProblem(folder).value_or(m_store.lastError()));
     case OpenResult::Busy:
         m_platform.dialogs.MsgBox(
             QStringLiteral(
@@ -92,7 +69,7 @@ bool Form1::main() {
     case OpenResult::Damaged: {
         // The file stays exactly as it is: whatever can still be rescued
         // from it is the user's.
-        const QString backup = newestBackup(m_folder, m_platform.clock.now().date());
+        const QString backup = newestBackup(m_dataFolder, m_platform.clock.now().date());
         m_platform.dialogs.MsgBox(
             QStringLiteral("快递数据库已损坏!程序没有改动它。\n \n数据库文件：") +
                 QDir::toNativeSeparators(path) + QStringLiteral("\n最近的备份：") +
@@ -116,6 +93,91 @@ bool Form1::main() {
     m_platform.shell.openUrl(m_endpoints.site);
     quitProgram(1);
     return false;
+}
+
+// A disk that takes no writes is said as such: the book on it is sound,
+// and reinstalling would not help.
+bool Form1::storeUnwritable(const QString& folder, const QString& reason) {
+    m_platform.dialogs.MsgBox(
+        QStringLiteral("快递数据库无法写入!快递数据没有损坏,也不需要重新安装。\n \n文件夹：") +
+            QDir::toNativeSeparators(folder) + QStringLiteral("\n原因：") + reason +
+            QStringLiteral("\n \n请排除上述原因后再启动件踪宝。"),
+        Mb::OkOnly + Mb::Exclamation, BoxTitle);
+    quitProgram(1);
+    return false;
+}
+
+bool Form1::alreadyRunning() {
+    m_platform.dialogs.MsgBox(QStringLiteral("程序已运行!"), Mb::OkOnly + Mb::Information,
+                              BoxTitle);
+    quitProgram(1);
+    return false;
+}
+
+// Decides where the book lives and takes the single-copy lock there. In the
+// user's data folder (made readable by the user alone) a book an earlier
+// version kept beside the program is moved in, and a new book is made from
+// the shipped seed when there is none and no backup that could replace it.
+bool Form1::placeStore() {
+    const StorePlace place = storePlace(m_folder, m_endpoints.dataFolder);
+    m_dataFolder = place.folder;
+    const QString folder = m_dataFolder + QStringLiteral("/db");
+    const QString path = folder + QStringLiteral("/kd100.db");
+    m_lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    if (!place.own) {
+        // A portable program folder: its book is there, or the start fails.
+        if (!QFileInfo(path).isFile() || m_lock->tryLock(0)) return true;
+        if (m_lock->error() == QLockFile::LockFailedError) return alreadyRunning();
+        if (const std::optional<QString> problem = folderWriteProblem(folder))
+            return storeUnwritable(folder, *problem);
+        return true; // the lock file cannot be written: the folder is not usable
+    }
+    if (!makePrivateFolder(folder))
+        return storeUnwritable(
+            folder, folderWriteProblem(m_dataFolder).value_or(QStringLiteral("无法创建文件夹")));
+    // Both books are locked while one moves: no copy of the program writes
+    // either meanwhile.
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError) return alreadyRunning();
+        return storeUnwritable(
+            folder, folderWriteProblem(folder).value_or(QStringLiteral("无法写入锁文件")));
+    }
+    if (!place.oldFolder.isEmpty()) {
+        QLockFile oldLock(place.oldFolder + QStringLiteral("/db/kd100.db.lock"));
+        if (!oldLock.tryLock(0) && oldLock.error() == QLockFile::LockFailedError)
+            return alreadyRunning();
+        const StoreMove move = moveStore(place.oldFolder, m_dataFolder);
+        oldLock.unlock();
+        QDir(place.oldFolder).rmdir(QStringLiteral("db")); // once nothing is left in it
+        if (!move.message.isEmpty()) m_startWarnings << move.message;
+        if (!move.moved) {
+            // The old book stays in use where it is, under its own lock.
+            m_dataFolder = place.oldFolder;
+            m_lock =
+                std::make_unique<QLockFile>(m_dataFolder + QStringLiteral("/db/kd100.db.lock"));
+            if (m_lock->tryLock(0)) return true;
+            return m_lock->error() == QLockFile::LockFailedError ? alreadyRunning() : true;
+        }
+    }
+    if (QFileInfo::exists(path)) return true;
+    // A book that is gone while its backups are there is not replaced by an
+    // empty one: the user restores a backup.
+    const QString backup = newestBackup(m_dataFolder, m_platform.clock.now().date());
+    if (!backup.isEmpty()) {
+        m_platform.dialogs.MsgBox(
+            QStringLiteral("快递数据库不存在!\n \n数据库文件：") + QDir::toNativeSeparators(path) +
+                QStringLiteral("\n最近的备份：") + QDir::toNativeSeparators(backup) +
+                QStringLiteral("\n \n请用备份文件替换数据库文件后再启动(方法见说明文档)。"),
+            Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        quitProgram(1);
+        return false;
+    }
+    QFile seed(m_folder + QStringLiteral("/seed.sql"));
+    QString error;
+    if (seed.open(QIODevice::ReadOnly) && // without the seed the start fails as without a book
+        !Store::createFromSeed(path, QString::fromUtf8(seed.readAll()), &error))
+        return storeUnwritable(folder, folderWriteProblem(folder).value_or(error));
+    return true;
 }
 
 // Files holding a password or a key that others than the user may read.

@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "platform/Modules.h"
 #include "platform/RealPlatform.h"
+#include "settings/Autostart.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
     RealClock clock;
     Platform platform{dialogs, http, mailer, sound, shell, clock};
     // The user's own settings: the tracking account, and the mail relay
-    // (mail.conf there, or beside the program as earlier versions kept it).
+    // (mail.conf there, or beside the program as earlier versions kept it);
+    // the user's own data: the book and its backups.
     const QString folder = QApplication::applicationDirPath();
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QStringLiteral("/jianzongbao");
@@ -44,6 +46,11 @@ int main(int argc, char** argv) {
     Endpoints endpoints = Endpoints::fromEnvironment(
         [](const char* name) { return qEnvironmentVariable(name); }, mailConf);
     endpoints.configFolder = config;
+    endpoints.autostartFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/autostart");
+    endpoints.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/jianzongbao");
     endpoints.demo = endpoints.demo || QApplication::arguments().contains(QStringLiteral("--demo"));
     // The site links open the help page installed with the program.
     const QString help = QUrl::fromLocalFile(folder + QStringLiteral("/help.html")).toString();
@@ -54,6 +61,6 @@ int main(int argc, char** argv) {
     if (!form.Form_Load()) return 1;
     if (QScreen* screen = QApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
-    form.show();
+    form.showAtStart(QApplication::arguments().contains(AutostartArgument));
     return app.exec();
 }

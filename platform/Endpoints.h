@@ -24,6 +24,8 @@ struct Endpoints {
     QString site;            // the web site links; empty: the installed help page
     QString promotion;       // the promotion link; empty: the help page's part on mail
     QString configFolder;    // the user's own folder: the tracking account
+    QString dataFolder;      // the user's data folder for the book; empty: the program folder
+    QString autostartFolder; // where the login start entry goes ($XDG_CONFIG_HOME/autostart)
     TrackingAccount account; // JZB_CUSTOMER, JZB_KEY, JZB_PHONE: win over the account file
     bool demo = false;       // the demo: its parcels are simulated, and the window says so
     double demoSpeed = 1.0;  // how much faster the demo's parcels move than real time

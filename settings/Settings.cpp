@@ -1,7 +1,10 @@
 // The options row and the check boxes that mirror it: loaded once at
 // start-up, written back the moment a box changes.
 #include "app/Form1.h"
+#include "settings/Autostart.h"
 #include "settings/Options.h"
+
+#include <QFileInfo>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -23,6 +26,19 @@ void Form1::setting() {
     for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
                      Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect})
         boxFor(*this, s)->setChecked(row && storedIsOn((*row)[s]));
+    // Starting at login is the entry's being there, not a stored option.
+    const QSignalBlocker quiet(Check10);
+    Check10->setChecked(QFileInfo::exists(autostartPath(m_endpoints.autostartFolder)));
+}
+
+void Form1::Check10_Click() {
+    const bool on = Check10->isChecked();
+    const std::optional<QString> failure =
+        setAutostart(m_endpoints.autostartFolder, m_folder + QStringLiteral("/jianzongbao"), on);
+    if (!failure) return;
+    const QSignalBlocker quiet(Check10);
+    Check10->setChecked(!on);
+    setStatus(QStringLiteral("开机自动启动设置失败!原因：") + *failure);
 }
 
 void Form1::Check_Click(Switch which) {

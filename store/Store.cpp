@@ -1,5 +1,6 @@
 #include "store/Store.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -139,18 +140,56 @@ bool Store::copyTo(const QString& path) {
     return exec(QStringLiteral("VACUUM INTO ?"), {path}, false);
 }
 
+Read<QByteArray> Store::digest() {
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery q(db);
+    const auto failed = [&] {
+        m_error = q.lastError().text();
+        return Read<QByteArray>::failure(m_error);
+    };
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+                               "LIKE 'sqlite_%' ORDER BY name")))
+        return failed();
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString& table : tables) {
+        hash.addData(table.toUtf8());
+        QString quoted = table;
+        quoted.replace('"', QStringLiteral("\"\""));
+        if (!q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(quoted)))
+            return failed();
+        while (q.next())
+            for (int i = 0; i < q.record().count(); ++i) {
+                const QVariant v = q.value(i);
+                hash.addData(QByteArray::number(v.isNull() ? -1 : v.typeId()));
+                hash.addData(v.toString().toUtf8());
+                hash.addData(QByteArrayView("\0", 1));
+            }
+        if (q.lastError().isValid()) return failed();
+    }
+    return hash.result();
+}
+
 bool Store::createFromSeed(const QString& path, const QString& seedSql, QString* error) {
     if (QFileInfo::exists(path)) return false;
-    // Made empty with its mode first: the book is never readable by others.
-    QFile empty(path);
+    // Built under a temporary name, so a start cut short never leaves a
+    // half-made book behind; made empty with its mode first, so the book is
+    // never readable by others.
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    QFile empty(part);
     if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                     QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         if (error) *error = empty.errorString();
         return false;
     }
     empty.close();
-    if (runScript(path, seedSql, error)) return true;
-    QFile::remove(path);
+    const bool made = runScript(part, seedSql, error);
+    if (made && QFile::rename(part, path)) return true;
+    if (made && error) *error = QStringLiteral("cannot rename %1").arg(part);
+    QFile::remove(part);
     return false;
 }
 

@@ -108,6 +108,9 @@ public:
     // A consistent copy of the open store at path (SQLite's own VACUUM INTO,
     // safe while the store is in use); false when it could not be made.
     bool copyTo(const QString& path);
+    // A hash of every row of every table, in row order: two stores with the
+    // same digest hold the same book.
+    Read<QByteArray> digest();
 
     // kd100, always in insertion (id) order
     Read<QList<ParcelRow>> parcels();

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTest>
 #include <QThread>
@@ -39,21 +38,6 @@ void expectConnectionFailure(TestProgram& p) {
     QCOMPARE(p.form->Combo2->count(), 0);
     QCOMPARE(p.form->Label11[3]->text(), QStringLiteral("版本号"));
     QVERIFY(!p.form->Check3->isChecked());
-}
-
-// Overwrites one page in the middle of the store with random bytes, the way a
-// failing disk or an interrupted copy damages a file.
-void damage(const QString& path) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    const qint64 page = (f.size() / 2) / 4096 * 4096;
-    QVERIFY(page > 4096);
-    QByteArray noise(4096, 0);
-    QRandomGenerator random(17);
-    for (char& c : noise)
-        c = char(random.bounded(256));
-    f.seek(page);
-    f.write(noise);
 }
 
 int mode(const QString& path) {
@@ -142,7 +126,7 @@ private slots:
         p.form.reset();
         const QString backup = p.folder() + QStringLiteral("/db/backup/kd100-20261208.db");
         QVERIFY(QFile::exists(backup));
-        damage(p.storePath());
+        damageStore(p.storePath());
         const QByteArray damaged = contents(p.storePath());
         p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(9, 0));
         QVERIFY(!p.load());
@@ -174,7 +158,7 @@ private slots:
         for (int i = 0; i < 300; ++i)
             p.addParcel(QStringLiteral("顺丰快递"), QString::number(i),
                         QStringLiteral("x").repeated(200));
-        damage(p.storePath());
+        damageStore(p.storePath());
         QVERIFY(!p.load());
         QVERIFY(p.dialogs.shown[0].prompt.contains(QStringLiteral("\n最近的备份：(没有备份)\n")));
         QCOMPARE(p.shell.ended, QList<int>{1});

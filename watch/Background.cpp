@@ -67,6 +67,11 @@ void Form1::setWatching(bool on) {
         menu->addAction(QStringLiteral("立即刷新全部"), bookWatch, &BookWatch::refreshAllNow);
         menu->addAction(QStringLiteral("退出"), this, [this] { quitProgram(0); });
         m_tray->setContextMenu(menu);
+        connect(m_tray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason why) {
+                    if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                        showParcel(0);
+                });
     }
     if (m_tray) m_tray->setVisible(on);
     refreshMarks();
@@ -182,4 +187,13 @@ void Form1::showParcel(qint64 parcel) {
     if (!sX()) return;
     const int index = Text1->findText((*row)->goods, Qt::MatchExactly);
     if (index >= 0) selectListIndex(index);
+}
+
+void Form1::showAtStart(bool atLogin) {
+    if (!atLogin || !bookWatch->isOn()) {
+        show();
+        return;
+    }
+    if (m_tray && m_tray->isVisible()) return; // the tray icon brings the window
+    showMinimized();
 }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -38,6 +39,19 @@ void StoreLock::release() {
     m_name.clear();
 }
 
+void damageStore(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) qFatal("cannot open the store to damage");
+    const qint64 page = (f.size() / 2) / 4096 * 4096;
+    if (page <= 4096) qFatal("the store is too small to damage a middle page");
+    QByteArray noise(4096, 0);
+    QRandomGenerator random(17);
+    for (char& c : noise)
+        c = char(random.bounded(256));
+    f.seek(page);
+    f.write(noise);
+}
+
 QByteArray TestProgram::answerOf(const QList<QPair<QString, QString>>& entries) {
     QString data;
     for (const auto& [time, context] : entries)
@@ -58,6 +72,7 @@ TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(ht
     if (!gateway.listenLocal()) qFatal("the gateway cannot listen on 127.0.0.1");
     endpoints = Endpoints::atGateway(gateway.baseUrl());
     endpoints.configFolder = m_dir.path() + QStringLiteral("/config");
+    endpoints.autostartFolder = m_dir.path() + QStringLiteral("/autostart");
     platform = std::make_unique<Platform>(Platform{dialogs, *http, mailer, sound, shell, clock});
 }
 

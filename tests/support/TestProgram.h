@@ -34,6 +34,11 @@ private:
     QString m_name;
 };
 
+// Overwrites one page in the middle of the store with random bytes, the way a
+// failing disk or an interrupted copy damages a file (the store must hold a
+// few hundred parcels).
+void damageStore(const QString& path);
+
 class TestProgram {
 public:
     // Builds the folder and starts the gateway; the window comes with load().
