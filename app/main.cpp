@@ -1,5 +1,6 @@
 // 件踪宝: builds the real platform and the window, and runs it.
 #include "app/Form1.h"
+#include "platform/Messages.h"
 #include "platform/Modules.h"
 #include "platform/RealPlatform.h"
 #include "settings/Autostart.h"
@@ -8,15 +9,61 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTranslator>
 #include <QUrl>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+// Ending the session (SIGTERM) or Ctrl-C in a terminal (SIGINT) quits the
+// program as closing it does: the event loop ends, the book is closed and
+// its lock removed. The handler only writes to a pipe the loop watches.
+int quitPipe[2] = {-1, -1};
+
+void askToQuit(int) {
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(quitPipe[1], &byte, 1);
+}
+
+void quitOnSignals(QApplication& app) {
+    if (::pipe(quitPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = askToQuit;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+
+QtMessageHandler toolkitHandler = nullptr;
+bool noSoundSaid = false;
+
+void printMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    switch (messageFate(context.category, text, noSoundSaid)) {
+    case MessageFate::Print:
+        toolkitHandler(type, context, text);
+        break;
+    case MessageFate::SayNoSound:
+        noSoundSaid = true;
+        std::fprintf(stderr, "%s\n", NoSoundLine);
+        break;
+    case MessageFate::Drop:
+        break;
+    }
+}
+} // namespace
 
 int main(int argc, char** argv) {
+    toolkitHandler = qInstallMessageHandler(printMessage);
     // The GStreamer media backend plays mp3 and falls back to silence on a
     // machine without a sound card.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
+    quitOnSignals(app);
     QApplication::setApplicationName(QStringLiteral("jianzongbao"));
     QApplication::setApplicationVersion(QStringLiteral("5.2.0"));
     QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));

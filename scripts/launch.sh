@@ -14,8 +14,20 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display here: 件踪宝 runs under Xvfb, where its window cannot be seen. Press Ctrl-C to end it."
-    # Xvfb's keymap warnings go to its own log, not to this terminal.
-    xvfb-run -a -e /dev/null -s "-screen 0 1024x768x24 -nolisten tcp" "$dir/jianzongbao" "${args[@]}"
-    exit
+    # In a session of its own, so that Ctrl-C does not end the X server under
+    # the program: the program is ended first, then xvfb-run ends the server.
+    # Xvfb's keymap warnings go nowhere.
+    setsid xvfb-run -a -e /dev/null -s "-screen 0 1024x768x24 -nolisten tcp" \
+        "$dir/jianzongbao" "${args[@]}" &
+    session=$!
+    trap 'pkill -TERM -s "$session" -x jianzongbao || true; ended=1' INT TERM
+    status=0
+    wait "$session" || status=$?
+    if [ -n "${ended:-}" ]; then
+        wait "$session" || true
+        echo "件踪宝 ended."
+        exit 0
+    fi
+    exit "$status"
 fi
 "$dir/jianzongbao" "${args[@]}"

@@ -15,7 +15,7 @@ test=("${deb[@]}" qt6-httpserver-dev qt6-websockets-dev xvfb xauth imagemagick s
 pkgs=("${run[@]}")
 case $what in
 run) # without a display the window runs under Xvfb
-    [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && pkgs+=(xvfb xauth) ;;
+    [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && pkgs+=(xvfb xauth procps) ;;
 deb) pkgs+=("${deb[@]}") ;;
 test) pkgs+=("${test[@]}") ;;
 *) echo "usage: setup.sh run|deb|test" >&2; exit 2 ;;

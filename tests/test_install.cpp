@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -192,10 +193,20 @@ private slots:
              R"(Exec="/usr/lib/jianzongbao/jianzongbao" --autostart)"},
             {"/home/李 雷/my \"apps\"/$x`y`\\z/jianzongbao",
              R"(Exec="/home/李 雷/my \\"apps\\"/\\$x\\`y\\`\\\\z/jianzongbao" --autostart)"}};
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("jianzongbao.desktop"));
         for (const auto& c : cases) {
-            const QStringList lines = autostartEntry(QString::fromUtf8(c.program)).split('\n');
-            QCOMPARE(lines.filter(QStringLiteral("Exec=")), QStringList{QString::fromUtf8(c.exec)});
-            QVERIFY(lines.contains(QStringLiteral("Type=Application")));
+            const QString entry = autostartEntry(QString::fromUtf8(c.program));
+            QCOMPARE(entry.split('\n').filter(QStringLiteral("Exec=")),
+                     QStringList{QString::fromUtf8(c.exec)});
+            // The desktop's own validator takes it, hints and all.
+            write(file, entry.toUtf8());
+            QProcess validate;
+            validate.setProcessChannelMode(QProcess::MergedChannels);
+            validate.start(QStringLiteral("desktop-file-validate"), {file});
+            QVERIFY(validate.waitForFinished());
+            QCOMPARE(validate.exitCode(), 0);
+            QCOMPARE(validate.readAll(), QByteArray());
         }
     }
 

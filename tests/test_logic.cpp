@@ -3,6 +3,7 @@
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
 #include "platform/Endpoints.h"
+#include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "services/NetTime.h"
 #include "services/Version.h"
@@ -447,6 +448,28 @@ private slots:
             QVERIFY(demo.demo);
             QCOMPARE(demo.demoSpeed, expected);
             QCOMPARE(demo.account.key, QStringLiteral("k"));
+        }
+    }
+
+    // Without a sound server its connection errors become one line; every
+    // other message, of the player too, is printed.
+    void onlyTheAudioServersNoiseIsQuietened() {
+        const struct {
+            const char* category;
+            const char* text;
+            MessageFate first;
+        } cases[] = {
+            {"default", "PulseAudioService: pa_context_connect() failed", MessageFate::SayNoSound},
+            {"qt.multimedia.player", "Unable to set the pipeline to the paused state.",
+             MessageFate::SayNoSound},
+            {"default", "Unable to set the pipeline to the paused state.", MessageFate::Print},
+            {"qt.multimedia.player", "Could not open file", MessageFate::Print},
+            {nullptr, "the alert sound cannot play: no module", MessageFate::Print}};
+        for (const auto& c : cases) {
+            const QString text = QString::fromUtf8(c.text);
+            QCOMPARE(messageFate(c.category, text, false), c.first);
+            QCOMPARE(messageFate(c.category, text, true),
+                     c.first == MessageFate::Print ? MessageFate::Print : MessageFate::Drop);
         }
     }
 };

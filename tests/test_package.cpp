@@ -140,8 +140,12 @@ private slots:
             kept.keptAnswer(QStringLiteral("yuantong"), QStringLiteral("YT1234567890"))
                 ->has_value(),
             10000);
+        // Ended as a logout ends it, the program closes its book and its lock.
         program.terminate();
         QVERIFY(program.waitForFinished());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(book + QStringLiteral(".lock")));
         QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/usr/lib/jianzongbao/db")));
     }
 };

@@ -1,0 +1,12 @@
+#include "platform/Messages.h"
+
+#include <cstring>
+
+MessageFate messageFate(const char* category, const QString& text, bool noSoundSaid) {
+    const bool player = category && std::strcmp(category, "qt.multimedia.player") == 0;
+    const bool noise =
+        text.contains(QLatin1String("pa_context_connect() failed")) ||
+        (player && text.contains(QLatin1String("Unable to set the pipeline to the paused state")));
+    if (!noise) return MessageFate::Print;
+    return noSoundSaid ? MessageFate::Drop : MessageFate::SayNoSound;
+}
