@@ -10,19 +10,8 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
-#include <sys/stat.h>
 
 namespace {
-int mode(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
-}
-
-QString read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 void write(const QString& path, const QByteArray& bytes = {}) {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
@@ -30,14 +19,11 @@ void write(const QString& path, const QByteArray& bytes = {}) {
     f.write(bytes);
 }
 
-int parcelsIn(const QString& path) {
+// The parcels and the couriers in the store at path; -1 each when it does not open.
+std::pair<qsizetype, qsizetype> rowsIn(const QString& path) {
     Store s(QStringLiteral("count"));
-    return s.open(path) == OpenResult::Ok ? int(s.parcels()->size()) : -1;
-}
-
-int couriersIn(const QString& path) {
-    Store s(QStringLiteral("count"));
-    return s.open(path) == OpenResult::Ok ? int(s.couriers()->size()) : -1;
+    if (s.open(path) != OpenResult::Ok) return {-1, -1};
+    return {s.parcels()->size(), s.couriers()->size()};
 }
 
 // A program folder laid out as make run and the package lay it out: marked
@@ -67,11 +53,11 @@ private slots:
         Installed i;
         i.withoutOldBook();
         QVERIFY(i.p.load());
-        QCOMPARE(mode(i.book), 0600);
-        QCOMPARE(mode(i.data + QStringLiteral("/db")), 0700);
+        QCOMPARE(fileMode(i.book), 0600);
+        QCOMPARE(fileMode(i.data + QStringLiteral("/db")), 0700);
         QVERIFY(QFile::exists(i.book + QStringLiteral(".lock")));
         QVERIFY(!QFile::exists(i.p.folder() + QStringLiteral("/db")));
-        QVERIFY(couriersIn(i.book) > 40); // the courier directory came with the seed
+        QVERIFY(rowsIn(i.book).second > 40); // the courier directory came with the seed
         QVERIFY(QFile::exists(i.data + QStringLiteral("/db/backup")));
 
         // The lock there keeps a second copy out.
@@ -100,12 +86,11 @@ private slots:
         }
         QVERIFY(i.p.load());
         QCOMPARE(i.p.form->Text1->count(), 2);
-        QCOMPARE(parcelsIn(i.book), 2);
-        QCOMPARE(mode(i.book), 0600);
+        QCOMPARE(rowsIn(i.book).first, 2);
+        QCOMPARE(fileMode(i.book), 0600);
         QVERIFY(!QFile::exists(i.book + QStringLiteral(".part")));
         QVERIFY(!QFile::exists(i.p.folder() + QStringLiteral("/db")));
-        QCOMPARE(read(i.data + QStringLiteral("/db/backup/kd100-20261201.db")),
-                 QStringLiteral("backup"));
+        QCOMPARE(fileBytes(i.data + QStringLiteral("/db/backup/kd100-20261201.db")), "backup");
         QCOMPARE(i.startWarning(),
                  QStringLiteral("快递数据库已移到 ") + i.data + QStringLiteral("/db"));
 
@@ -132,7 +117,7 @@ private slots:
             QCOMPARE(i.p.form->Text1->count(), 1);
             QCOMPARE(QFile::exists(i.oldBook), !same);
             QCOMPARE(i.startWarning().contains(i.oldBook), !same);
-            if (!same) QCOMPARE(parcelsIn(i.oldBook), 2);
+            if (!same) QCOMPARE(rowsIn(i.oldBook).first, 2);
         }
     }
 
@@ -143,10 +128,10 @@ private slots:
             i.p.addParcel(QStringLiteral("顺丰快递"), QString::number(n),
                           QStringLiteral("x").repeated(200));
         damageStore(i.oldBook);
-        const QString before = read(i.oldBook);
+        const QByteArray before = fileBytes(i.oldBook);
         QVERIFY(!i.p.load());
         QVERIFY(i.p.dialogs.prompts().value(0).contains(i.oldBook));
-        QCOMPARE(read(i.oldBook), before);
+        QCOMPARE(fileBytes(i.oldBook), before);
         QVERIFY(!QFile::exists(i.book));
         QCOMPARE(i.p.shell.ended, QList<int>{1});
     }
@@ -227,7 +212,8 @@ private slots:
         click();
         QVERIFY(!QFile::exists(entry));
         click();
-        QCOMPARE(read(entry), autostartEntry(p.folder() + QStringLiteral("/jianzongbao")));
+        QCOMPARE(fileBytes(entry),
+                 autostartEntry(p.folder() + QStringLiteral("/jianzongbao")).toUtf8());
 
         // Where the entry cannot be written, the box stays off and says why.
         click();
@@ -245,11 +231,7 @@ private slots:
         for (const bool watching : {true, false}) {
             for (const bool atLogin : {true, false}) {
                 TestProgram p;
-                if (watching)
-                    QVERIFY(Store::runScript(p.storePath(),
-                                             QStringLiteral("UPDATE watchoption SET value = '是' "
-                                                            "WHERE name = '后台刷新';\n"),
-                                             nullptr));
+                if (watching) watchOnIn(p.storePath());
                 QVERIFY(p.load());
                 QCOMPARE(p.form->Check9->isChecked(), watching);
                 p.form->showAtStart(atLogin);

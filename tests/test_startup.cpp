@@ -14,7 +14,6 @@
 #include <QThread>
 #include <future>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -38,16 +37,6 @@ void expectConnectionFailure(TestProgram& p) {
     QCOMPARE(p.form->Combo2->count(), 0);
     QCOMPARE(p.form->Label11[3]->text(), QStringLiteral("版本号"));
     QVERIFY(!p.form->Check3->isChecked());
-}
-
-int mode(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
-}
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void setSwitches(TestProgram& p, const QString& sql) {
@@ -127,7 +116,7 @@ private slots:
         const QString backup = p.folder() + QStringLiteral("/db/backup/kd100-20261208.db");
         QVERIFY(QFile::exists(backup));
         damageStore(p.storePath());
-        const QByteArray damaged = contents(p.storePath());
+        const QByteArray damaged = fileBytes(p.storePath());
         p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(9, 0));
         QVERIFY(!p.load());
         QCOMPARE(p.dialogs.shown.size(), 1);
@@ -139,7 +128,7 @@ private slots:
                          "\n \n请关闭程序,用备份文件替换数据库文件后再启动(方法见说明文档)。"));
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.shell.ended, QList<int>{1});
-        QCOMPARE(contents(p.storePath()), damaged);
+        QCOMPARE(fileBytes(p.storePath()), damaged);
         QVERIFY(!QFile::exists(p.folder() + QStringLiteral("/db/backup/kd100-20261209.db")));
         QCOMPARE(p.form->Text1->count(), 0);
         QVERIFY(!p.form->kdmenu[0]->isVisible());
@@ -199,7 +188,7 @@ private slots:
     // read is named on the status line once the start is done.
     void theBookAndTheSecretsAreTheUsersAlone() {
         TestProgram p;
-        QCOMPARE(mode(p.storePath()), 0600);
+        QCOMPARE(fileMode(p.storePath()), 0600);
         QVERIFY(QDir().mkpath(p.endpoints.configFolder));
         const QString mailConf = p.endpoints.configFolder + QStringLiteral("/mail.conf");
         QFile conf(mailConf);
@@ -209,8 +198,8 @@ private slots:
         QVERIFY(conf.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
         p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(9, 0));
         p.start();
-        QCOMPARE(mode(p.folder() + QStringLiteral("/db/backup")), 0700);
-        QCOMPARE(mode(p.folder() + QStringLiteral("/db/backup/kd100-20261208.db")), 0600);
+        QCOMPARE(fileMode(p.folder() + QStringLiteral("/db/backup")), 0700);
+        QCOMPARE(fileMode(p.folder() + QStringLiteral("/db/backup/kd100-20261208.db")), 0600);
         QVERIFY(p.status().contains(QDir::toNativeSeparators(mailConf)));
         QVERIFY(p.status().contains(QStringLiteral("其他用户也能读取")));
         p.form.reset();
@@ -255,7 +244,7 @@ private slots:
     void aDiskThatTakesNoWritesIsNotABrokenInstall() {
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"), QStringLiteral("衣服"));
-        const QByteArray book = contents(p.storePath());
+        const QByteArray book = fileBytes(p.storePath());
         const QByteArray db = QFile::encodeName(p.folder() + QStringLiteral("/db"));
         if (::mount("tmpfs", db.constData(), "tmpfs", 0, "size=512k") != 0)
             QSKIP("a small tmpfs cannot be mounted here (needs root)");
@@ -284,7 +273,7 @@ private slots:
             QVERIFY(p.shell.opened.isEmpty());
             p.form.reset();
         }
-        QCOMPARE(contents(p.storePath()), book);
+        QCOMPARE(fileBytes(p.storePath()), book);
     }
 
     void secondCopyIsRefused() {

@@ -15,10 +15,7 @@ private slots:
 
     void aStartAtLoginWaitsInTheTray() {
         TestProgram p;
-        QVERIFY(Store::runScript(
-            p.storePath(),
-            QStringLiteral("UPDATE watchoption SET value = '是' WHERE name = '后台刷新';\n"),
-            nullptr));
+        watchOnIn(p.storePath());
         QVERIFY(p.load());
         p.form->showAtStart(true);
         auto* tray = p.form->findChild<QSystemTrayIcon*>();

@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 int fixtures = 0;
@@ -37,6 +38,24 @@ void StoreLock::release() {
     }
     QSqlDatabase::removeDatabase(m_name);
     m_name.clear();
+}
+
+int fileMode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void watchOnIn(const QString& storePath) {
+    if (!Store::runScript(
+            storePath,
+            QStringLiteral("UPDATE watchoption SET value = '是' WHERE name = '后台刷新';\n"),
+            nullptr))
+        qFatal("cannot turn the watch on");
 }
 
 void damageStore(const QString& path) {

@@ -39,6 +39,13 @@ private:
 // few hundred parcels).
 void damageStore(const QString& path);
 
+// A file's permission bits (0600), or -1 when it is not there.
+int fileMode(const QString& path);
+// A file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+// Turns the whole-book watch on in the store at path, as its check box would.
+void watchOnIn(const QString& storePath);
+
 class TestProgram {
 public:
     // Builds the folder and starts the gateway; the window comes with load().
