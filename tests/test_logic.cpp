@@ -462,6 +462,8 @@ private slots:
             {"default", "PulseAudioService: pa_context_connect() failed", MessageFate::SayNoSound},
             {"qt.multimedia.player", "Unable to set the pipeline to the paused state.",
              MessageFate::SayNoSound},
+            {"qt.multimedia.player", "Warning: \"Failed to connect: Connection refused\"",
+             MessageFate::SayNoSound},
             {"default", "Unable to set the pipeline to the paused state.", MessageFate::Print},
             {"qt.multimedia.player", "Could not open file", MessageFate::Print},
             {nullptr, "the alert sound cannot play: no module", MessageFate::Print}};
