@@ -197,7 +197,10 @@ private slots:
         conf.close();
         QVERIFY(conf.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
         p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(9, 0));
+        // A book an older version made readable by others is tightened.
+        QVERIFY(QFile::setPermissions(p.storePath(), conf.permissions()));
         p.start();
+        QCOMPARE(fileMode(p.storePath()), 0600);
         QCOMPARE(fileMode(p.folder() + QStringLiteral("/db/backup")), 0700);
         QCOMPARE(fileMode(p.folder() + QStringLiteral("/db/backup/kd100-20261208.db")), 0600);
         QVERIFY(p.status().contains(QDir::toNativeSeparators(mailConf)));
