@@ -6,7 +6,7 @@ DEMO_DIR ?= $(CURDIR)/build-demo/program
 JOBS ?= $(shell nproc)
 START_RUNS ?= 20
 
-.PHONY: build run demo deb uninstall test bench clean format
+.PHONY: build run demo deb uninstall test bench clean format format-check
 
 build:
 	@bash scripts/setup.sh run
@@ -55,6 +55,11 @@ bench:
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails on any C++ file that clang-format would change (run by CI).
+format-check:
+	@bash scripts/setup.sh test
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf build build-test build-bench build-demo build-deb

@@ -2,6 +2,7 @@
 // positions are in twips; 15 twips make one pixel.
 #include "app/Form1.h"
 
+#include "services/Version.h"
 #include "watch/Marks.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,7 +68,7 @@ QTreeWidget* reportList(QWidget* parent, const QString& name, const QRect& rect,
 
 void Form1::buildWindow() {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("件踪宝 V5.2 - Vorlen全新版"));
+    setWindowTitle(QStringLiteral("件踪宝 ") + OwnVersion + QStringLiteral(" - Vorlen全新版"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFixedSize(763, 537);
     setMouseTracking(true);

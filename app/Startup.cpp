@@ -3,6 +3,7 @@
 #include "app/ClockText.h"
 #include "app/Form1.h"
 #include "platform/SecretFile.h"
+#include "services/Version.h"
 #include "store/Backup.h"
 #include "store/Place.h"
 
@@ -32,7 +33,7 @@ bool Form1::Form_Load() {
     checkSecretFiles();
     startWatch();
     fillTimeLists();
-    Label11[3]->setText(QStringLiteral("5.2.0"));
+    Label11[3]->setText(ProgramVersion);
     DrawWindowFrame();
     return true;
 }

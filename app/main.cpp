@@ -3,6 +3,7 @@
 #include "platform/Messages.h"
 #include "platform/Modules.h"
 #include "platform/RealPlatform.h"
+#include "services/Version.h"
 #include "settings/Autostart.h"
 
 #include <QApplication>
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     quitOnSignals(app);
     QApplication::setApplicationName(QStringLiteral("jianzongbao"));
-    QApplication::setApplicationVersion(QStringLiteral("5.2.0"));
+    QApplication::setApplicationVersion(ProgramVersion);
     QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
 
     // Message boxes and the save dialog speak Chinese whatever the locale.

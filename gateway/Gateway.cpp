@@ -1,4 +1,5 @@
 #include "gateway/Gateway.h"
+#include "services/Version.h"
 #include "tracking/Simulation.h"
 
 #include <QHostAddress>
@@ -33,7 +34,7 @@ QByteArray reason(int status) {
 
 Gateway::Gateway(QObject* parent)
     : QAbstractHttpServer(parent), m_anchor(QDateTime::currentDateTime()), m_started(m_anchor) {
-    m_version.body = "V5.2";
+    m_version.body = OwnVersion.toUtf8();
     m_version.contentType = "text/plain;charset=UTF-8";
     m_notice.body =
         QStringLiteral("欢迎使用Quorvex件踪宝,祝您收件愉快!|http://www.quorvex.cn/").toUtf8();

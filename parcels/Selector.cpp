@@ -2,12 +2,12 @@
 // the book, and choosing an entry, which loads that parcel and queries it.
 #include "app/Form1.h"
 
+#include "watch/Marks.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QSignalBlocker>
-#include "watch/Marks.h"
 #include <QTreeWidget>
 
 namespace {

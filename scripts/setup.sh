@@ -11,7 +11,7 @@ run=(cmake g++ ninja-build make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-mu
 deb=(dpkg-dev file)
 test=("${deb[@]}" qt6-httpserver-dev qt6-websockets-dev xvfb xauth imagemagick sox
       libsox-fmt-mp3 curl python3-aiosmtpd dbus-daemon openssl libxcb1-dev desktop-file-utils
-      appstream trayer)
+      appstream trayer clang-format)
 pkgs=("${run[@]}")
 case $what in
 run) # without a display the window runs under Xvfb

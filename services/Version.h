@@ -1,7 +1,10 @@
 #pragma once
 #include <QString>
 
-inline const QString OwnVersion = QStringLiteral("V5.2");
+// The program's version, from the build: "5.2.0", and "V5.2" as the version
+// file and the window title write it.
+inline const QString ProgramVersion = QStringLiteral(JZB_VERSION);
+inline const QString OwnVersion = QStringLiteral("V" JZB_VERSION_SHORT);
 
 enum class VersionVerdict { Failed, Current, Newer };
 
