@@ -2,6 +2,7 @@
 // (seen by the window before the control that has the focus, which still
 // gets them), the toolbar, and Enter for the panels' default buttons.
 #include "app/Form1.h"
+#include "settings/Options.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -194,7 +195,7 @@ void Form1::Image2_Click(int index) {
 bool Form1::refreshBook() {
     if (!sX()) return false; // the status line says why
     ListView1->clear();
-    const bool query = Check7->isChecked() && Text1->count() > 0;
+    const bool query = options->on(Switch::QueryFirst) && Text1->count() > 0;
     if (query) selectListIndex(0);
     setStatus(QStringLiteral("快递列表已刷新.."));
     return query;

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/Balloon.h"
+#include "settings/Options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,6 +36,8 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
       m_store(QStringLiteral("kd100-%1").arg(nextConnection++)) {
     initResources();
     buildWindow();
+    options = new Options(this);
+    connect(options, &Options::changed, this, &Form1::showOptions);
 
     Timer1 = timer(this, "Timer1", 100, false);
     Timer1->setTimerType(Qt::PreciseTimer); // the parse follows its answer after 100 ms, not 95
@@ -86,6 +89,7 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
         connect(box, &QCheckBox::stateChanged, this, [this, which = which] { Check_Click(which); });
     connect(Check9, &QCheckBox::stateChanged, this, &Form1::Check9_Click);
     connect(Check10, &QCheckBox::stateChanged, this, &Form1::Check10_Click);
+    connect(Sendmail, &QLineEdit::textChanged, options, &Options::setAddress);
     connect(Combo5, &QComboBox::activated, this, &Form1::Combo5_Click);
 
     // Text from the user, the store or a service is never read as markup.

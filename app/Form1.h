@@ -65,6 +65,7 @@ class EnterpriseSource;
 class TrackingSource;
 struct TrackReply;
 class DesktopNotifications;
+class Options;
 class QSystemTrayIcon;
 class QCheckBox;
 class QComboBox;
@@ -161,7 +162,9 @@ public:
     struct CurrentParcel {
         QString id, number, company, code, goods, num, index;
     };
-    CurrentParcel cur;     // the parcel chosen last (all text)
+    CurrentParcel cur; // the parcel chosen last (all text)
+    // The state the info cells show for it; none until a query gave entries.
+    std::optional<ParcelState> shownState;
     QString answer;        // answer buffer: body of the last tracking answer
     int entryTally = 0;    // entries the parser reads
     int watchdogTicks = 0; // ticks of the query watchdog
@@ -285,6 +288,10 @@ public:
     void gxtj();
 
     // ---- watch/Polling.cpp ----
+    // Which of the two kinds of polling runs; the buttons' captions show it.
+    enum class PollMode { Off, Loop, Timed };
+    PollMode pollMode = PollMode::Off;
+    void setPollMode(PollMode mode);
     void loopButton();     // Command1[16]
     void timedButton();    // Command1[18]
     void showTimedFrame(); // Command1[15]
@@ -314,7 +321,9 @@ public:
     void showAtStart(bool atLogin);
 
     // ---- settings/Settings.cpp ----
+    Options* options = nullptr; // what every reader asks; the boxes show it
     void setting();
+    void showOptions(); // the boxes follow the value
     void Check_Click(Switch which);
     void Check10_Click();
 

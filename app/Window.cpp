@@ -2,6 +2,7 @@
 // minimise and close labels, the link labels, the frame, and the panels
 // (centring, dragging, click-to-close, close images).
 #include "app/Form1.h"
+#include "settings/Options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,10 +104,10 @@ bool Form1::panelMouse(int index, QEvent* event) {
     switch (type) {
     case QEvent::MouseButtonPress:
         if (p->childAt(me->position().toPoint())) return false;
-        if (Check4->isChecked()) {
+        if (options->on(Switch::Drag)) {
             m_dragPanel = index;
             m_panelGrab = mapFromGlobal(me->globalPosition().toPoint()) - p->pos();
-        } else if (Check5->isChecked()) {
+        } else if (options->on(Switch::CloseOnClick)) {
             p->setVisible(false);
         }
         return true;
@@ -120,7 +121,7 @@ bool Form1::panelMouse(int index, QEvent* event) {
     case QEvent::MouseButtonRelease:
         if (m_dragPanel != index) return false;
         m_dragPanel = -1;
-        if (Check5->isChecked()) p->setVisible(false);
+        if (options->on(Switch::CloseOnClick)) p->setVisible(false);
         return true;
     default:
         return false;

@@ -3,6 +3,7 @@
 // demand, and the company found in the directory goes on the company button.
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
+#include "settings/Options.h"
 #include "tracking/Source.h"
 
 #include <QCheckBox>
@@ -15,7 +16,7 @@ void Form1::Text3_Change() {
         Text3->setCurrentText(QString()); // runs this handler again, for the empty text
         return;
     }
-    if (!Check8->isChecked() || text.size() < DetectFrom) return;
+    if (!options->on(Switch::AutoDetect) || text.size() < DetectFrom) return;
     detectCourier();
 }
 

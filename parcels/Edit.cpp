@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
+#include "settings/Options.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -99,5 +100,5 @@ void Form1::deleteParcel() {
                               BoxTitle);
     const bool refilled = sX();
     kdmenu[2]->setVisible(false);
-    if (refilled && Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
+    if (refilled && options->on(Switch::QueryFirst) && Text1->count() > 0) selectListIndex(0);
 }

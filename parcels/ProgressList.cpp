@@ -3,6 +3,7 @@
 // press shows it enlarged over the whole window.
 #include "app/Balloon.h"
 #include "app/Form1.h"
+#include "settings/Options.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,7 +22,7 @@ const QTreeWidgetItem* selectedEntry(const QTreeWidget* list) {
 } // namespace
 
 void Form1::ListView1_Click() {
-    if (!Check6->isChecked()) return;
+    if (!options->on(Switch::Balloon)) return;
     const QTreeWidgetItem* entry = selectedEntry(ListView1);
     if (!entry) return setStatus(NoEntry);
     if (!tip) tip = new Class1(this);

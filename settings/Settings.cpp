@@ -24,8 +24,10 @@ void Form1::setting() {
     if (row) Sendmail->setText(row->address);
     // The loader's order; a box whose state changes stores its value again.
     for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
-                     Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect})
+                     Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect}) {
         boxFor(*this, s)->setChecked(row && storedIsOn((*row)[s]));
+        options->set(s, boxFor(*this, s)->isChecked()); // what the store kept
+    }
     // Starting at login is the entry's being there, not a stored option.
     const QSignalBlocker quiet(Check10);
     Check10->setChecked(QFileInfo::exists(autostartPath(m_endpoints.autostartFolder)));
@@ -51,5 +53,18 @@ void Form1::Check_Click(Switch which) {
         box->setChecked(on);
         setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
+    options->set(which, on);
     if (which == Switch::Mail) Sendmail->setReadOnly(!on);
+}
+
+void Form1::showOptions() {
+    for (int i = 0; i < SwitchCount; ++i) {
+        const Switch s = static_cast<Switch>(i);
+        QCheckBox* box = boxFor(*this, s);
+        const QSignalBlocker quiet(box);
+        box->setChecked(options->on(s));
+    }
+    const QSignalBlocker quiet(Check9);
+    Check9->setChecked(options->watching());
+    if (Sendmail->text() != options->address()) Sendmail->setText(options->address());
 }

@@ -464,19 +464,22 @@ private slots:
     // While loop or timed querying runs, a finished query gives back only the
     // courier-list button.
     void pollingKeepsTheWindowLocked_data() {
+        QTest::addColumn<Form1::PollMode>("mode");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("loop") << 16 << QStringLiteral("停止循环");
-        QTest::newRow("timed") << 18 << QStringLiteral("关闭定时");
+        QTest::newRow("loop") << Form1::PollMode::Loop << 16 << QStringLiteral("停止循环");
+        QTest::newRow("timed") << Form1::PollMode::Timed << 18 << QStringLiteral("关闭定时");
     }
     void pollingKeepsTheWindowLocked() {
+        QFETCH(Form1::PollMode, mode);
         QFETCH(int, button);
         QFETCH(QString, caption);
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3)});
         p.start();
-        p.form->Command1[button]->setText(caption);
+        p.form->setPollMode(mode);
+        QCOMPARE(p.form->Command1[button]->text(), caption); // the caption shows the mode
         p.choose(0);
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
         QVERIFY(p.form->Image2[6]->isEnabled());

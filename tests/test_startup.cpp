@@ -380,6 +380,7 @@ private slots:
         StoreLock lock(p.storePath());
         f.Check2->click();
         QCOMPARE(f.Check2->isChecked(), wasOn);
+        QCOMPARE(f.options->on(Switch::Mail), wasOn); // what the store kept
         QCOMPARE(f.Sendmail->isReadOnly(), !wasOn);
         QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
         lock.release();
@@ -387,6 +388,7 @@ private slots:
                  wasOn ? QStringLiteral("是") : QStringLiteral("否"));
         f.Check2->click(); // once the store is free, the click sticks
         QCOMPARE(f.Check2->isChecked(), !wasOn);
+        QCOMPARE(f.options->on(Switch::Mail), !wasOn);
         QCOMPARE((*p.settingsRow())[Switch::Mail],
                  wasOn ? QStringLiteral("否") : QStringLiteral("是"));
     }
@@ -408,6 +410,12 @@ private slots:
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
                 QCOMPARE((*p.settingsRow())[which],
                          box->isChecked() ? QStringLiteral("是") : QStringLiteral("否"));
+                QCOMPARE(f.options->on(which), box->isChecked());
+            }
+            // The box shows the value, whoever changed it.
+            for (int flip = 0; flip < 2; ++flip) {
+                f.options->set(which, !box->isChecked());
+                QCOMPARE(box->isChecked(), f.options->on(which));
             }
         }
         QVERIFY(f.Sendmail->isReadOnly());

@@ -3,6 +3,7 @@
 // failure check (cx), the parser (hx2, the Timer1 tick, ql), the watchdog
 // (Timer7) and the reset to idle (csh).
 #include "app/Form1.h"
+#include "settings/Options.h"
 #include "tracking/Answer.h"
 #include "tracking/Source.h"
 
@@ -140,7 +141,7 @@ void Form1::offerToDelete(quint64 query) {
     else
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
-    if (sX() && Check7->isChecked() && Text1->count() > 0) selectListIndex(0);
+    if (sX() && options->on(Switch::QueryFirst) && Text1->count() > 0) selectListIndex(0);
 }
 
 void Form1::hx2() {
@@ -160,9 +161,7 @@ void Form1::hx2() {
 // The selector and toolbar after a finished query; while loop or timed
 // querying runs, only the courier-list button.
 void Form1::unlockAfterQuery() {
-    const bool polling = Command1[16]->text() == QStringLiteral("停止循环") ||
-                         Command1[18]->text() == QStringLiteral("关闭定时");
-    if (!polling) {
+    if (pollMode == PollMode::Off) {
         Text1->setEnabled(true);
         setToolbarEnabled(true);
     } else {
@@ -222,6 +221,7 @@ void Form1::Timer1_Timer() {
         return item ? item->text(2) : QString();
     };
     const ParcelState state = deriveState(text(0), text(1));
+    shownState = state;
     Label12[2]->setText(stateText(state));
     Label12[5]->setText(transitText(state == ParcelState::Signed ? span : elapsed));
     Timer1->stop();

@@ -34,19 +34,13 @@ void Form1::startWatch() {
         Combo5->setCurrentText(QString::number(minutes));
     }
     bookWatch->setIntervalMinutes(minutes);
-    if (!on.failed() && *on && storedIsOn(**on)) {
-        const QSignalBlocker quiet(Check9);
-        Check9->setChecked(true);
-        setWatching(true);
-    }
+    if (!on.failed() && *on && storedIsOn(**on)) setWatching(true);
 }
 
 void Form1::Check9_Click() {
     bool on = Check9->isChecked();
     if (!m_store.setWatchOption(WatchOnOption, switchText(on))) {
-        on = !on;
-        const QSignalBlocker quiet(Check9);
-        Check9->setChecked(on);
+        on = !on; // the store kept the old value: so does the box
         setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
     setWatching(on);
@@ -54,6 +48,11 @@ void Form1::Check9_Click() {
 
 // Starts or stops the watch, with its notifications, tray icon and marks.
 void Form1::setWatching(bool on) {
+    options->setWatching(on);
+    {
+        const QSignalBlocker quiet(Check9); // shown even when the value was already on
+        Check9->setChecked(on);
+    }
     bookWatch->setOn(on);
     if (on && !m_notifications) {
         m_notifications = new DesktopNotifications(this);
@@ -93,8 +92,8 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
     if (m_notifications)
         m_notifications->show(notificationTitle(p.goods), notificationBody(entries.first()),
                               parcel);
-    if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
-    if (Check2->isChecked() && !Sendmail->text().isEmpty()) {
+    if (options->on(Switch::Sound)) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+    if (options->on(Switch::Mail) && !options->address().isEmpty()) {
         MailFacts facts;
         facts.label = p.goods;
         facts.number = p.number;
@@ -126,7 +125,7 @@ void Form1::backgroundMailFailed(const QString& reason) {
 // still lists the whole book in order.
 void Form1::refreshMarks() {
     auto* book = static_cast<MarkedBook*>(Text1->model());
-    if (!Check9->isChecked()) return book->setMarks({});
+    if (!options->watching()) return book->setMarks({});
     const auto entries = m_store.bookEntries();
     if (entries.failed() || entries->size() != book->rowCount()) return;
     QList<BookMark> marks;
@@ -144,7 +143,7 @@ void Form1::refreshMarks() {
 void Form1::rememberAnswer(const QList<Entry>& entries) {
     bool isId = false;
     const qint64 id = cur.id.toLongLong(&isId);
-    if (!Check9->isChecked() || !isId) return;
+    if (!options->watching() || !isId) return;
     const auto old = m_store.watchRow(id);
     if (old.failed()) return;
     if (m_store.saveWatch(
@@ -155,7 +154,7 @@ void Form1::rememberAnswer(const QList<Entry>& entries) {
 bool Form1::showRemembered() {
     bool isId = false;
     const qint64 id = cur.id.toLongLong(&isId);
-    if (!Check9->isChecked() || !isId) return false;
+    if (!options->watching() || !isId) return false;
     const auto row = m_store.watchRow(id);
     if (row.failed() || !*row) return false;
     const QList<Entry> entries = decodeEntries((*row)->entries);

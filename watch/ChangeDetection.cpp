@@ -1,6 +1,7 @@
 // After every processed answer: has the parcel gained entries since its
 // stored count? Then mark it, store the new count and sound the alert.
 #include "app/Form1.h"
+#include "settings/Options.h"
 #include "watch/Change.h"
 
 #include <QCheckBox>
@@ -22,8 +23,8 @@ void Form1::gxtj() {
             const auto still = m_store.parcelById(id);
             if (still.failed() || *still) return;
         }
-        if (Check3->isChecked()) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
-        if (Check2->isChecked() && !Sendmail->text().isEmpty()) emailgx();
+        if (options->on(Switch::Sound)) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+        if (options->on(Switch::Mail) && !options->address().isEmpty()) emailgx();
         break;
     }
     case ChangeOutcome::NoUpdate:

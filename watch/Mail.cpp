@@ -1,6 +1,7 @@
 // The update e-mail, sent off the window's thread, and the notification
 // address checked and stored when the settings panel closes.
 #include "app/Form1.h"
+#include "settings/Options.h"
 #include "watch/MailText.h"
 
 #include <QCheckBox>
@@ -33,7 +34,7 @@ void Form1::sendUpdateMail(MailFacts facts, std::function<void(std::optional<QSt
     facts.noticeLink = notice.link;
     const QDateTime now = m_platform.clock.now();
     facts.sentAt = QLocale::c().toString(now, QStringLiteral("yyyy-M-d H:mm:ss"));
-    Mail mail{m_endpoints.smtpUser, Sendmail->text(), mailSubject(facts.label), mailBody(facts),
+    Mail mail{m_endpoints.smtpUser, options->address(), mailSubject(facts.label), mailBody(facts),
               now};
     m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword,
                             isLoopbackRelay(m_endpoints.smtpUrl)},

@@ -23,11 +23,9 @@ static bool readyToPoll(Form1& f, Dialogs& dialogs, const QString& notQueried, b
         dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
         return false;
     };
-    if (f.Text1->currentText().isEmpty() || f.Label12[5]->text() == QStringLiteral("未查询"))
-        return notice(notQueried);
+    if (f.Text1->currentText().isEmpty() || !f.shownState) return notice(notQueried);
     if (!timeSet) return notice(noTime);
-    const QString state = f.Label12[2]->text();
-    if (state.contains(QStringLiteral("签收")) || state.contains(QStringLiteral("感谢")))
+    if (*f.shownState == ParcelState::Signed)
         return notice(QStringLiteral("当前快递已签收,您不需要使用此功能"));
     return true;
 }
@@ -42,18 +40,24 @@ static void lockFor(Form1& f, std::initializer_list<QComboBox*> lists, bool lock
     if (locked) f.Image2[6]->setEnabled(true);
 }
 
+void Form1::setPollMode(PollMode mode) {
+    pollMode = mode;
+    Command1[16]->setText(mode == PollMode::Loop ? LoopOn : LoopOff);
+    Command1[18]->setText(mode == PollMode::Timed ? TimedOn : TimedOff);
+}
+
 void Form1::loopButton() {
-    if (Command1[16]->text() == LoopOff) {
+    if (pollMode != PollMode::Loop) {
         if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用本功能!"),
                          !Combo4->currentText().isEmpty(), QStringLiteral("请先设定时间!")))
             return;
         lockFor(*this, {Combo4}, true);
-        Command1[16]->setText(LoopOn);
+        setPollMode(PollMode::Loop);
         Timer6->start();
         loopTicks = 0;
         return;
     }
-    Command1[16]->setText(LoopOff);
+    setPollMode(PollMode::Off);
     Timer6->stop();
     lockFor(*this, {Combo4}, false);
     loopTicks = 0;
@@ -71,18 +75,18 @@ void Form1::Timer6_Timer() {
 }
 
 void Form1::timedButton() {
-    if (Command1[18]->text() == TimedOff) {
+    if (pollMode != PollMode::Timed) {
         if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用定时功能!"),
                          !Combo2->currentText().isEmpty() && !Combo3->currentText().isEmpty(),
                          QStringLiteral("请设定查询时间!")))
             return;
         lockFor(*this, {Combo2, Combo3}, true);
-        Command1[18]->setText(TimedOn);
+        setPollMode(PollMode::Timed);
         m_timedLast = m_platform.clock.now();
         Timer4->start();
         return;
     }
-    Command1[18]->setText(TimedOff);
+    setPollMode(PollMode::Off);
     Timer4->stop();
     lockFor(*this, {Combo2, Combo3}, false);
 }
@@ -97,28 +101,28 @@ void Form1::Timer4_Timer() {
 }
 
 void Form1::showTimedFrame() {
-    if (Command1[16]->text() == LoopOn &&
+    if (pollMode == PollMode::Loop &&
         m_platform.dialogs.MsgBox(QStringLiteral("当前正在循环查询,是否终止?"),
                                   Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
         return;
     Frame4->setVisible(true);
     Frame4->move(Frame6->pos());
     Frame6->setVisible(false);
-    Command1[16]->setText(LoopOff);
+    if (pollMode == PollMode::Loop) setPollMode(PollMode::Off);
     Timer6->stop();
     lockFor(*this, {Combo4}, false);
     loopTicks = 0;
 }
 
 void Form1::showLoopFrame() {
-    if (Command1[18]->text() == TimedOn &&
+    if (pollMode == PollMode::Timed &&
         m_platform.dialogs.MsgBox(QStringLiteral("当前正在定时查询,是否终止?"),
                                   Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
         return;
     Frame6->setVisible(true);
     Frame6->move(Frame4->pos());
     Frame4->setVisible(false);
-    Command1[18]->setText(TimedOff);
+    if (pollMode == PollMode::Timed) setPollMode(PollMode::Off);
     Timer4->stop();
     lockFor(*this, {Combo2, Combo3}, false);
 }

@@ -8,6 +8,7 @@
 #include "gateway/Gateway.h"
 #include "platform/RealMailer.h"
 #include "platform/RealPlatform.h"
+#include "settings/Options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
