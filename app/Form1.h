@@ -300,6 +300,9 @@ public:
     void Timer4_Timer();
 
     // ---- watch/Mail.cpp ----
+    // New progress, in the window or the background: the alert sound and, by
+    // calling mail, the update mail, as the options say.
+    void announce(const std::function<void()>& mail);
     void emailgx();
     void sendUpdateMail(MailFacts facts, std::function<void(std::optional<QString>)> done);
     bool saveAddress(); // closing the settings panel; false keeps it open

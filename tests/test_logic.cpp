@@ -339,18 +339,18 @@ private slots:
 
     void changeJudgement() {
         QString base = QStringLiteral("0");
-        QCOMPARE(judgeChange(base, 5, QStringLiteral("运送中")), ChangeOutcome::Updated);
+        QCOMPARE(judgeChange(base, 5, ParcelState::InTransit), ChangeOutcome::Updated);
         base = QStringLiteral("5");
-        QCOMPARE(judgeChange(base, 5, QStringLiteral("运送中")), ChangeOutcome::NoUpdate);
+        QCOMPARE(judgeChange(base, 5, ParcelState::InTransit), ChangeOutcome::NoUpdate);
         base = QStringLiteral("7");
-        QCOMPARE(judgeChange(base, 5, QStringLiteral("派件中")), ChangeOutcome::NoUpdate);
+        QCOMPARE(judgeChange(base, 5, ParcelState::Delivering), ChangeOutcome::NoUpdate);
         base = QStringLiteral("5");
-        QCOMPARE(judgeChange(base, 6, QStringLiteral("已签收")), ChangeOutcome::Signed);
+        QCOMPARE(judgeChange(base, 6, ParcelState::Signed), ChangeOutcome::Signed);
         base.clear();
-        QCOMPARE(judgeChange(base, 4, QStringLiteral("运送中")), ChangeOutcome::NoUpdate);
+        QCOMPARE(judgeChange(base, 4, ParcelState::InTransit), ChangeOutcome::NoUpdate);
         QCOMPARE(base, QStringLiteral("4"));
         base = QStringLiteral("abc");
-        QCOMPARE(judgeChange(base, 1, QStringLiteral("运送中")), ChangeOutcome::Updated);
+        QCOMPARE(judgeChange(base, 1, ParcelState::InTransit), ChangeOutcome::Updated);
         QCOMPARE(leadingNumber(QStringLiteral("  12x")), qint64(12));
         QCOMPARE(leadingNumber(QStringLiteral("99999999999999999999999")) > 0, true);
     }

@@ -92,8 +92,7 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
     if (m_notifications)
         m_notifications->show(notificationTitle(p.goods), notificationBody(entries.first()),
                               parcel);
-    if (options->on(Switch::Sound)) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
-    if (options->on(Switch::Mail) && !options->address().isEmpty()) {
+    announce([&] {
         MailFacts facts;
         facts.label = p.goods;
         facts.number = p.number;
@@ -104,7 +103,7 @@ void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
         sendUpdateMail(facts, [this](std::optional<QString> failure) {
             if (failure) backgroundMailFailed(*failure);
         });
-    }
+    });
 }
 
 // A mail the watch could not send is told once per kind of failure: a

@@ -14,9 +14,9 @@ qint64 leadingNumber(const QString& text) {
     return negative ? -value : value;
 }
 
-ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& statusCell) {
+ChangeOutcome judgeChange(QString& baseline, int newCount, ParcelState state) {
     if (baseline.isEmpty()) baseline = QString::number(newCount);
-    const bool signedFor = statusCell == QStringLiteral("已签收");
+    const bool signedFor = state == ParcelState::Signed;
     if (leadingNumber(baseline) < newCount && !signedFor) return ChangeOutcome::Updated;
     return signedFor ? ChangeOutcome::Signed : ChangeOutcome::NoUpdate;
 }

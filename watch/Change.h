@@ -1,4 +1,6 @@
 #pragma once
+#include "tracking/Answer.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -11,7 +13,7 @@ enum class ChangeOutcome { Updated, NoUpdate, Signed };
 // Compares the parcel's new entry count with its stored count. An empty
 // baseline is first set to the new count, so a parcel with no stored count
 // never alerts. A signed-for parcel never counts as updated.
-ChangeOutcome judgeChange(QString& baseline, int newCount, const QString& statusCell);
+ChangeOutcome judgeChange(QString& baseline, int newCount, ParcelState state);
 
 // The timed query's moment: the clock reads the set hour and minute, or the
 // set minute was jumped over since the last look (a resume from sleep, a

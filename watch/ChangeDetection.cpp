@@ -4,12 +4,11 @@
 #include "settings/Options.h"
 #include "watch/Change.h"
 
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 
 void Form1::gxtj() {
-    const ChangeOutcome outcome = judgeChange(cur.num, newCount, Label12[2]->text());
+    const ChangeOutcome outcome =
+        judgeChange(cur.num, newCount, shownState.value_or(ParcelState::InTransit));
     switch (outcome) {
     case ChangeOutcome::Updated: {
         Label12[3]->setText(QStringLiteral("有更新"));
@@ -23,8 +22,7 @@ void Form1::gxtj() {
             const auto still = m_store.parcelById(id);
             if (still.failed() || *still) return;
         }
-        if (options->on(Switch::Sound)) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
-        if (options->on(Switch::Mail) && !options->address().isEmpty()) emailgx();
+        announce([this] { emailgx(); });
         break;
     }
     case ChangeOutcome::NoUpdate:

@@ -11,6 +11,11 @@
 #include <QLocale>
 #include <QTreeWidget>
 
+void Form1::announce(const std::function<void()>& mail) {
+    if (options->on(Switch::Sound)) m_platform.sound.play(m_folder + QStringLiteral("/ts.mp3"));
+    if (options->on(Switch::Mail) && !options->address().isEmpty()) mail();
+}
+
 void Form1::emailgx() {
     setStatus(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
     const QTreeWidgetItem* newest = ListView1->topLevelItem(0);
