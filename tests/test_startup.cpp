@@ -418,6 +418,10 @@ private slots:
                 QCOMPARE(box->isChecked(), f.options->on(which));
             }
         }
+        f.options->setAddress(QStringLiteral("me@example.cn")); // so does the address box
+        QCOMPARE(f.Sendmail->text(), QStringLiteral("me@example.cn"));
+        f.Sendmail->setText(QStringLiteral("you@example.cn")); // and the value follows typing
+        QCOMPARE(f.options->address(), QStringLiteral("you@example.cn"));
         QVERIFY(f.Sendmail->isReadOnly());
         QTest::mouseClick(f.Check2, Qt::LeftButton, {}, QPoint(8, f.Check2->height() / 2));
         QVERIFY(f.Check2->isChecked());
