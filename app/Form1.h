@@ -160,9 +160,10 @@ public:
 
     // ---- state ----
     struct CurrentParcel {
-        QString id, number, company, code, goods, num, index;
+        qint64 id = 0; // its row in the book; 0 before the first choice
+        QString number, company, code, goods, num, index;
     };
-    CurrentParcel cur; // the parcel chosen last (all text)
+    CurrentParcel cur; // the parcel chosen last
     // The state the info cells show for it; none until a query gave entries.
     std::optional<ParcelState> shownState;
     QString answer;        // answer buffer: body of the last tracking answer

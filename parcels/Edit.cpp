@@ -47,7 +47,7 @@ void Form1::changeParcel() {
         return;
     const QString goods = Text6->text();
     const int index = cur.index.toInt();
-    const auto row = m_store.parcelById(cur.id.toLongLong());
+    const auto row = m_store.parcelById(cur.id);
     if (row.failed()) {
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息修改失败!") + StoreRefused + row.error(),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
@@ -88,9 +88,8 @@ void Form1::deleteParcel() {
                                       QStringLiteral("]此单号码?"),
                                   Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
         return;
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (!isId || !m_store.deleteParcel(id)) {
+    const qint64 id = cur.id;
+    if (id == 0 || !m_store.deleteParcel(id)) {
         m_platform.dialogs.MsgBox(
             QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中,或快递数据库暂时无法写入"),
             Mb::OkOnly + Mb::Exclamation, BoxTitle);

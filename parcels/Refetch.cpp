@@ -9,10 +9,9 @@ void Form1::Command5_Click() {
     if (m_platform.dialogs.MsgBox(QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?"),
                                   Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
         return;
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (!isId || !m_store.setParcelNum(id, QStringLiteral("0"))) {
-        const auto row = isId ? m_store.parcelById(id) : Read<std::optional<ParcelRow>>{{}};
+    const qint64 id = cur.id;
+    if (id == 0 || !m_store.setParcelNum(id, QStringLiteral("0"))) {
+        const auto row = id ? m_store.parcelById(id) : Read<std::optional<ParcelRow>>{{}};
         if (!row.failed() && !*row) return; // the parcel is gone: nothing to re-fetch
         m_platform.dialogs.MsgBox(
             QStringLiteral("初始化失败!快递数据库暂时无法写入,请稍后再试..\n \n原因：") +

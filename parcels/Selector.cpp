@@ -95,7 +95,7 @@ void Form1::Text1_Click() {
         cur.number = (*parcel)->number;
         cur.goods = (*parcel)->goods;
         cur.num = (*parcel)->num;
-        cur.id = QString::number((*parcel)->id);
+        cur.id = (*parcel)->id;
         if (*courier) cur.code = (*courier)->code;
         for (int i : {7, 2, 3, 5})
             Label12[i]->setText(QStringLiteral("未查询"));

@@ -276,10 +276,10 @@ private slots:
         desktop.close(1);
         desktop.click(1);
         QTest::qWait(200);
-        QVERIFY(p.form->cur.id.isEmpty());
+        QCOMPARE(p.form->cur.id, 0);
         p.form->showMinimized();
         desktop.click(2);
-        QTRY_COMPARE(p.form->cur.id, QString::number(id));
+        QTRY_COMPARE(p.form->cur.id, id);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.form->Text1->currentText(), QStringLiteral("第二个"));
         QVERIFY(!p.form->isMinimized());

@@ -87,9 +87,8 @@ void Form1::cx() {
     setStatus(QStringLiteral("未查询"));
     ListView1->clear();
     Label27->clear();
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (!kdgs(cur.number, isId ? id : 0)) return;
+    const qint64 id = cur.id;
+    if (!kdgs(cur.number, id)) return;
     const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<int> code = errorCode(answer);
@@ -133,9 +132,8 @@ void Form1::offerToDelete(quint64 query) {
     if (keep == Mb::Yes || query != m_queryId ||
         !ask(QStringLiteral("二次防误操作：确认要删除此快递单号?")))
         return;
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (isId && m_store.deleteParcel(id))
+    const qint64 id = cur.id;
+    if (id && m_store.deleteParcel(id))
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"), Mb::OkOnly + Mb::Information,
                                   BoxTitle);
     else

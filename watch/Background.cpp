@@ -140,9 +140,8 @@ void Form1::refreshMarks() {
 // The current parcel's answer is remembered for the times the service cannot
 // be reached. What was announced stays as it is.
 void Form1::rememberAnswer(const QList<Entry>& entries) {
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (!options->watching() || !isId) return;
+    const qint64 id = cur.id;
+    if (!options->watching() || id == 0) return;
     const auto old = m_store.watchRow(id);
     if (old.failed()) return;
     if (m_store.saveWatch(
@@ -151,9 +150,8 @@ void Form1::rememberAnswer(const QList<Entry>& entries) {
 }
 
 bool Form1::showRemembered() {
-    bool isId = false;
-    const qint64 id = cur.id.toLongLong(&isId);
-    if (!options->watching() || !isId) return false;
+    const qint64 id = cur.id;
+    if (!options->watching() || id == 0) return false;
     const auto row = m_store.watchRow(id);
     if (row.failed() || !*row) return false;
     const QList<Entry> entries = decodeEntries((*row)->entries);

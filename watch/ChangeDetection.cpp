@@ -13,9 +13,8 @@ void Form1::gxtj() {
     case ChangeOutcome::Updated: {
         Label12[3]->setText(QStringLiteral("有更新"));
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-        bool isId = false;
-        const qint64 id = cur.id.toLongLong(&isId);
-        if (isId && !m_store.setParcelNum(id, QString::number(newCount))) {
+        const qint64 id = cur.id;
+        if (id && !m_store.setParcelNum(id, QString::number(newCount))) {
             // The store refused the write (or could not even say whether the
             // parcel is still there): no sound, no mail. A parcel deleted
             // meanwhile still gets its alert.
