@@ -87,8 +87,7 @@ void Form1::cx() {
     setStatus(QStringLiteral("未查询"));
     ListView1->clear();
     Label27->clear();
-    const qint64 id = cur.id;
-    if (!kdgs(cur.number, id)) return;
+    if (!kdgs(cur.number, cur.id)) return;
     const quint64 query = m_queryId;
     if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<int> code = errorCode(answer);
