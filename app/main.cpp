@@ -86,17 +86,16 @@ int main(int argc, char** argv) {
     // (mail.conf there, or beside the program as earlier versions kept it);
     // the user's own data: the book and its backups.
     const QString folder = QApplication::applicationDirPath();
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                           QStringLiteral("/jianzongbao");
+    const QString configRoot =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString config = configRoot + QStringLiteral("/jianzongbao");
     const QString mailConf = QFileInfo::exists(config + QStringLiteral("/mail.conf"))
                                  ? config + QStringLiteral("/mail.conf")
                                  : folder + QStringLiteral("/mail.conf");
     Endpoints endpoints = Endpoints::fromEnvironment(
         [](const char* name) { return qEnvironmentVariable(name); }, mailConf);
     endpoints.configFolder = config;
-    endpoints.autostartFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        QStringLiteral("/autostart");
+    endpoints.autostartFolder = configRoot + QStringLiteral("/autostart");
     endpoints.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            QStringLiteral("/jianzongbao");
     endpoints.demo = endpoints.demo || QApplication::arguments().contains(QStringLiteral("--demo"));
