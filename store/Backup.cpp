@@ -1,4 +1,5 @@
 #include "store/Backup.h"
+#include "store/Place.h"
 #include "store/Store.h"
 
 #include <QDir>
@@ -45,23 +46,12 @@ std::optional<QString> keepDailyBackup(Store& store, const QString& programFolde
     const QString target = backupPath(programFolder, today);
     if (!QFile::exists(target)) {
         const QString folder = backupFolder(programFolder);
-        if (!QDir().mkpath(folder))
+        if (!makePrivateFolder(folder))
             return QStringLiteral("无法创建备份文件夹 ") + QDir::toNativeSeparators(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // Written under a temporary name first, so a copy cut short never
-        // looks like a finished backup; made empty with its mode first, so
-        // it is never readable by others.
+        // looks like a finished backup.
         const QString part = target + QStringLiteral(".part");
-        QFile::remove(part);
-        QFile empty(part);
-        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return empty.errorString();
-        empty.close();
-        if (!store.copyTo(part)) {
-            QFile::remove(part);
-            return store.lastError();
-        }
+        if (!store.copyPrivately(part)) return store.lastError();
         if (!QFile::rename(part, target)) {
             QFile::remove(part);
             return QStringLiteral("备份文件无法改名为 ") + QDir::toNativeSeparators(target);

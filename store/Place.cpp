@@ -50,20 +50,6 @@ std::optional<QByteArray> checkedDigest(const QString& path, QString* error) {
     return std::nullopt;
 }
 
-// Copies the open store to path through a file made readable by the user alone.
-bool copyPrivately(Store& store, const QString& path, QString* error) {
-    QFile::remove(path);
-    QFile empty(path);
-    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly)) {
-        *error = empty.errorString();
-        return false;
-    }
-    empty.close();
-    if (store.copyTo(path)) return true;
-    *error = store.lastError();
-    QFile::remove(path);
-    return false;
-}
 } // namespace
 
 StorePlace storePlace(const QString& programFolder, const QString& dataFolder) {
@@ -79,7 +65,10 @@ StorePlace storePlace(const QString& programFolder, const QString& dataFolder) {
 
 bool makePrivateFolder(const QString& folder) {
     if (!QDir().mkpath(folder)) return false;
-    return QFile::setPermissions(folder, OwnerOnly | QFile::ExeOwner);
+    // A disk that keeps no modes (a FAT stick with a portable copy) still
+    // takes the book.
+    QFile::setPermissions(folder, OwnerOnly | QFile::ExeOwner);
+    return true;
 }
 
 StoreMove moveStore(const QString& from, const QString& to) {
@@ -96,9 +85,12 @@ StoreMove moveStore(const QString& from, const QString& to) {
             before = digestOf(store, &error);
         else
             error = store.lastError();
-        if (before && !QFile::exists(target))
-            copied =
-                makePrivateFolder(to + QStringLiteral("/db")) && copyPrivately(store, part, &error);
+        if (before && !QFile::exists(target)) {
+            if (!makePrivateFolder(to + QStringLiteral("/db")))
+                error = QStringLiteral("无法创建文件夹");
+            else if (!(copied = store.copyPrivately(part)))
+                error = store.lastError();
+        }
     } // the old book is closed before it is removed
     if (QFile::exists(target)) {
         // A move cut short after its copy: the copy is the book; the old
@@ -116,7 +108,7 @@ StoreMove moveStore(const QString& from, const QString& to) {
         return StoreMove{false, QStringLiteral("快递数据库未能移到 %1,仍使用 %2。原因：%3")
                                     .arg(shown, QDir::toNativeSeparators(old), why)};
     };
-    if (!copied) return failed(error.isEmpty() ? QStringLiteral("无法创建文件夹") : error);
+    if (!copied) return failed(error);
     const std::optional<QByteArray> check = checkedDigest(part, &error);
     if (check != before) return failed(check ? QStringLiteral("副本与原数据库不一致") : error);
     if (!QFile::rename(part, target)) return failed(QStringLiteral("副本无法改名"));

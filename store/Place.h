@@ -22,8 +22,8 @@ struct StorePlace {
 // dataFolder empty: the program folder, whatever it holds.
 StorePlace storePlace(const QString& programFolder, const QString& dataFolder);
 
-// Makes folder (and its parents) readable by the user alone; false when it
-// cannot be made.
+// Makes folder (and its parents), readable by the user alone where the disk
+// keeps modes; false when it cannot be made.
 bool makePrivateFolder(const QString& folder);
 
 // The outcome of moving a book: whether the book now lives in the new

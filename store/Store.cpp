@@ -140,6 +140,20 @@ bool Store::copyTo(const QString& path) {
     return exec(QStringLiteral("VACUUM INTO ?"), {path}, false);
 }
 
+bool Store::copyPrivately(const QString& path) {
+    QFile::remove(path);
+    QFile empty(path);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_error = empty.errorString();
+        return false;
+    }
+    empty.close();
+    if (copyTo(path)) return true;
+    QFile::remove(path);
+    return false;
+}
+
 Read<QByteArray> Store::digest() {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery q(db);

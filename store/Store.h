@@ -108,6 +108,9 @@ public:
     // A consistent copy of the open store at path (SQLite's own VACUUM INTO,
     // safe while the store is in use); false when it could not be made.
     bool copyTo(const QString& path);
+    // The same copy into a file made empty with its mode first, so that it is
+    // never readable by others; on failure nothing is left at path.
+    bool copyPrivately(const QString& path);
     // A hash of every row of every table, in row order: two stores with the
     // same digest hold the same book.
     Read<QByteArray> digest();

@@ -10,20 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-// Runs a command to its end; its exit code, with what it printed in `out`.
-int run(const QString& program, const QStringList& args, QString* out = nullptr,
-        const QString& folder = QString()) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    if (!folder.isEmpty()) p.setWorkingDirectory(folder);
-    p.start(program, args);
-    if (!p.waitForFinished(240000)) return -1;
-    if (out) *out = QString::fromUtf8(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-} // namespace
-
 class PackageTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -32,19 +18,18 @@ class PackageTest : public QObject {
 private slots:
     void initTestCase() {
         QString out;
-        QCOMPARE(run(QStringLiteral("cpack"),
-                     {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                      QStringLiteral(JZB_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"),
-                      m_dir.path()},
-                     &out, m_dir.path()),
+        QCOMPARE(runCommand("cpack",
+                            {"-G", "DEB", "--config", JZB_BUILD_DIR "/CPackConfig.cmake", "-B",
+                             m_dir.path()},
+                            &out, m_dir.path()),
                  0);
         QString arch;
-        QCOMPARE(run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")}, &arch), 0);
+        QCOMPARE(runCommand("dpkg", {"--print-architecture"}, &arch), 0);
         m_deb = m_dir.filePath(QStringLiteral("jianzongbao_%1_%2.deb")
                                    .arg(QStringLiteral(JZB_VERSION), arch.trimmed()));
         QVERIFY2(QFileInfo::exists(m_deb), qPrintable(out));
         m_root = m_dir.filePath(QStringLiteral("root"));
-        QCOMPARE(run(QStringLiteral("dpkg"), {QStringLiteral("-x"), m_deb, m_root}), 0);
+        QCOMPARE(runCommand("dpkg", {"-x", m_deb, m_root}), 0);
     }
 
     void thePackageHoldsTheProgramAndItsMenuEntry() {
@@ -66,19 +51,14 @@ private slots:
                  m_root + QStringLiteral("/usr/lib/jianzongbao/jianzongbao"));
 
         QString out;
-        QCOMPARE(run(QStringLiteral("desktop-file-validate"), {m_root + '/' + files[0]}, &out), 0);
+        QCOMPARE(runCommand("desktop-file-validate", {m_root + '/' + files[0]}, &out), 0);
         QCOMPARE(out, QString()); // not even a hint
         QCOMPARE(
-            run(QStringLiteral("appstreamcli"),
-                {QStringLiteral("validate"), QStringLiteral("--no-net"), m_root + '/' + files[1]},
-                &out),
-            0);
+            runCommand("appstreamcli", {"validate", "--no-net", m_root + '/' + files[1]}, &out), 0);
 
         // The linked libraries come from the binaries; what is loaded at run
         // time is named as well.
-        QCOMPARE(run(QStringLiteral("dpkg-deb"),
-                     {QStringLiteral("-f"), m_deb, QStringLiteral("Depends")}, &out),
-                 0);
+        QCOMPARE(runCommand("dpkg-deb", {"-f", m_deb, "Depends"}, &out), 0);
         for (const char* needed : {"libqt6widgets6", "libcurl4", "libqt6multimedia6",
                                    "libqt6sql6-sqlite", "ca-certificates", "fonts-wqy-microhei"})
             QVERIFY2(out.contains(QLatin1String(needed)), qPrintable(out));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -48,6 +49,17 @@ int fileMode(const QString& path) {
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int runCommand(const QString& program, const QStringList& args, QString* out,
+               const QString& folder) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    if (!folder.isEmpty()) p.setWorkingDirectory(folder);
+    p.start(program, args);
+    if (!p.waitForFinished(240000)) return -1;
+    if (out) *out = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 void watchOnIn(const QString& storePath) {

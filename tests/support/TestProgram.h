@@ -44,6 +44,10 @@ void damageStore(const QString& path);
 int fileMode(const QString& path);
 // A file's bytes; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
+// Runs a command to its end (in folder, when given): its exit code, -1 when
+// it crashed or took over four minutes, with what it printed in `out`.
+int runCommand(const QString& program, const QStringList& args, QString* out = nullptr,
+               const QString& folder = QString());
 // Turns the whole-book watch on in the store at path, as its check box would.
 void watchOnIn(const QString& storePath);
 
