@@ -37,7 +37,8 @@ echo "installing: ${missing[*]}"
 # env carries the frontend through sudo, so debconf asks nothing and prints nothing.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 # Only apt's errors are shown; debconf's note that apt-utils is absent is none.
-{ "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-    -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}" 2>&1 >/dev/null |
-    grep -v '^debconf: delaying package configuration' >&2 || true; } 
-[ "${PIPESTATUS[0]}" -eq 0 ]
+status=0
+errors=$("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}" 2>&1 >/dev/null) || status=$?
+grep -v '^debconf: delaying package configuration' <<<"$errors" >&2 || true
+exit "$status"
