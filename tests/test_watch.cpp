@@ -268,6 +268,21 @@ private slots:
 
     // An update sends the HTML mail through a real SMTP server, with every
     // value escaped and the subject encoded.
+    // With mail off, news sounds and sends nothing, whatever the address box holds.
+    void mailOffSendsNothing() {
+        TestProgram p;
+        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
+        p.gateway.script(Number, {entries(3)});
+        prepareMail(p, QStringLiteral("smtp://127.0.0.1:1"), QString());
+        p.form->Check2->setChecked(false);
+        p.form->Check3->setChecked(true);
+        p.choose(0);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        QCOMPARE(p.sound.played.size(), 1);
+        QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+    }
+
     void theUpdateMail() {
         SmtpServer smtp;
         TestProgram p;
