@@ -14,6 +14,7 @@ class QTreeWidget;
 class QWidget;
 
 class Class1 : public QObject {
+    Q_OBJECT
 public:
     explicit Class1(QObject* parent = nullptr);
     ~Class1() override;

@@ -2,7 +2,9 @@
 // (seen by the window before the control that has the focus, which still
 // gets them), the toolbar, and Enter for the panels' default buttons.
 #include "app/Form1.h"
+#include "platform/Platform.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,11 @@
 #include "app/Form1.h"
 #include "app/Balloon.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
+#include "services/Version.h"
 #include "settings/Options.h"
+#include "store/Store.h"
+#include "tracking/ForegroundQuery.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,9 +36,10 @@ QTimer* timer(QObject* parent, const char* name, int interval, bool enabled) {
 } // namespace
 
 Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_endpoints(std::move(endpoints)),
+    : QWidget(parent), notice(std::make_unique<Announcement>()), m_platform(platform),
+      m_endpoints(std::make_unique<Endpoints>(std::move(endpoints))),
       m_folder(std::move(programFolder)),
-      m_store(QStringLiteral("kd100-%1").arg(nextConnection++)) {
+      m_store(std::make_unique<Store>(QStringLiteral("kd100-%1").arg(nextConnection++))) {
     initResources();
     buildWindow();
     options = new Options(this);
@@ -51,6 +57,14 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
     connect(Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
     connect(Timer7, &QTimer::timeout, this, &Form1::Timer7_Timer);
+    m_query = new ForegroundQuery(Timer7, this);
+    m_query->showBusy = [this](bool busy) { setBusy(busy); };
+    m_query->unlock = [this](ForegroundQuery::Unlock what) {
+        if (what == ForegroundQuery::Unlock::Window)
+            unlockWindow();
+        else if (what == ForegroundQuery::Unlock::AfterQuery)
+            unlockAfterQuery();
+    };
     connect(Timer6, &QTimer::timeout, this, &Form1::Timer6_Timer);
     connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
 

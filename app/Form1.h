@@ -40,33 +40,45 @@
 //   services/TimeCalibration.cpp  Command3_Click, ctime (network time calibration)
 //   app/Balloon.cpp            Class1 (the balloon tip), HookListHeader
 //
-// Every control carries its legacy name as objectName ("Command1_13",
-// "Text1"), so tests find it with findChild.
+// The controls and the state are private: the window shows the state, and
+// every control carries its legacy name as objectName ("Command1_13",
+// "Text1"), so tests find it with findChild. The handlers are the window's
+// entry points (clicks, keys, timer ticks) and stay public.
 #pragma once
 
-#include "platform/Endpoints.h"
-#include "platform/Platform.h"
-#include "services/Version.h"
-#include "store/Store.h"
-#include "tracking/Answer.h"
-#include "watch/MailText.h"
-
+#include <QDateTime>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 
+// The project's types the window names; each file including this one
+// includes the headers of what it uses.
+struct Announcement;
 class BookWatch;
 class Class1;
+struct CourierRow;
+class DesktopNotifications;
+struct Endpoints;
 class EnterpriseSource;
+struct Entry;
+class ForegroundQuery;
+struct MailFacts;
+class Options;
+enum class ParcelState;
+struct ParcelRow;
+struct Platform;
+template <class T> class [[nodiscard]] Read;
+class Store;
+enum class Switch;
+struct TrackingAccount;
 class TrackingSource;
 struct TrackReply;
-class DesktopNotifications;
-class Options;
-class QSystemTrayIcon;
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -77,6 +89,7 @@ class QLockFile;
 class QMovie;
 class QPushButton;
 class QRadioButton;
+class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 
@@ -90,96 +103,25 @@ public:
     // The start-up steps; false when the program ended during them.
     bool Form_Load();
 
-    // ---- window (app/Layout.cpp) ----
-    QLabel* Label26 = nullptr;        // title
-    QLabel* aicAlphaImage1 = nullptr; // logo
-    std::array<QLabel*, 8> Image2{};  // toolbar, indexes 1..7
-    std::array<QLabel*, 2> Label16{}; // 0 "官方网站", 1 "设置"
-    std::array<QLabel*, 3> Label2{};  // 1 "-", 2 "x"
-    QComboBox* Text1 = nullptr;       // parcel selector
-    std::array<QLabel*, 8> Label12{}; // info cells; values at 2, 3, 5, 7
-    QLabel* Picture7 = nullptr;       // white box behind the list
-    QTreeWidget* ListView1 = nullptr; // progress list
-    std::array<QLabel*, 6> Label11{}; // 0 prefix, 2 status line, 3 version, 4 maker, 5 clock
-    QLabel* AniGIF1 = nullptr;        // busy animation
-    QLabel* Picture5 = nullptr;       // enlarged-entry overlay
-    QLabel* Label27 = nullptr;        // when the service gave the answer shown
-    QLabel* Label28 = nullptr;        // "演示" in the title row of the demo
-    QLabel* Label23 = nullptr;
-    std::array<QFrame*, 5> kdmenu{}; // add, settings, edit, search, courier list
-    std::array<QLabel*, 5> x{};      // their close images
-    std::array<QPushButton*, 19> Command1{};
-
-    // add panel
-    std::array<QLabel*, 3> Label13{}; // panel titles 0 add, 1 settings, 2 search
-    QComboBox* Text3 = nullptr;       // tracking number
-    QLineEdit* Text2 = nullptr;       // goods
-    QPushButton* Command2 = nullptr;  // "刷新" (courier detection)
-    QLabel* Label24 = nullptr;        // detection tip
-
-    // settings panel
-    QCheckBox *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr, *Check5 = nullptr,
-              *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
-    QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
-    QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr;
-    QCheckBox* Check9 = nullptr;  // 后台刷新全部快递
-    QCheckBox* Check10 = nullptr; // 开机自动启动
-    QComboBox* Combo5 = nullptr;  // its interval in minutes
-    QLineEdit* Sendmail = nullptr;
-    QPushButton* Command3 = nullptr; // "时间校对"
-    QPushButton* Command6 = nullptr; // "查询账户"
-    QLabel* Label22 = nullptr;       // promotion link
-
-    // account panel (the tracking service's account)
-    QFrame* kdaccount = nullptr;
-    QLabel* xAccount = nullptr;                                       // its close image
-    QLineEdit *Text9 = nullptr, *Text10 = nullptr, *Text11 = nullptr; // customer, key, phone
-    QPushButton* Command7 = nullptr;                                  // "保存"
-
-    // edit panel
-    QLabel* Label1 = nullptr;
-    QLineEdit *Text4 = nullptr, *Text6 = nullptr;
-    QPushButton* Command5 = nullptr; // "快递数据清空"
-
-    // search panel
-    std::array<QRadioButton*, 2> Option1{}, Option2{};
-    QLineEdit* Text7 = nullptr;
-
-    // courier-list panel
-    QLabel* Label17 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QLabel* Label18 = nullptr;
-    QLineEdit* Text8 = nullptr;
-    QTreeWidget* ListView2 = nullptr;
-    QFrame* Picture3 = nullptr;
-    QLabel* Label19 = nullptr;
-    std::array<QLabel*, 11> Label20{};
-
-    QTimer *Timer1 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
-           *Timer6 = nullptr, *Timer7 = nullptr;
-
-    // ---- state ----
     struct CurrentParcel {
         qint64 id = 0; // its row in the book; 0 before the first choice
         QString number, company, code, goods, num, index;
     };
-    CurrentParcel cur; // the parcel chosen last
-    // The state the info cells show for it; none until a query gave entries.
-    std::optional<ParcelState> shownState;
-    QString answer;        // answer buffer: body of the last tracking answer
-    int entryTally = 0;    // entries the parser reads
-    int watchdogTicks = 0; // ticks of the query watchdog
-    int newCount = 0;      // rows after the last parse
-    int loopTicks = 0;     // minutes since the loop started or last queried
-    Announcement notice;   // fetched once at start-up
+    // What the window holds, to read: the parcel chosen last, the
+    // announcement fetched at start, the minutes the loop has counted, the
+    // rows of the last parse, and whether an answer waits for its parse.
+    const CurrentParcel& current() const { return cur; }
+    const Announcement& announcement() const { return *notice; }
+    int loopMinutes() const { return loopTicks; }
+    int parsedRows() const { return newCount; }
+    bool answerWaiting() const { return !answer.isEmpty(); }
     // How long a store locked by another program is waited for.
-    int storeBusyTimeoutMs = 5000;
+    void setStoreBusyTimeout(int ms) { storeBusyTimeoutMs = ms; }
 
     // ---- app/Startup.cpp ----
     bool main();
     void checkSecretFiles();
     void Timer5_Timer();
-    QStringList m_startWarnings; // said on the status line once the start is done
 
     // ---- app/Window.cpp ----
     void DrawWindowFrame();
@@ -221,7 +163,6 @@ public:
     void ListView1_Click();
     void ListView1_DblClick();
     void ListView1_RightPress();
-    Class1* tip = nullptr; // the progress list's balloon, made on first use
 
     // ---- parcels/Refetch.cpp ----
     void Command5_Click();
@@ -291,7 +232,6 @@ public:
     // ---- watch/Polling.cpp ----
     // Which of the two kinds of polling runs; the buttons' captions show it.
     enum class PollMode { Off, Loop, Timed };
-    PollMode pollMode = PollMode::Off;
     void setPollMode(PollMode mode);
     void loopButton();     // Command1[16]
     void timedButton();    // Command1[18]
@@ -309,7 +249,6 @@ public:
     bool saveAddress(); // closing the settings panel; false keeps it open
 
     // ---- watch/Background.cpp ----
-    BookWatch* bookWatch = nullptr;
     void startWatch(); // Form_Load: the watch's options, the watch and the tray
     void Check9_Click();
     void setWatching(bool on);
@@ -325,7 +264,6 @@ public:
     void showAtStart(bool atLogin);
 
     // ---- settings/Settings.cpp ----
-    Options* options = nullptr; // what every reader asks; the boxes show it
     void setting();
     void showOptions(); // the boxes follow the value
     void Check_Click(Switch which);
@@ -346,6 +284,91 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // ---- the controls (app/Layout.cpp builds them) ----
+    // window
+    QLabel* Label26 = nullptr;        // title
+    QLabel* aicAlphaImage1 = nullptr; // logo
+    std::array<QLabel*, 8> Image2{};  // toolbar, indexes 1..7
+    std::array<QLabel*, 2> Label16{}; // 0 "官方网站", 1 "设置"
+    std::array<QLabel*, 3> Label2{};  // 1 "-", 2 "x"
+    QComboBox* Text1 = nullptr;       // parcel selector
+    std::array<QLabel*, 8> Label12{}; // info cells; values at 2, 3, 5, 7
+    QLabel* Picture7 = nullptr;       // white box behind the list
+    QTreeWidget* ListView1 = nullptr; // progress list
+    std::array<QLabel*, 6> Label11{}; // 0 prefix, 2 status line, 3 version, 4 maker, 5 clock
+    QLabel* AniGIF1 = nullptr;        // busy animation
+    QLabel* Picture5 = nullptr;       // enlarged-entry overlay
+    QLabel* Label27 = nullptr;        // when the service gave the answer shown
+    QLabel* Label28 = nullptr;        // "演示" in the title row of the demo
+    QLabel* Label23 = nullptr;
+    std::array<QFrame*, 5> kdmenu{}; // add, settings, edit, search, courier list
+    std::array<QLabel*, 5> x{};      // their close images
+    std::array<QPushButton*, 19> Command1{};
+
+    // add panel
+    std::array<QLabel*, 3> Label13{}; // panel titles 0 add, 1 settings, 2 search
+    QComboBox* Text3 = nullptr;       // tracking number
+    QLineEdit* Text2 = nullptr;       // goods
+    QPushButton* Command2 = nullptr;  // "刷新" (courier detection)
+    QLabel* Label24 = nullptr;        // detection tip
+
+    // settings panel
+    QCheckBox *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr, *Check5 = nullptr,
+              *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
+    QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
+    QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr;
+    QCheckBox* Check9 = nullptr;  // 后台刷新全部快递
+    QCheckBox* Check10 = nullptr; // 开机自动启动
+    QComboBox* Combo5 = nullptr;  // its interval in minutes
+    QLineEdit* Sendmail = nullptr;
+    QPushButton* Command3 = nullptr; // "时间校对"
+    QPushButton* Command6 = nullptr; // "查询账户"
+    QLabel* Label22 = nullptr;       // promotion link
+
+    // account panel (the tracking service's account)
+    QFrame* kdaccount = nullptr;
+    QLabel* xAccount = nullptr;                                       // its close image
+    QLineEdit *Text9 = nullptr, *Text10 = nullptr, *Text11 = nullptr; // customer, key, phone
+    QPushButton* Command7 = nullptr;                                  // "保存"
+
+    // edit panel
+    QLabel* Label1 = nullptr;
+    QLineEdit *Text4 = nullptr, *Text6 = nullptr;
+    QPushButton* Command5 = nullptr; // "快递数据清空"
+
+    // search panel
+    std::array<QRadioButton*, 2> Option1{}, Option2{};
+    QLineEdit* Text7 = nullptr;
+
+    // courier-list panel
+    QLabel* Label17 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLineEdit* Text8 = nullptr;
+    QTreeWidget* ListView2 = nullptr;
+    QFrame* Picture3 = nullptr;
+    QLabel* Label19 = nullptr;
+    std::array<QLabel*, 11> Label20{};
+
+    QTimer *Timer1 = nullptr, *Timer3 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
+           *Timer6 = nullptr, *Timer7 = nullptr;
+
+    // ---- the state ----
+    CurrentParcel cur; // the parcel chosen last
+    // The state the info cells show for it; none until a query gave entries.
+    std::optional<ParcelState> shownState;
+    QString answer;     // answer buffer: body of the last tracking answer
+    int entryTally = 0; // entries the parser reads
+    int newCount = 0;   // rows after the last parse
+    int loopTicks = 0;  // minutes since the loop started or last queried
+    PollMode pollMode = PollMode::Off;
+    std::unique_ptr<Announcement> notice; // fetched once at start-up
+    int storeBusyTimeoutMs = 5000;
+    QStringList m_startWarnings; // said on the status line once the start is done
+    Class1* tip = nullptr;       // the progress list's balloon, made on first use
+    BookWatch* bookWatch = nullptr;
+    Options* options = nullptr; // what every reader asks; the boxes show it
+
     void buildWindow();
     void buildAddPanel();
     void buildSettingsPanel();
@@ -363,30 +386,34 @@ private:
     bool placeStore();            // main: where the book lives, moved or made there, locked
     bool storeUnwritable(const QString& folder, const QString& reason); // ends the program
     bool alreadyRunning();                                              // ends the program
+    // Loop and timed querying: the checks before either starts, and the
+    // window locked for it but the function's own lists.
+    bool readyToPoll(const QString& notQueried, bool timeSet, const QString& noTime);
+    void lockFor(std::initializer_list<QComboBox*> lists, bool locked);
+    QCheckBox* boxFor(Switch s) const; // the settings panel's box of that option
 
     Platform& m_platform;
-    Endpoints m_endpoints;
+    std::unique_ptr<Endpoints> m_endpoints;
     QString m_folder;
     QString m_dataFolder; // holds db/: the user's data folder, or the program folder
-    Store m_store;
+    std::unique_ptr<Store> m_store;
     std::unique_ptr<QLockFile> m_lock;
     QMovie* m_busy = nullptr;
     QPoint m_panelGrab;   // where a panel drag started, in window coordinates
     int m_dragPanel = -1; // panel being dragged
     bool m_frameDrawn = false;
-    // Query identity: every kdgs takes the next number. The answer buffer, the
-    // parser tick, the watchdog and the delete offer belong to the newest.
-    quint64 m_queryId = 0;
-    quint64 m_parseQuery = 0; // the query whose answer Timer1 parses
-    quint64 m_detection = 0;  // the newest courier detection; only it writes the caption
+    // The window's own query: its identity (the answer buffer, the parser
+    // tick, the watchdog and the delete offer belong to the newest), its
+    // watchdog and its ending.
+    ForegroundQuery* m_query = nullptr;
+    quint64 m_detection = 0; // the newest courier detection; only it writes the caption
     std::array<QPushButton*, 5> m_defaultButton{}; // Enter in a panel presses its default
     // The key press acted on last, where it started, and its key: its way on
     // through that control's parents is not a new key.
     const QEvent* m_keyEvent = nullptr;
     QPointer<QWidget> m_keyStart;
     int m_keyCode = 0;
-    int m_waiting = 0;     // kdgs calls waiting for their answer (the watch keeps still)
-    QDateTime m_timedLast; // the timed query's last look at the clock
+    QDateTime m_timedLast;                    // the timed query's last look at the clock
     TrackingSource* m_source = nullptr;       // where answers come from
     EnterpriseSource* m_enterprise = nullptr; // that source, when it is the service's
     bool m_toldNoAccount = false;             // the no-account box shows once a session

@@ -198,9 +198,10 @@ static QFrame* panel(Form1* form, const QString& name, const QString& closeName,
     return p;
 }
 
-static QFrame* panel(Form1* form, int index, QRect rect, int closeLeft, int closeTop) {
-    return panel(form, indexed("kdmenu", index), indexed("x", index), &form->x[index], rect,
-                 closeLeft, closeTop);
+static QFrame* panel(Form1* form, int index, QLabel** close, QRect rect, int closeLeft,
+                     int closeTop) {
+    return panel(form, indexed("kdmenu", index), indexed("x", index), close, rect, closeLeft,
+                 closeTop);
 }
 
 static QLabel* title(QWidget* parent, const QString& name, const QString& text) {
@@ -210,7 +211,7 @@ static QLabel* title(QWidget* parent, const QString& name, const QString& text) 
 }
 
 void Form1::buildAddPanel() {
-    QFrame* p = kdmenu[0] = panel(this, 0, tw(0, 0, 5055, 5175), 4560, 120);
+    QFrame* p = kdmenu[0] = panel(this, 0, &x[0], tw(0, 0, 5055, 5175), 4560, 120);
     Label13[0] = title(p, "Label13_0", QStringLiteral("添加新快递"));
     label(p, "Label_add_number", QStringLiteral("快递单号："), QRect(20, 52, 70, 20));
     Text3 = place(new QComboBox(p), "Text3", QRect(90, 48, 220, 26));
@@ -232,7 +233,7 @@ void Form1::buildAddPanel() {
 }
 
 void Form1::buildSettingsPanel() {
-    QFrame* p = kdmenu[1] = panel(this, 1, tw(0, 0, 8535, 4695), 8040, 120);
+    QFrame* p = kdmenu[1] = panel(this, 1, &x[1], tw(0, 0, 8535, 4695), 8040, 120);
     Label13[1] = title(p, "Label13_1", QStringLiteral("相关设置"));
     const struct {
         QCheckBox** box;
@@ -305,7 +306,7 @@ void Form1::buildSettingsPanel() {
 }
 
 void Form1::buildEditPanel() {
-    QFrame* p = kdmenu[2] = panel(this, 2, tw(0, 0, 5295, 4095), 4800, 120);
+    QFrame* p = kdmenu[2] = panel(this, 2, &x[2], tw(0, 0, 5295, 4095), 4800, 120);
     Label1 = title(p, "Label1", QStringLiteral("单号操作"));
     label(p, "Label_edit_number", QStringLiteral("快递单号："), QRect(24, 52, 70, 20));
     Text4 = lineEdit(p, "Text4", QRect(94, 48, 230, 26));
@@ -320,7 +321,7 @@ void Form1::buildEditPanel() {
 }
 
 void Form1::buildSearchPanel() {
-    QFrame* p = kdmenu[3] = panel(this, 3, tw(0, 0, 4455, 4335), 3960, 120);
+    QFrame* p = kdmenu[3] = panel(this, 3, &x[3], tw(0, 0, 4455, 4335), 3960, 120);
     Label13[2] = title(p, "Label13_2", QStringLiteral("搜索快递"));
     // Each pair is its own choice: what to search, and how.
     auto* what = place(new QGroupBox(QStringLiteral("查询内容"), p), "Frame_search_what",
@@ -342,7 +343,7 @@ void Form1::buildSearchPanel() {
 }
 
 void Form1::buildCourierPanel() {
-    QFrame* p = kdmenu[4] = panel(this, 4, tw(0, 0, 9015, 6615), 8640, 0);
+    QFrame* p = kdmenu[4] = panel(this, 4, &x[4], tw(0, 0, 9015, 6615), 8640, 0);
     Label17 = label(p, "Label17", QStringLiteral("快递公司列表"), tw(360, 360, 1800, 300));
     Label17->setProperty("panelTitle", true);
     Command4 = button(p, "Command4", QStringLiteral("刷新"), tw(2280, 360, 975, 375));

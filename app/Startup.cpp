@@ -2,10 +2,13 @@
 // that cannot be opened, and the status-row clock.
 #include "app/ClockText.h"
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "platform/SecretFile.h"
 #include "services/Version.h"
 #include "store/Backup.h"
 #include "store/Place.h"
+#include "store/Store.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -46,19 +49,19 @@ bool Form1::main() {
     const QString path = m_dataFolder + QStringLiteral("/db/kd100.db");
     const QString folder = m_dataFolder + QStringLiteral("/db");
     const bool ok = QFileInfo(path).isFile() && m_lock->isLocked();
-    const OpenResult opened = ok ? m_store.open(path, storeBusyTimeoutMs) : OpenResult::Missing;
+    const OpenResult opened = ok ? m_store->open(path, storeBusyTimeoutMs) : OpenResult::Missing;
     switch (opened) {
     case OpenResult::Ok:
         // The book is its owner's alone, also where an older version made it
         // readable by others.
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         if (const std::optional<QString> failure =
-                keepDailyBackup(m_store, m_dataFolder, m_platform.clock.now().date()))
+                keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
             m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
                                    *failure;
         return true;
     case OpenResult::Unwritable:
-        return storeUnwritable(folder, folderWriteProblem(folder).value_or(m_store.lastError()));
+        return storeUnwritable(folder, folderWriteProblem(folder).value_or(m_store->lastError()));
     case OpenResult::Busy:
         m_platform.dialogs.MsgBox(
             QStringLiteral(
@@ -89,9 +92,9 @@ bool Form1::main() {
     }
     m_platform.dialogs.MsgBox(
         QStringLiteral("数据库链接出错!请到官网下载原版!\n \nQuorvex件踪宝官方网站：") +
-            m_endpoints.site,
+            m_endpoints->site,
         Mb::OkOnly + Mb::Information, BoxTitle);
-    m_platform.shell.openUrl(m_endpoints.site);
+    m_platform.shell.openUrl(m_endpoints->site);
     quitProgram(1);
     return false;
 }
@@ -120,7 +123,7 @@ bool Form1::alreadyRunning() {
 // version kept beside the program is moved in, and a new book is made from
 // the shipped seed when there is none and no backup that could replace it.
 bool Form1::placeStore() {
-    const StorePlace place = storePlace(m_folder, m_endpoints.dataFolder);
+    const StorePlace place = storePlace(m_folder, m_endpoints->dataFolder);
     m_dataFolder = place.folder;
     const QString folder = m_dataFolder + QStringLiteral("/db");
     const QString path = folder + QStringLiteral("/kd100.db");
@@ -184,7 +187,7 @@ bool Form1::placeStore() {
 // Files holding a password or a key that others than the user may read.
 void Form1::checkSecretFiles() {
     for (const QString& file :
-         {m_endpoints.configFolder + QStringLiteral("/mail.conf"), accountPath(),
+         {m_endpoints->configFolder + QStringLiteral("/mail.conf"), accountPath(),
           m_folder + QStringLiteral("/mail.conf"), m_folder + QStringLiteral("/gateway.conf")})
         if (readableByOthers(file))
             m_startWarnings << QStringLiteral("注意：%1 其他用户也能读取,其中的密码或key可能外泄,"

@@ -2,7 +2,10 @@
 // minimise and close labels, the link labels, the frame, and the panels
 // (centring, dragging, click-to-close, close images).
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -197,7 +200,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     for (int i = 0; i < 2; ++i)
         if (watched == Label16[i]) {
             if (hover) Label16[i]->setStyleSheet(White);
-            if (press && i == 0) m_platform.shell.openUrl(m_endpoints.site);
+            if (press && i == 0) m_platform.shell.openUrl(m_endpoints->site);
             if (press && i == 1) {
                 hideAllPanels();
                 showPanel(1);
@@ -205,11 +208,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             return press || hover; // a move handled here must not reach the background
         }
     if (watched == Label11[4] && press) {
-        m_platform.shell.openUrl(m_endpoints.site);
+        m_platform.shell.openUrl(m_endpoints->site);
         return true;
     }
     if (watched == Label22 && press) {
-        m_platform.shell.openUrl(m_endpoints.promotion);
+        m_platform.shell.openUrl(m_endpoints->promotion);
         return true;
     }
     if ((watched == Picture5 || watched == Label23) && press) {

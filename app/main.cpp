@@ -1,5 +1,6 @@
 // 件踪宝: builds the real platform and the window, and runs it.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
 #include "platform/Messages.h"
 #include "platform/Modules.h"
 #include "platform/RealPlatform.h"

@@ -132,11 +132,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 10000; ++i)
         items << new QTreeWidgetItem({QString::number(i + 1), QStringLiteral("2026-01-01 08:00:00"),
                                       QStringLiteral("快件已到达【深圳转运中心】,正在发往下一站")});
-    p.form->ListView1->addTopLevelItems(items);
+    p.ListView1()->addTopLevelItems(items);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("export.txt"));
     const double exported =
-        timed([&] { (void)p.form->ExportListViewContent(p.form->ListView1, file); });
+        timed([&] { (void)p.form->ExportListViewContent(p.ListView1(), file); });
     const double exportedPlain = timed([&] {
         QString text;
         for (int i = 0; i < 10000; ++i)

@@ -51,11 +51,11 @@ Day simulate(const QString& gateway, bool watch) {
     p.clock.fixed = start;
     if (!p.load()) qFatal("the program did not start");
     if (watch) {
-        p.form->Combo5->setCurrentText(QStringLiteral("30"));
+        p.Combo5()->setCurrentText(QStringLiteral("30"));
         p.form->Combo5_Click();
-        p.form->Check9->setChecked(true);
+        p.Check9()->setChecked(true);
     }
-    BookWatch* w = p.form->bookWatch;
+    BookWatch* w = p.watch();
     int requests = 0;
     Day day;
     const double before = cpuSeconds();

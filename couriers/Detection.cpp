@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 #include "tracking/Source.h"
 
 #include <QCheckBox>
@@ -52,7 +53,7 @@ void Form1::detectCourier() {
     case Detected::Code:
         break;
     }
-    const auto courier = m_store.courierByShibie(found.code);
+    const auto courier = m_store->courierByShibie(found.code);
     if (courier.failed())
         Command1[12]->setText(QStringLiteral("检测出错,请查询您的单号是否正确"));
     else if (!*courier)

@@ -2,6 +2,8 @@
 // quick links, picking a courier into the add or edit panel, and copying a
 // company's telephone.
 #include "app/Form1.h"
+#include "platform/Platform.h"
+#include "store/Store.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,7 +34,7 @@ void Form1::fillCourierList(const Read<QList<CourierRow>>& rows) {
 }
 
 void Form1::kdlb() {
-    fillCourierList(m_store.couriers());
+    fillCourierList(m_store->couriers());
 }
 
 void Form1::openCourierList(int opener) {
@@ -53,11 +55,11 @@ void Form1::Text8_Change() {
         kdlb();
         return;
     }
-    fillCourierList(m_store.couriersNameLike(text.trimmed()));
+    fillCourierList(m_store->couriersNameLike(text.trimmed()));
 }
 
 void Form1::Label20_Click(int index) {
-    const auto rows = m_store.couriersNameLike(Label20[index]->text().trimmed());
+    const auto rows = m_store->couriersNameLike(Label20[index]->text().trimmed());
     ListView2->clear();
     fillCourierList(rows);
 }
@@ -74,7 +76,7 @@ void Form1::ListView2_DblClick() {
         kdmenu[4]->setVisible(false);
     }
     if (!row) return;
-    const auto courier = m_store.courierById(row->text(0).toLongLong());
+    const auto courier = m_store->courierById(row->text(0).toLongLong());
     if (!courier.failed() && *courier) cur.code = (*courier)->code;
 }
 

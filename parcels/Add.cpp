@@ -2,7 +2,10 @@
 // number, then storing it (or offering to store a number the service does
 // not know), never twice.
 #include "app/Form1.h"
+#include "platform/Platform.h"
+#include "store/Store.h"
 #include "tracking/Answer.h"
+#include "tracking/ForegroundQuery.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -21,7 +24,7 @@ QString addFailed(const QString& reason) {
 
 // The selector lists the parcels whose number contains this one.
 void Form1::listSimilarNumbers(const QString& number) {
-    const auto rows = m_store.parcelsNumberLike(number.trimmed());
+    const auto rows = m_store->parcelsNumberLike(number.trimmed());
     if (rows.failed()) {
         storeReadFailed(rows.error());
         return;
@@ -51,7 +54,7 @@ void Form1::addParcel() {
         setStatus(QStringLiteral("请输入快递物品信息,例如：爸爸衣服"));
         return;
     }
-    const auto courier = m_store.courierByName(company);
+    const auto courier = m_store->courierByName(company);
     if (courier.failed()) return storeReadFailed(courier.error());
     cur.number = number;
     cur.company = company;
@@ -62,22 +65,22 @@ void Form1::addParcel() {
     kdmenu[0]->setVisible(false);
     setToolbarEnabled(false);
     if (!kdgs(number)) return; // a newer query owns the window
-    const quint64 query = m_queryId;
+    const quint64 query = m_query->current();
     if (answer.isEmpty()) return; // the watchdog reports it
 
     const std::optional<int> code = errorCode(answer);
     if (code == 0) {
         entryTally = 0;
-        const auto stored = m_store.parcelsWithNumber(number);
+        const auto stored = m_store->parcelsWithNumber(number);
         if (stored.failed()) {
             storeReadFailed(stored.error());
         } else if (stored->isEmpty()) {
-            if (m_store.addParcel(company, number, goods)) {
+            if (m_store->addParcel(company, number, goods)) {
                 keepTypedPhone(number);
                 // The new parcel is the last entry; choosing it queries it.
                 if (sX()) return selectListIndex(Text1->count() - 1);
             } else {
-                m_platform.dialogs.MsgBox(addFailed(m_store.lastError()),
+                m_platform.dialogs.MsgBox(addFailed(m_store->lastError()),
                                           Mb::OkOnly + Mb::Exclamation, BoxTitle);
             }
         } else {
@@ -91,32 +94,29 @@ void Form1::addParcel() {
             }
         }
         // Nothing was chosen: this query ends here.
-        setBusy(false);
-        Timer7->stop();
-        unlockWindow();
-        return;
+        return m_query->end(ForegroundQuery::Unlock::Window);
     }
 
     if (!code) {
         setStatus(errorMessage(3));
     } else if (*code == 1) {
-        Timer7->stop();
+        m_query->holdWatchdog();
         if (m_platform.dialogs.MsgBox(
                 QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
                 Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes &&
-            query == m_queryId) {
-            const auto stored = m_store.parcelsWithNumber(number);
+            m_query->isCurrent(query)) {
+            const auto stored = m_store->parcelsWithNumber(number);
             if (stored.failed()) {
                 storeReadFailed(stored.error());
             } else if (stored->isEmpty()) {
                 kdmenu[0]->setVisible(false);
-                if (m_store.addParcel(company, number, goods)) {
+                if (m_store->addParcel(company, number, goods)) {
                     keepTypedPhone(number);
                     m_platform.dialogs.MsgBox(QStringLiteral("快递添加成功！"),
                                               Mb::OkOnly + Mb::Information, BoxTitle);
                     sX();
                 } else {
-                    m_platform.dialogs.MsgBox(addFailed(m_store.lastError()),
+                    m_platform.dialogs.MsgBox(addFailed(m_store->lastError()),
                                               Mb::OkOnly + Mb::Exclamation, BoxTitle);
                 }
             } else {
@@ -125,13 +125,11 @@ void Form1::addParcel() {
                 listSimilarNumbers(number);
                 if (Text1->count() > 0) selectListIndex(0);
                 // The chosen parcel's query now owns the window.
-                if (query != m_queryId) return;
+                if (!m_query->isCurrent(query)) return;
             }
         }
     } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
         setStatus(message);
     }
-    setBusy(false);
-    Timer7->stop();
-    unlockWindow();
+    m_query->end(ForegroundQuery::Unlock::Window);
 }

@@ -3,7 +3,9 @@
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
+#include "platform/Platform.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,7 +49,7 @@ void Form1::changeParcel() {
         return;
     const QString goods = Text6->text();
     const int index = cur.index.toInt();
-    const auto row = m_store.parcelById(cur.id);
+    const auto row = m_store->parcelById(cur.id);
     if (row.failed()) {
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息修改失败!") + StoreRefused + row.error(),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
@@ -59,9 +61,9 @@ void Form1::changeParcel() {
         kdmenu[2]->setVisible(false);
         return;
     }
-    if (!m_store.updateParcel((*row)->id, Command1[8]->text(), goods, Text4->text())) {
+    if (!m_store->updateParcel((*row)->id, Command1[8]->text(), goods, Text4->text())) {
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息修改失败!") + StoreRefused +
-                                      m_store.lastError(),
+                                      m_store->lastError(),
                                   Mb::OkOnly + Mb::Exclamation, BoxTitle);
         return;
     }
@@ -89,7 +91,7 @@ void Form1::deleteParcel() {
                                   Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
         return;
     const qint64 id = cur.id;
-    if (id == 0 || !m_store.deleteParcel(id)) {
+    if (id == 0 || !m_store->deleteParcel(id)) {
         m_platform.dialogs.MsgBox(
             QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中,或快递数据库暂时无法写入"),
             Mb::OkOnly + Mb::Exclamation, BoxTitle);

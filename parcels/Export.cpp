@@ -1,6 +1,7 @@
 // Exporting the progress list to a text file the user names.
 #include "app/Form1.h"
 #include "parcels/BookText.h"
+#include "platform/Platform.h"
 
 #include <QSaveFile>
 #include <QTreeWidget>

@@ -4,6 +4,7 @@
 #include "app/Balloon.h"
 #include "app/Form1.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,6 +3,8 @@
 #include "app/Form1.h"
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
+#include "platform/Platform.h"
+#include "store/Store.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -38,10 +40,10 @@ void Form1::searchBook() {
     // Containment ignores blanks at either end; an exact search takes the text as typed.
     const QString text = match == SearchMatch::Containing ? typed.trimmed() : typed;
     const auto rows = field == SearchField::Number
-                          ? (match == SearchMatch::Containing ? m_store.parcelsNumberLike(text)
-                                                              : m_store.parcelsWithNumber(text))
-                          : (match == SearchMatch::Containing ? m_store.parcelsGoodsLike(text)
-                                                              : m_store.parcelsWithGoods(text));
+                          ? (match == SearchMatch::Containing ? m_store->parcelsNumberLike(text)
+                                                              : m_store->parcelsWithNumber(text))
+                          : (match == SearchMatch::Containing ? m_store->parcelsGoodsLike(text)
+                                                              : m_store->parcelsWithGoods(text));
     if (rows.failed()) return box(rows.error()); // the selector keeps its entries
     listParcels(*rows);
     if (rows->isEmpty()) {

@@ -1,8 +1,10 @@
 // The parcel selector Text1 and the current parcel: filling the selector from
 // the book, and choosing an entry, which loads that parcel and queries it.
 #include "app/Form1.h"
-
+#include "platform/Platform.h"
+#include "store/Store.h"
 #include "watch/Marks.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -22,7 +24,7 @@ void Form1::read() {
 // Lists the goods of every parcel, in the order the parcels were stored. A
 // book that cannot be read leaves the selector as it was and says so.
 bool Form1::sX() {
-    const auto goods = m_store.parcelGoods();
+    const auto goods = m_store->parcelGoods();
     if (goods.failed()) {
         setStatus(QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
         return false;
@@ -77,7 +79,7 @@ void Form1::Text1_Click() {
 
     const QString chosen = Text1->currentText();
     if (chosen != Separator && chosen != RefreshEntry) {
-        const auto parcel = m_store.parcelByGoods(chosen);
+        const auto parcel = m_store->parcelByGoods(chosen);
         if (parcel.failed()) return storeReadFailed(parcel.error());
         if (!*parcel) {
             // The parcel left the book behind the selector's back (another
@@ -89,7 +91,7 @@ void Form1::Text1_Click() {
             setStatus(QStringLiteral("该快递已不在快递列表中,快递列表已刷新.."));
             return;
         }
-        const auto courier = m_store.courierByName((*parcel)->company);
+        const auto courier = m_store->courierByName((*parcel)->company);
         if (courier.failed()) return storeReadFailed(courier.error());
         cur.company = (*parcel)->company;
         cur.number = (*parcel)->number;

@@ -1,5 +1,7 @@
 // Setting the computer's clock from a web server's HTTP Date header.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "services/NetTime.h"
 
 #include <QPushButton>
@@ -10,7 +12,7 @@ const QString Title = QStringLiteral("提示");
 
 void Form1::Command3_Click() {
     Command3->setEnabled(false);
-    if (GetBody(m_endpoints.probePage).isEmpty())
+    if (GetBody(m_endpoints->probePage).isEmpty())
         m_platform.dialogs.MsgBox(QStringLiteral("时间校准功能需要联网操作!"),
                                   Mb::OkOnly + Mb::Information, Title);
     else
@@ -25,7 +27,7 @@ void Form1::ctime() {
         m_platform.dialogs.MsgBox(QStringLiteral("时间校对失败!") + why,
                                   Mb::OkOnly + Mb::Information, Title);
     };
-    const std::optional<QByteArray> header = m_platform.http.headDate(m_endpoints.timeSource);
+    const std::optional<QByteArray> header = m_platform.http.headDate(m_endpoints->timeSource);
     if (!header) return fail(QStringLiteral("时间服务器没有给出时间(没有 Date 头)"));
     const std::optional<QDateTime> instant = parseHttpDate(*header);
     if (!instant)

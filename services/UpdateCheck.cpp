@@ -2,6 +2,9 @@
 // configured), the load summary, unlocking the window and, with a current
 // version, the announcement.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
+#include "services/Version.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,8 +23,8 @@ bool Form1::startTasks() {
     const int parcels = Text1->count();
     // Without a version file to ask, the start goes on as with a current
     // version, without a box and without an announcement.
-    const bool asked = !m_endpoints.versionFile.isEmpty();
-    const HttpReply version = asked ? m_platform.http.get(m_endpoints.versionFile) : HttpReply{};
+    const bool asked = !m_endpoints->versionFile.isEmpty();
+    const HttpReply version = asked ? m_platform.http.get(m_endpoints->versionFile) : HttpReply{};
     const QString v = bodyText(version);
     switch (asked ? judgeVersion(v, version.status) : VersionVerdict::Current) {
     case VersionVerdict::Failed:
@@ -33,18 +36,18 @@ bool Form1::startTasks() {
         break;
     case VersionVerdict::Current:
         setStatus(loadSummary(parcels) +
-                  (m_endpoints.demo ? QStringLiteral("（演示）") : QString()));
+                  (m_endpoints->demo ? QStringLiteral("（演示）") : QString()));
         if (parcels == 0) openAddPanel();
         unlockWindow();
         ListView1->setFocus();
-        if (asked) notice.take(GetBody(m_endpoints.noticeFile));
+        if (asked) notice->take(GetBody(m_endpoints->noticeFile));
         break;
     case VersionVerdict::Newer:
         setStatus(QStringLiteral("程序已加载完毕..."));
         m_platform.dialogs.MsgBox(QStringLiteral("发现最新版本![") + v.trimmed() +
                                       QStringLiteral("]\n \n确定后自动打开官方网站!"),
                                   Mb::OkOnly + Mb::Information, BoxTitle);
-        m_platform.shell.openUrl(m_endpoints.site);
+        m_platform.shell.openUrl(m_endpoints->site);
         quitProgram(0);
         return false;
     }

@@ -1,8 +1,10 @@
 // The options row and the check boxes that mirror it: loaded once at
 // start-up, written back the moment a box changes.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
 #include "settings/Autostart.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 
 #include <QFileInfo>
 
@@ -10,33 +12,30 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-namespace {
-QCheckBox* boxFor(Form1& f, Switch s) {
-    QCheckBox* const boxes[SwitchCount] = {f.Check2, f.Check3, f.Check4, f.Check5,
-                                           f.Check6, f.Check7, f.Check8};
+QCheckBox* Form1::boxFor(Switch s) const {
+    QCheckBox* const boxes[SwitchCount] = {Check2, Check3, Check4, Check5, Check6, Check7, Check8};
     return boxes[static_cast<int>(s)];
 }
-} // namespace
 
 void Form1::setting() {
-    const auto read = m_store.settings();
+    const auto read = m_store->settings();
     const std::optional<SettingsRow>& row = *read; // a failed read leaves every option off
     if (row) Sendmail->setText(row->address);
     // The loader's order; a box whose state changes stores its value again.
     for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
                      Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect}) {
-        boxFor(*this, s)->setChecked(row && storedIsOn((*row)[s]));
-        options->set(s, boxFor(*this, s)->isChecked()); // what the store kept
+        boxFor(s)->setChecked(row && storedIsOn((*row)[s]));
+        options->set(s, boxFor(s)->isChecked()); // what the store kept
     }
     // Starting at login is the entry's being there, not a stored option.
     const QSignalBlocker quiet(Check10);
-    Check10->setChecked(QFileInfo::exists(autostartPath(m_endpoints.autostartFolder)));
+    Check10->setChecked(QFileInfo::exists(autostartPath(m_endpoints->autostartFolder)));
 }
 
 void Form1::Check10_Click() {
     const bool on = Check10->isChecked();
     const std::optional<QString> failure =
-        setAutostart(m_endpoints.autostartFolder, m_folder + QStringLiteral("/jianzongbao"), on);
+        setAutostart(m_endpoints->autostartFolder, m_folder + QStringLiteral("/jianzongbao"), on);
     if (!failure) return;
     const QSignalBlocker quiet(Check10);
     Check10->setChecked(!on);
@@ -44,9 +43,9 @@ void Form1::Check10_Click() {
 }
 
 void Form1::Check_Click(Switch which) {
-    QCheckBox* box = boxFor(*this, which);
+    QCheckBox* box = boxFor(which);
     bool on = box->isChecked();
-    if (!m_store.setSwitch(which, switchText(on))) {
+    if (!m_store->setSwitch(which, switchText(on))) {
         // The store kept the old value: so does the box.
         on = !on;
         const QSignalBlocker quiet(box);
@@ -60,7 +59,7 @@ void Form1::Check_Click(Switch which) {
 void Form1::showOptions() {
     for (int i = 0; i < SwitchCount; ++i) {
         const Switch s = static_cast<Switch>(i);
-        QCheckBox* box = boxFor(*this, s);
+        QCheckBox* box = boxFor(s);
         const QSignalBlocker quiet(box);
         box->setChecked(options->on(s));
     }

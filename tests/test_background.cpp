@@ -99,18 +99,18 @@ void startWatching(TestProgram& p, int minutes = 60) {
     p.clock.fixed = T0;
     p.start();
     p.press(Qt::Key_F9);
-    const int index = p.form->Combo5->findText(QString::number(minutes));
-    p.form->Combo5->setCurrentIndex(index);
-    emit p.form->Combo5->activated(index);
-    QTest::mouseClick(p.form->Check9, Qt::LeftButton, {}, QPoint(6, 12));
-    QVERIFY(p.form->Check9->isChecked());
+    const int index = p.Combo5()->findText(QString::number(minutes));
+    p.Combo5()->setCurrentIndex(index);
+    emit p.Combo5()->activated(index);
+    QTest::mouseClick(p.Check9(), Qt::LeftButton, {}, QPoint(6, 12));
+    QVERIFY(p.Check9()->isChecked());
 }
 
 // One tick of the watch at this clock time; waits for its request, if any.
 void tickAt(TestProgram& p, const QDateTime& at) {
     p.clock.fixed = at;
-    p.form->bookWatch->tick();
-    QTRY_VERIFY(!p.form->bookWatch->asking());
+    p.watch()->tick();
+    QTRY_VERIFY(!p.watch()->asking());
 }
 } // namespace
 
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(asked(p, number(1)), 2);
         QCOMPARE(p.gateway.trackingQueries().size(), before + 5);
         // 立即刷新全部: everyone due at once, still one request per turn.
-        p.form->bookWatch->refreshAllNow();
+        p.watch()->refreshAllNow();
         tickAt(p, T0.addSecs(3600));
         QCOMPARE(p.gateway.trackingQueries().size(), before + 6);
     }
@@ -151,18 +151,18 @@ private slots:
         p.gateway.script(number(1), hang);
         startWatching(p, 30);
         p.clock.fixed = T0;
-        p.form->bookWatch->tick();
+        p.watch()->tick();
         QTRY_COMPARE(asked(p, number(1)), 1);
         // One at a time: while it hangs nobody else is asked.
         p.clock.fixed = T0.addSecs(59);
-        p.form->bookWatch->tick();
-        QVERIFY(p.form->bookWatch->asking());
+        p.watch()->tick();
+        QVERIFY(p.watch()->asking());
         p.clock.fixed = T0.addSecs(2000);
         QTest::qWait(50);
         QCOMPARE(asked(p, number(2)), 0);
         p.clock.fixed = T0.addSecs(60);
-        p.form->bookWatch->tick(); // given up
-        QVERIFY(!p.form->bookWatch->asking());
+        p.watch()->tick(); // given up
+        QVERIFY(!p.watch()->asking());
         tickAt(p, T0.addSecs(60 + 900));
         QCOMPARE(asked(p, number(2)), 1);
         p.gateway.releaseHanging();
@@ -178,7 +178,7 @@ private slots:
         startWatching(p);
         bool tried = false;
         QTimer::singleShot(150, [&] {
-            p.form->bookWatch->tick();
+            p.watch()->tick();
             tried = true;
         });
         p.choose(0);
@@ -234,7 +234,7 @@ private slots:
         QVERIFY(desktop.shown[0].actions.contains(QStringLiteral("default")));
         QCOMPARE(p.sound.played.size(), 1);
         QCOMPARE(p.parcel(id).num, QStringLiteral("2")); // the watch never raises num
-        auto* book = static_cast<MarkedBook*>(p.form->Text1->model());
+        auto* book = static_cast<MarkedBook*>(p.Text1()->model());
         QCOMPARE(book->mark(0), BookMark::Moved);
 
         tickAt(p, T0.addSecs(900));  // the other parcel: nothing new for it
@@ -255,7 +255,7 @@ private slots:
         // Choosing it afterwards: the window still sees the news.
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("有更新"));
         QCOMPARE(p.parcel(id).num, QStringLiteral("4"));
         QCOMPARE(book->mark(0), BookMark::InTransit);
         QCOMPARE(book->mark(1), BookMark::InTransit);
@@ -276,12 +276,12 @@ private slots:
         desktop.close(1);
         desktop.click(1);
         QTest::qWait(200);
-        QCOMPARE(p.form->cur.id, 0);
+        QCOMPARE(p.form->current().id, 0);
         p.form->showMinimized();
         desktop.click(2);
-        QTRY_COMPARE(p.form->cur.id, id);
+        QTRY_COMPARE(p.form->current().id, id);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Text1->currentText(), QStringLiteral("第二个"));
+        QCOMPARE(p.Text1()->currentText(), QStringLiteral("第二个"));
         QVERIFY(!p.form->isMinimized());
     }
 
@@ -295,7 +295,7 @@ private slots:
                  {QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("已揽收")}})});
         startWatching(p);
         tickAt(p, T0);
-        auto* book = static_cast<MarkedBook*>(p.form->Text1->model());
+        auto* book = static_cast<MarkedBook*>(p.Text1()->model());
         QCOMPARE(book->mark(0), BookMark::Moved);
         QCOMPARE(p.sound.played.size(), 1);
         p.choose(0);
@@ -308,15 +308,15 @@ private slots:
         p.addParcel(Sf, number(1), QStringLiteral("不看"));
         p.clock.fixed = T0;
         p.start();
-        QVERIFY(!p.form->Check9->isChecked());
+        QVERIFY(!p.Check9()->isChecked());
         const int before = p.gateway.requestCount();
         for (int hours = 0; hours < 5; ++hours) {
             p.clock.fixed = T0.addSecs(hours * 3600);
-            p.form->bookWatch->tick();
+            p.watch()->tick();
         }
         QTest::qWait(1200); // the watch's own second passes too
         QCOMPARE(p.gateway.requestCount(), before);
-        auto* book = static_cast<MarkedBook*>(p.form->Text1->model());
+        auto* book = static_cast<MarkedBook*>(p.Text1()->model());
         QCOMPARE(book->mark(0), BookMark::None);
     }
 
@@ -332,25 +332,25 @@ private slots:
         startWatching(p, 120);
         p.form.reset();
         QVERIFY(p.load());
-        QVERIFY(p.form->Check9->isChecked());
-        QCOMPARE(p.form->Combo5->currentText(), QStringLiteral("120"));
-        QCOMPARE(p.form->bookWatch->intervalMinutes(), 120);
-        QVERIFY(p.form->bookWatch->isOn());
-        QTest::mouseClick(p.form->Check9, Qt::LeftButton, {}, QPoint(6, 12));
+        QVERIFY(p.Check9()->isChecked());
+        QCOMPARE(p.Combo5()->currentText(), QStringLiteral("120"));
+        QCOMPARE(p.watch()->intervalMinutes(), 120);
+        QVERIFY(p.watch()->isOn());
+        QTest::mouseClick(p.Check9(), Qt::LeftButton, {}, QPoint(6, 12));
         p.form.reset();
         QVERIFY(p.load());
-        QVERIFY(!p.form->Check9->isChecked());
-        QVERIFY(!p.form->bookWatch->isOn());
+        QVERIFY(!p.Check9()->isChecked());
+        QVERIFY(!p.watch()->isOn());
 
         // A store that cannot be written keeps the option as it was, and says so.
         StoreLock lock(p.storePath());
-        QTest::mouseClick(p.form->Check9, Qt::LeftButton, {}, QPoint(6, 12));
-        QVERIFY(!p.form->Check9->isChecked());
-        QVERIFY(!p.form->bookWatch->isOn());
+        QTest::mouseClick(p.Check9(), Qt::LeftButton, {}, QPoint(6, 12));
+        QVERIFY(!p.Check9()->isChecked());
+        QVERIFY(!p.watch()->isOn());
         QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
-        p.form->Label11[2]->clear();
-        p.form->Combo5->setCurrentIndex(0);
-        emit p.form->Combo5->activated(0);
+        p.Label11(2)->clear();
+        p.Combo5()->setCurrentIndex(0);
+        emit p.Combo5()->activated(0);
         QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
 
@@ -362,14 +362,14 @@ private slots:
         startWatching(p);
         // The background keeps still: what is remembered here comes from the
         // window's own answers.
-        p.form->bookWatch->foregroundBusy = [] { return true; };
-        p.form->Timer7->setInterval(10);
+        p.watch()->foregroundBusy = [] { return true; };
+        p.Timer7()->setInterval(10);
         p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(10, 30, 5));
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
 
         const auto expectRemembered = [&] {
-            QTreeWidget* list = p.form->ListView1;
+            QTreeWidget* list = p.ListView1();
             QCOMPARE(list->topLevelItemCount(), 2);
             QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("快件到达第2站"));
             QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("2026-12-01 08:00:00"));
@@ -394,14 +394,14 @@ private slots:
         p.gateway.script(number(2), page);
         p.choose(1);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
         QCOMPARE(p.status(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
         // An answer replaces the remembered rows.
         p.gateway.script(number(1), {moving(3)});
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 3);
-        QCOMPARE(p.form->ListView1->topLevelItem(1)->foreground(2).color(), QColor(Qt::black));
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 3);
+        QCOMPARE(p.ListView1()->topLevelItem(1)->foreground(2).color(), QColor(Qt::black));
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
     }
 
@@ -414,12 +414,12 @@ private slots:
                                  QStringLiteral("DROP TABLE watch;\nDROP TABLE watchoption;\n"),
                                  nullptr));
         p.start();
-        QCOMPARE(p.form->Text1->count(), 2);
+        QCOMPARE(p.Text1()->count(), 2);
         QCOMPARE(p.parcel(a).goods, QStringLiteral("旧书一"));
         QCOMPARE(p.parcel(a).num, QStringLiteral("3"));
         QCOMPARE(p.parcel(b).company, QStringLiteral("中通快递"));
         QVERIFY(p.settingsRow().has_value());
-        QVERIFY(!p.form->Check9->isChecked());
+        QVERIFY(!p.Check9()->isChecked());
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "migrated");
         db.setDatabaseName(p.storePath());
         QVERIFY(db.open());

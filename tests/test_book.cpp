@@ -20,12 +20,11 @@ const QByteArray Unknown = "{\"errCode\":\"1\",\"data\":[]}";
 
 // Fills the add panel as a user would and presses the query button.
 void add(TestProgram& p, const QString& number, const QString& company, const QString& goods) {
-    Form1& f = *p.form;
     p.press(Qt::Key_F4);
-    f.Text3->setCurrentText(number);
-    f.Command1[12]->setText(company);
-    f.Text2->setText(goods);
-    QTest::mouseClick(f.Command1[13], Qt::LeftButton);
+    p.Text3()->setCurrentText(number);
+    p.Command1(12)->setText(company);
+    p.Text2()->setText(goods);
+    QTest::mouseClick(p.Command1(13), Qt::LeftButton);
 }
 
 QStringList entriesOf(const QComboBox* box) {
@@ -71,17 +70,17 @@ private slots:
         p.start();
         {
             // The bar cannot be typed past the filter; the check still guards it.
-            const QSignalBlocker quiet(p.form->Text3);
+            const QSignalBlocker quiet(p.Text3());
             add(p, QString(), company, goods);
-            p.form->Text3->setCurrentText(number);
+            p.Text3()->setCurrentText(number);
         }
-        p.form->kdmenu[0]->setVisible(true);
-        QTest::mouseClick(p.form->Command1[13], Qt::LeftButton);
+        p.kdmenu(0)->setVisible(true);
+        QTest::mouseClick(p.Command1(13), Qt::LeftButton);
         QCOMPARE(p.status(), status);
         QVERIFY(p.gateway.trackingQueries().isEmpty());
         QVERIFY(p.dialogs.shown.isEmpty());
-        QVERIFY(p.form->kdmenu[0]->isVisible());
-        if (number.isEmpty()) QCOMPARE(QApplication::focusWidget(), p.form->Text3);
+        QVERIFY(p.kdmenu(0)->isVisible());
+        if (number.isEmpty()) QCOMPARE(QApplication::focusWidget(), p.Text3());
     }
 
     // A number the service knows is stored and chosen at once, without a box.
@@ -98,7 +97,7 @@ private slots:
         p.gateway.script(number, {entries(3)});
         p.start();
         {
-            const QSignalBlocker quiet(p.form->Text3); // a quote cannot be typed, only pasted
+            const QSignalBlocker quiet(p.Text3()); // a quote cannot be typed, only pasted
             add(p, number, QStringLiteral("顺丰快递"), QStringLiteral("爸爸's \"衣服\""));
         }
         QVERIFY(p.waitForQueryEnd());
@@ -115,9 +114,9 @@ private slots:
         QCOMPARE(rows[1].company, QStringLiteral("顺丰快递"));
         QCOMPARE(rows[1].goods, QStringLiteral("爸爸's \"衣服\""));
         QCOMPARE(rows[1].num, QStringLiteral("3")); // stored as 0, raised by the choice
-        QCOMPARE(p.form->Text1->currentIndex(), 1);
+        QCOMPARE(p.Text1()->currentIndex(), 1);
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
-        QVERIFY(!p.form->kdmenu[0]->isVisible());
+        QVERIFY(!p.kdmenu(0)->isVisible());
     }
 
     void addDuplicate() {
@@ -131,10 +130,10 @@ private slots:
         add(p, QStringLiteral("12345678"), QStringLiteral("顺丰快递"), QStringLiteral("又一双鞋"));
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("快递数据已存在!")});
-        QCOMPARE(entriesOf(p.form->Text1),
+        QCOMPARE(entriesOf(p.Text1()),
                  (QStringList{"鞋子", "书", "******************", "刷新快递列表"}));
-        QCOMPARE(p.form->Text1->currentIndex(), 0);
-        QCOMPARE(p.form->cur.number, QStringLiteral("12345678"));
+        QCOMPARE(p.Text1()->currentIndex(), 0);
+        QCOMPARE(p.form->current().number, QStringLiteral("12345678"));
         Store s(QStringLiteral("check"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
         QCOMPARE(s.parcels()->size(), 3);
@@ -158,12 +157,12 @@ private slots:
         if (stored) expected << QStringLiteral("快递添加成功！");
         QCOMPARE(p.dialogs.prompts(), expected);
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::YesNo + Mb::Information);
-        QCOMPARE(p.form->Text1->count(), stored ? 1 : 0);
-        QCOMPARE(p.form->Text1->currentIndex(), -1);
+        QCOMPARE(p.Text1()->count(), stored ? 1 : 0);
+        QCOMPARE(p.Text1()->currentIndex(), -1);
         QCOMPARE(p.gateway.trackingQueries().size(), 1);
-        QVERIFY(!p.form->AniGIF1->isVisible());
-        QVERIFY(!p.form->Timer7->isActive());
-        QVERIFY(p.form->Text1->isEnabled() && p.form->Image2[3]->isEnabled());
+        QVERIFY(!p.AniGIF1()->isVisible());
+        QVERIFY(!p.Timer7()->isActive());
+        QVERIFY(p.Text1()->isEnabled() && p.Image2(3)->isEnabled());
         QCOMPARE(p.parcel(1).num, stored ? QStringLiteral("0") : QString());
     }
 
@@ -178,7 +177,7 @@ private slots:
         QCOMPARE(p.dialogs.prompts().mid(0, 2),
                  (QStringList{QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
                               QStringLiteral("快递数据已存在!")}));
-        QCOMPARE(entriesOf(p.form->Text1), QStringList{QStringLiteral("鞋子")}); // no separators
+        QCOMPARE(entriesOf(p.Text1()), QStringList{QStringLiteral("鞋子")}); // no separators
     }
 
     void addServiceError() {
@@ -187,9 +186,9 @@ private slots:
         p.start();
         add(p, QStringLiteral("12345678"), QStringLiteral("顺丰快递"), QStringLiteral("衣服"));
         QCOMPARE(p.status(), QStringLiteral("快递公司错误错误!请您检查.."));
-        QCOMPARE(p.form->Text1->count(), 0);
-        QVERIFY(p.form->Image2[1]->isEnabled());
-        QVERIFY(!p.form->Timer7->isActive());
+        QCOMPARE(p.Text1()->count(), 0);
+        QVERIFY(p.Image2(1)->isEnabled());
+        QVERIFY(!p.Timer7()->isActive());
     }
 
     // A store that refuses the new row says so; nothing pretends it was added.
@@ -207,7 +206,7 @@ private slots:
         QVERIFY(p.dialogs.shown[1].prompt.startsWith(QStringLiteral("快递添加失败!")));
         QCOMPARE(p.dialogs.shown[1].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.dialogs.shown[1].title, QStringLiteral("Quorvex系列软件"));
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
     }
 
     void editChangeAndCopy() {
@@ -220,32 +219,32 @@ private slots:
         Form1& f = *p.form;
         p.press(Qt::Key_F5); // nothing chosen yet
         QCOMPARE(p.status(), QStringLiteral("请先选择快递.."));
-        QVERIFY(!f.kdmenu[2]->isVisible());
+        QVERIFY(!p.kdmenu(2)->isVisible());
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
 
-        QTest::mouseClick(f.Command1[10], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(10), Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("快递物品：鞋子\r\n快递公司：中通快递\r\n快递单号：1234"));
         QCOMPARE(p.status(), QStringLiteral("当前快递信息已复制.."));
 
         p.press(Qt::Key_F5);
-        QVERIFY(f.kdmenu[2]->isVisible());
-        QCOMPARE(f.Text4->text(), QStringLiteral("1234"));
-        QCOMPARE(f.Command1[8]->text(), QStringLiteral("中通快递"));
-        QCOMPARE(f.Text6->text(), QStringLiteral("鞋子"));
+        QVERIFY(p.kdmenu(2)->isVisible());
+        QCOMPARE(p.Text4()->text(), QStringLiteral("1234"));
+        QCOMPARE(p.Command1(8)->text(), QStringLiteral("中通快递"));
+        QCOMPARE(p.Text6()->text(), QStringLiteral("鞋子"));
         // The filter: letters and digits stay, anything else empties the box.
-        QTest::keyClicks(f.Text4, QStringLiteral("5"));
-        QCOMPARE(f.Text4->text(), QStringLiteral("12345"));
-        QTest::keyClicks(f.Text4, QStringLiteral("."));
-        QCOMPARE(f.Text4->text(), QString());
+        QTest::keyClicks(p.Text4(), QStringLiteral("5"));
+        QCOMPARE(p.Text4()->text(), QStringLiteral("12345"));
+        QTest::keyClicks(p.Text4(), QStringLiteral("."));
+        QCOMPARE(p.Text4()->text(), QString());
 
         const auto tryChange = [&](const QString& number, const QString& company,
                                    const QString& goods) {
-            f.Text4->setText(number);
-            f.Command1[8]->setText(company);
-            f.Text6->setText(goods);
-            QTest::mouseClick(f.Command1[9], Qt::LeftButton);
+            p.Text4()->setText(number);
+            p.Command1(8)->setText(company);
+            p.Text6()->setText(goods);
+            QTest::mouseClick(p.Command1(9), Qt::LeftButton);
         };
         tryChange(QString(), QStringLiteral("京东快递"), QStringLiteral("新鞋"));
         tryChange(QStringLiteral("JD0012345678"), QStringLiteral("请选择快递公司"),
@@ -258,11 +257,11 @@ private slots:
                  (QStringList{"请输入单号!", "请选择快递公司!", "请输入物品信息!",
                               "确定要修改[鞋子]此单号码?"}));
         QCOMPARE(p.parcel(id).number, QStringLiteral("1234"));
-        QVERIFY(f.kdmenu[2]->isVisible());
+        QVERIFY(p.kdmenu(2)->isVisible());
 
         p.dialogs.shown.clear();
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(f.Command1[9], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(9), Qt::LeftButton);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.dialogs.prompts(),
                  (QStringList{"确定要修改[鞋子]此单号码?", "快递信息修改成功!"}));
@@ -270,11 +269,11 @@ private slots:
         QCOMPARE(changed.number, QStringLiteral("JD0012345678"));
         QCOMPARE(changed.company, QStringLiteral("京东快递"));
         QCOMPARE(changed.goods, QStringLiteral("新鞋"));
-        QCOMPARE(f.Text1->itemText(0), QStringLiteral("新鞋"));
-        QCOMPARE(f.cur.number, QStringLiteral("JD0012345678"));
+        QCOMPARE(p.Text1()->itemText(0), QStringLiteral("新鞋"));
+        QCOMPARE(f.current().number, QStringLiteral("JD0012345678"));
         QCOMPARE(p.gateway.trackingQueries().constLast().queryItemValue(QStringLiteral("com")),
                  QStringLiteral("jd"));
-        QVERIFY(!f.kdmenu[2]->isVisible());
+        QVERIFY(!p.kdmenu(2)->isVisible());
     }
 
     // A change whose parcel is gone stores nothing and renames nothing.
@@ -285,11 +284,11 @@ private slots:
         QVERIFY(id);
         p.press(Qt::Key_F5);
         p.removeParcel(id);
-        p.form->Text6->setText(QStringLiteral("新鞋"));
+        p.Text6()->setText(QStringLiteral("新鞋"));
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(p.form->Command1[9], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(9), Qt::LeftButton);
         QCOMPARE(p.dialogs.prompts().constLast(), QStringLiteral("信息数据不存在!"));
-        QCOMPARE(p.form->Text1->itemText(0), QStringLiteral("鞋子"));
+        QCOMPARE(p.Text1()->itemText(0), QStringLiteral("鞋子"));
     }
 
     void deleteParcel_data() {
@@ -307,23 +306,23 @@ private slots:
         p.gateway.script(QStringLiteral("11111111"), {entries(1)});
         p.start();
         Form1& f = *p.form;
-        f.Check7->setChecked(queryFirst);
+        p.Check7()->setChecked(queryFirst);
         p.choose(1);
         QVERIFY(p.waitForQueryEnd());
         p.press(Qt::Key_F5);
-        QTest::mouseClick(f.Command1[11], Qt::LeftButton); // unscripted: No
+        QTest::mouseClick(p.Command1(11), Qt::LeftButton); // unscripted: No
         QVERIFY(p.parcel(id).id != 0);
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(f.Command1[11], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(11), Qt::LeftButton);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.dialogs.prompts(),
                  (QStringList{"确定要删除[鞋子]此单号码?", "确定要删除[鞋子]此单号码?",
                               "快递信息已删除!"}));
         QCOMPARE(p.parcel(id).id, 0);
-        QCOMPARE(entriesOf(f.Text1), QStringList{QStringLiteral("茶叶")});
-        QCOMPARE(f.Text1->currentIndex(), queryFirst ? 0 : -1);
-        QVERIFY(!f.kdmenu[2]->isVisible());
-        if (queryFirst) QCOMPARE(f.cur.number, QStringLiteral("11111111"));
+        QCOMPARE(entriesOf(p.Text1()), QStringList{QStringLiteral("茶叶")});
+        QCOMPARE(p.Text1()->currentIndex(), queryFirst ? 0 : -1);
+        QVERIFY(!p.kdmenu(2)->isVisible());
+        if (queryFirst) QCOMPARE(f.current().number, QStringLiteral("11111111"));
     }
 
     void aRefusedDeleteIsReported() {
@@ -334,13 +333,13 @@ private slots:
         p.press(Qt::Key_F5);
         StoreLock lock(p.storePath());
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(p.form->Command1[11], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(11), Qt::LeftButton);
         QVERIFY(p.dialogs.prompts().constLast().startsWith(QStringLiteral("快递信息删除失败!")));
         QCOMPARE(p.dialogs.shown.constLast().buttons, Mb::OkOnly + Mb::Exclamation);
         lock.release();
         QVERIFY(p.parcel(id).id != 0);
-        QCOMPARE(p.form->Text1->count(), 1);
-        QVERIFY(p.form->kdmenu[2]->isVisible());
+        QCOMPARE(p.Text1()->count(), 1);
+        QVERIFY(p.kdmenu(2)->isVisible());
     }
 
     void clearing_data() {
@@ -366,8 +365,8 @@ private slots:
                 0, questions)));
         QCOMPARE(p.status(),
                  cleared ? QStringLiteral("快递列表已清空...") : QStringLiteral("查询完毕..."));
-        QCOMPARE(p.form->Text1->count(), cleared ? 0 : 1);
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), cleared ? 0 : 2);
+        QCOMPARE(p.Text1()->count(), cleared ? 0 : 1);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), cleared ? 0 : 2);
         Store s(QStringLiteral("check"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
         QCOMPARE(s.parcels()->size(), cleared ? 0 : 1);
@@ -379,7 +378,7 @@ private slots:
         TestProgram p;
         p.start();
         p.dialogs.answers = {Mb::Yes, Mb::Yes};
-        QTest::mouseClick(p.form->Image2[2], Qt::LeftButton);
+        QTest::mouseClick(p.Image2(2), Qt::LeftButton);
         QCOMPARE(p.dialogs.shown.size(), 2);
         QCOMPARE(p.status(), QStringLiteral("快递列表已清空..."));
 
@@ -391,7 +390,7 @@ private slots:
         lock.release();
         QVERIFY(p.dialogs.prompts().constLast().startsWith(QStringLiteral("快递列表清空失败!")));
         QCOMPARE(p.status(), QStringLiteral("快递列表清空失败!"));
-        QCOMPARE(p.form->Text1->count(), 1);
+        QCOMPARE(p.Text1()->count(), 1);
         QCOMPARE(p.parcel(1).goods, QStringLiteral("鞋子"));
     }
 
@@ -403,14 +402,13 @@ private slots:
                                                  {"2026-01-02 08:00:00", "广东\\/深圳 到达"},
                                                  {"2026-01-01 08:00:00", "已揽收"}})});
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F10); // nothing to export yet
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("没有可导出的数据!")});
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
         // A first cell of nine characters and one of two: how the widths come out.
-        f.ListView1->topLevelItem(1)->setText(0, QStringLiteral("123456789"));
-        f.ListView1->topLevelItem(2)->setText(0, QStringLiteral(" 12 "));
+        p.ListView1()->topLevelItem(1)->setText(0, QStringLiteral("123456789"));
+        p.ListView1()->topLevelItem(2)->setText(0, QStringLiteral(" 12 "));
 
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("进度.txt"));
@@ -420,7 +418,7 @@ private slots:
         old.close();
         p.dialogs.shown.clear();
         p.dialogs.saveAnswer = target;
-        QTest::mouseClick(f.Image2[7], Qt::LeftButton);
+        QTest::mouseClick(p.Image2(7), Qt::LeftButton);
         QStringEncoder gb("GB18030");
         const QByteArray expected =
             gb.encode(QStringLiteral("1          2026-01-03 10:30:00   已签收,感谢使用\r\n"
@@ -502,52 +500,50 @@ private slots:
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("66666666"),
                     QStringLiteral("50%鞋"));
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F7);
-        QVERIFY(f.Option1[1]->isChecked() && f.Option2[1]->isChecked());
-        QCOMPARE(QApplication::focusWidget(), f.Text7);
-        f.Option1[field]->setChecked(true);
-        f.Option2[match]->setChecked(true);
-        f.Text7->setText(text);
+        QVERIFY(p.Option1(1)->isChecked() && p.Option2(1)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), p.Text7());
+        p.Option1(field)->setChecked(true);
+        p.Option2(match)->setChecked(true);
+        p.Text7()->setText(text);
         p.press(Qt::Key_Return); // the search button is the panel's default
         if (found.isEmpty()) {
             QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("没有找到相关快递")});
             QCOMPARE(p.status(), QStringLiteral("没有找到相关快递.."));
-            QCOMPARE(f.Text1->count(), 0);
-            QVERIFY(f.kdmenu[3]->isVisible());
+            QCOMPARE(p.Text1()->count(), 0);
+            QVERIFY(p.kdmenu(3)->isVisible());
             p.press(Qt::Key_F8); // the whole book again
-            QCOMPARE(f.Text1->count(), 4);
+            QCOMPARE(p.Text1()->count(), 4);
             return;
         }
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.dialogs.prompts(), QStringList{message});
-        QCOMPARE(entriesOf(f.Text1), (found + QStringList{"******************", "刷新快递列表"}));
-        QCOMPARE(f.Text1->currentIndex(), 0);
-        QVERIFY(!f.kdmenu[3]->isVisible());
+        QCOMPARE(entriesOf(p.Text1()), (found + QStringList{"******************", "刷新快递列表"}));
+        QCOMPARE(p.Text1()->currentIndex(), 0);
+        QVERIFY(!p.kdmenu(3)->isVisible());
         QVERIFY(!p.gateway.trackingQueries().isEmpty()); // the first hit is being queried
     }
 
     void searchMessagesAndNumberFilter() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
-        f.Option1[0]->setChecked(true);
-        f.Option2[0]->setChecked(true);
+        p.Option1(0)->setChecked(true);
+        p.Option2(0)->setChecked(true);
         p.press(Qt::Key_F7); // every opening starts from goods, by containment
-        QVERIFY(f.Option1[1]->isChecked() && f.Option2[1]->isChecked());
-        QTest::mouseClick(f.Command1[14], Qt::LeftButton);
-        f.Option1[0]->setChecked(true);
-        QTest::mouseClick(f.Command1[14], Qt::LeftButton);
+        QVERIFY(p.Option1(1)->isChecked() && p.Option2(1)->isChecked());
+        QTest::mouseClick(p.Command1(14), Qt::LeftButton);
+        p.Option1(0)->setChecked(true);
+        QTest::mouseClick(p.Command1(14), Qt::LeftButton);
         QCOMPARE(p.dialogs.prompts(), (QStringList{"请输入快递物品..", "请输入快递单号.."}));
-        QTest::keyClicks(f.Text7, QStringLiteral("SF12"));
-        QCOMPARE(f.Text7->text(), QStringLiteral("SF12"));
-        QTest::keyClicks(f.Text7, QStringLiteral(" "));
-        QCOMPARE(f.Text7->text(), QStringLiteral("SF12 ")); // blanks around a number pass
-        QTest::keyClicks(f.Text7, QStringLiteral("3"));
-        QCOMPARE(f.Text7->text(), QString());
-        f.Option1[1]->setChecked(true);
-        QTest::keyClicks(f.Text7, QStringLiteral("a b"));
-        QCOMPARE(f.Text7->text(), QStringLiteral("a b")); // goods mode: no filter
+        QTest::keyClicks(p.Text7(), QStringLiteral("SF12"));
+        QCOMPARE(p.Text7()->text(), QStringLiteral("SF12"));
+        QTest::keyClicks(p.Text7(), QStringLiteral(" "));
+        QCOMPARE(p.Text7()->text(), QStringLiteral("SF12 ")); // blanks around a number pass
+        QTest::keyClicks(p.Text7(), QStringLiteral("3"));
+        QCOMPARE(p.Text7()->text(), QString());
+        p.Option1(1)->setChecked(true);
+        QTest::keyClicks(p.Text7(), QStringLiteral("a b"));
+        QCOMPARE(p.Text7()->text(), QStringLiteral("a b")); // goods mode: no filter
     }
 };
 

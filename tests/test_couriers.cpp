@@ -16,7 +16,7 @@ QStringList names(const QTreeWidget* list) {
 
 // Double-clicks the row with this company name, as a user picks a courier.
 void pick(TestProgram& p, const QString& name) {
-    QTreeWidget* list = p.form->ListView2;
+    QTreeWidget* list = p.ListView2();
     const QList<QTreeWidgetItem*> rows = list->findItems(name, Qt::MatchExactly, 1);
     QVERIFY2(!rows.isEmpty(), qPrintable(name));
     const QPoint at = list->visualItemRect(rows[0]).center();
@@ -35,59 +35,57 @@ private slots:
     void browsingSearchingAndQuickLinks() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
-        QCOMPARE(f.ListView2->topLevelItemCount(), 0); // filled only when opened
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 0); // filled only when opened
         p.press(Qt::Key_F12);
-        QVERIFY(f.kdmenu[4]->isVisible());
-        QCOMPARE(f.ListView2->headerItem()->text(1), QStringLiteral("快递公司"));
-        QCOMPARE(f.ListView2->topLevelItemCount(), 43);
-        QCOMPARE(f.ListView2->topLevelItem(0)->text(0), QStringLiteral("1"));
-        QCOMPARE(f.ListView2->topLevelItem(0)->text(1), QStringLiteral("顺丰快递"));
-        QCOMPARE(f.ListView2->topLevelItem(0)->text(2), QStringLiteral("95338"));
+        QVERIFY(p.kdmenu(4)->isVisible());
+        QCOMPARE(p.ListView2()->headerItem()->text(1), QStringLiteral("快递公司"));
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 43);
+        QCOMPARE(p.ListView2()->topLevelItem(0)->text(0), QStringLiteral("1"));
+        QCOMPARE(p.ListView2()->topLevelItem(0)->text(1), QStringLiteral("顺丰快递"));
+        QCOMPARE(p.ListView2()->topLevelItem(0)->text(2), QStringLiteral("95338"));
 
-        f.Text8->insert(QStringLiteral("快运")); // as the input method commits it
-        QCOMPARE(names(f.ListView2), (QStringList{"汇通快运", "佳吉快运", "中铁快运", "百世快运",
-                                                  "韵达快运", "中通快运", "顺丰快运"}));
-        f.Text8->setText(QStringLiteral("   "));
-        QCOMPARE(f.ListView2->topLevelItemCount(), 43); // blanks only: every company
+        p.Text8()->insert(QStringLiteral("快运")); // as the input method commits it
+        QCOMPARE(names(p.ListView2()), (QStringList{"汇通快运", "佳吉快运", "中铁快运", "百世快运",
+                                                    "韵达快运", "中通快运", "顺丰快运"}));
+        p.Text8()->setText(QStringLiteral("   "));
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 43); // blanks only: every company
         // Quotes and wildcards are searched for as typed.
         for (const char* odd : {"'", "%", "_", "EMS'"}) {
-            f.Text8->setText(QString::fromUtf8(odd));
-            QCOMPARE(f.ListView2->topLevelItemCount(), 0);
+            p.Text8()->setText(QString::fromUtf8(odd));
+            QCOMPARE(p.ListView2()->topLevelItemCount(), 0);
             QVERIFY(p.dialogs.shown.isEmpty());
         }
-        f.Text8->setText(QStringLiteral("x"));
-        QTest::keyClick(f.Text8, Qt::Key_Backspace);
-        QCOMPARE(f.ListView2->topLevelItemCount(), 43);
+        p.Text8()->setText(QStringLiteral("x"));
+        QTest::keyClick(p.Text8(), Qt::Key_Backspace);
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 43);
 
-        f.Text8->setText(QStringLiteral("德邦"));
-        QTest::mouseClick(f.Label20[10], Qt::LeftButton);
-        QCOMPARE(names(f.ListView2), (QStringList{"EMS", "EMS国际"}));
-        QCOMPARE(f.Text8->text(), QStringLiteral("德邦")); // the search box keeps its text
-        QTest::mouseClick(f.Label20[2], Qt::LeftButton);
-        QCOMPARE(names(f.ListView2), (QStringList{"中通快递", "中通快运"}));
-        QTest::mouseClick(f.Command4, Qt::LeftButton);
-        QCOMPARE(f.ListView2->topLevelItemCount(), 43);
+        p.Text8()->setText(QStringLiteral("德邦"));
+        QTest::mouseClick(p.Label20(10), Qt::LeftButton);
+        QCOMPARE(names(p.ListView2()), (QStringList{"EMS", "EMS国际"}));
+        QCOMPARE(p.Text8()->text(), QStringLiteral("德邦")); // the search box keeps its text
+        QTest::mouseClick(p.Label20(2), Qt::LeftButton);
+        QCOMPARE(names(p.ListView2()), (QStringList{"中通快递", "中通快运"}));
+        QTest::mouseClick(p.Command4(), Qt::LeftButton);
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 43);
     }
 
     // The right button puts the row's telephone on the clipboard.
     void telephoneCopy() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F12);
-        QTest::mouseClick(f.Label20[2], Qt::LeftButton);
+        QTest::mouseClick(p.Label20(2), Qt::LeftButton);
         QApplication::clipboard()->setText(QStringLiteral("before"));
-        const QPoint row = f.ListView2->visualItemRect(f.ListView2->topLevelItem(0)).center();
-        QTest::mousePress(f.ListView2->viewport(), Qt::LeftButton, {}, row);
+        const QPoint row = p.ListView2()->visualItemRect(p.ListView2()->topLevelItem(0)).center();
+        QTest::mousePress(p.ListView2()->viewport(), Qt::LeftButton, {}, row);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
-        QTest::mousePress(f.ListView2->viewport(), Qt::RightButton, {}, row);
+        QTest::mousePress(p.ListView2()->viewport(), Qt::RightButton, {}, row);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("95311"));
         QCOMPARE(p.status(), QStringLiteral("中通快递公司电话已复制.."));
         // Below the last row nothing is under the mouse: the selected row counts.
-        f.ListView2->setCurrentItem(f.ListView2->topLevelItem(1));
-        QTest::mousePress(f.ListView2->viewport(), Qt::RightButton, {},
-                          QPoint(10, f.ListView2->viewport()->height() - 5));
+        p.ListView2()->setCurrentItem(p.ListView2()->topLevelItem(1));
+        QTest::mousePress(p.ListView2()->viewport(), Qt::RightButton, {},
+                          QPoint(10, p.ListView2()->viewport()->height() - 5));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("4000-270-270"));
     }
 
@@ -100,13 +98,13 @@ private slots:
         Form1& f = *p.form;
         // Into the add panel, opened from its company button.
         p.press(Qt::Key_F4);
-        QTest::mouseClick(f.Command1[12], Qt::LeftButton);
-        QCOMPARE(f.ListView2->headerItem()->text(1), QStringLiteral("快递公司（双击选择）"));
-        QVERIFY(f.kdmenu[0]->isVisible() && f.kdmenu[4]->isVisible());
+        QTest::mouseClick(p.Command1(12), Qt::LeftButton);
+        QCOMPARE(p.ListView2()->headerItem()->text(1), QStringLiteral("快递公司（双击选择）"));
+        QVERIFY(p.kdmenu(0)->isVisible() && p.kdmenu(4)->isVisible());
         pick(p, QStringLiteral("圆通速递"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("圆通速递"));
-        QCOMPARE(f.cur.code, QStringLiteral("yuantong"));
-        QVERIFY(!f.kdmenu[4]->isVisible());
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("圆通速递"));
+        QCOMPARE(f.current().code, QStringLiteral("yuantong"));
+        QVERIFY(!p.kdmenu(4)->isVisible());
 
         // Into the edit panel: opening from it hides the add, settings and search panels.
         p.choose(0);
@@ -115,42 +113,41 @@ private slots:
         p.press(Qt::Key_F9);
         p.press(Qt::Key_F5);
         p.press(Qt::Key_F7);
-        f.kdmenu[0]->setVisible(true);
-        QTest::mouseClick(f.Command1[8], Qt::LeftButton);
+        p.kdmenu(0)->setVisible(true);
+        QTest::mouseClick(p.Command1(8), Qt::LeftButton);
         for (int i : {0, 1, 3})
-            QVERIFY(!f.kdmenu[i]->isVisible());
-        QVERIFY(f.kdmenu[2]->isVisible());
+            QVERIFY(!p.kdmenu(i)->isVisible());
+        QVERIFY(p.kdmenu(2)->isVisible());
         pick(p, QStringLiteral("韵达快递"));
-        QCOMPARE(f.Command1[8]->text(), QStringLiteral("韵达快递"));
-        QCOMPARE(f.cur.code, QStringLiteral("yunda"));
+        QCOMPARE(p.Command1(8)->text(), QStringLiteral("韵达快递"));
+        QCOMPARE(f.current().code, QStringLiteral("yunda"));
 
         // Both visible: the add panel wins.
         p.press(Qt::Key_F5);
         p.press(Qt::Key_F4);
         p.press(Qt::Key_F12);
         pick(p, QStringLiteral("EMS"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("EMS"));
-        QCOMPARE(f.Command1[8]->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("EMS"));
+        QCOMPARE(p.Command1(8)->text(), QStringLiteral("顺丰快递"));
 
         // Neither: only the code, and the directory stays open.
         p.press(Qt::Key_Escape);
         p.press(Qt::Key_F12);
         pick(p, QStringLiteral("德邦物流"));
-        QCOMPARE(f.cur.code, QStringLiteral("debangwuliu"));
-        QVERIFY(f.kdmenu[4]->isVisible());
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("EMS"));
+        QCOMPARE(f.current().code, QStringLiteral("debangwuliu"));
+        QVERIFY(p.kdmenu(4)->isVisible());
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("EMS"));
     }
 
     void detectionWhileTyping() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
-        f.Check8->setChecked(true);
+        p.Check8()->setChecked(true);
         p.press(Qt::Key_F4);
-        QLineEdit* box = f.Text3->lineEdit();
+        QLineEdit* box = p.Text3()->lineEdit();
         QTest::keyClicks(box, QStringLiteral("773012345"));
         QVERIFY(p.gateway.autoNumberQueries().isEmpty()); // nine: no request
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
         QTest::keyClicks(box, QStringLiteral("6"));
         QCOMPARE(p.gateway.autoNumberQueries(), QStringList{QStringLiteral("7730123456")});
         const auto expected =
@@ -158,31 +155,31 @@ private slots:
         QVERIFY(expected.has_value());
         Store s(QStringLiteral("names"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
-        QCOMPARE(f.Command1[12]->text(), s.courierByShibie(expected->courierCode)->value().name);
+        QCOMPARE(p.Command1(12)->text(), s.courierByShibie(expected->courierCode)->value().name);
         QTest::keyClicks(box, QStringLiteral("1"));
         QCOMPARE(p.gateway.autoNumberQueries().size(), 2); // every further character asks again
 
         // Letters and digits are a number; anything else empties the box.
-        f.Text3->setCurrentText(QString());
+        p.Text3()->setCurrentText(QString());
         QTest::keyClicks(box, QStringLiteral("SF1234567890123"));
-        QCOMPARE(f.Text3->currentText(), QStringLiteral("SF1234567890123"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(p.Text3()->currentText(), QStringLiteral("SF1234567890123"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("顺丰快递"));
         QTest::keyClicks(box, QStringLiteral("-"));
-        QCOMPARE(f.Text3->currentText(), QString());
+        QCOMPARE(p.Text3()->currentText(), QString());
 
         // Without 自动识别 typing never asks; the refresh button still does.
-        f.Check8->setChecked(false);
+        p.Check8()->setChecked(false);
         const qsizetype asked = p.gateway.autoNumberQueries().size();
         QTest::keyClicks(box, QStringLiteral("EA123456789CN"));
         QCOMPARE(p.gateway.autoNumberQueries().size(), asked);
-        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        QTest::mouseClick(p.Command2(), Qt::LeftButton);
         QCOMPARE(p.gateway.autoNumberQueries().constLast(), QStringLiteral("EA123456789CN"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("EMS"));
-        f.Text3->setCurrentText(QStringLiteral("123456789"));
-        f.Command1[12]->setText(QStringLiteral("请选择快递公司"));
-        QTest::mouseClick(f.Command2, Qt::LeftButton); // fewer than ten: nothing at all
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("EMS"));
+        p.Text3()->setCurrentText(QStringLiteral("123456789"));
+        p.Command1(12)->setText(QStringLiteral("请选择快递公司"));
+        QTest::mouseClick(p.Command2(), Qt::LeftButton); // fewer than ten: nothing at all
         QCOMPARE(p.gateway.autoNumberQueries().size(), asked + 1);
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
     }
 
     void detectionCaptions_data() {
@@ -214,11 +211,11 @@ private slots:
         TestProgram p;
         p.gateway.scriptAutoNumber(QStringLiteral("5031234567"), body(answer));
         p.start();
-        p.form->Check8->setChecked(false); // ten characters: the refresh button asks
+        p.Check8()->setChecked(false); // ten characters: the refresh button asks
         p.press(Qt::Key_F4);
-        p.form->Text3->setCurrentText(QStringLiteral("5031234567"));
-        QTest::mouseClick(p.form->Command2, Qt::LeftButton);
-        QCOMPARE(p.form->Command1[12]->text(), caption);
+        p.Text3()->setCurrentText(QStringLiteral("5031234567"));
+        QTest::mouseClick(p.Command2(), Qt::LeftButton);
+        QCOMPARE(p.Command1(12)->text(), caption);
     }
 
     // The number reaches the service as typed, and a slow answer for a
@@ -231,15 +228,15 @@ private slots:
         p.gateway.scriptAutoNumber(QStringLiteral("12345678901"),
                                    body("[{\"comCode\":\"yunda\"}]"));
         p.start();
-        p.form->Check8->setChecked(true);
+        p.Check8()->setChecked(true);
         p.press(Qt::Key_F4);
-        QTimer::singleShot(
-            100, [&] { QTest::keyClicks(p.form->Text3->lineEdit(), QStringLiteral("1")); });
-        QTest::keyClicks(p.form->Text3->lineEdit(), QStringLiteral("1234567890"));
+        QTimer::singleShot(100,
+                           [&] { QTest::keyClicks(p.Text3()->lineEdit(), QStringLiteral("1")); });
+        QTest::keyClicks(p.Text3()->lineEdit(), QStringLiteral("1234567890"));
         QVERIFY(QTest::qWaitFor([&] { return p.gateway.autoNumberQueries().size() == 2; }, 2000));
         QTest::qWait(500);
-        QCOMPARE(p.form->Text3->currentText(), QStringLiteral("12345678901"));
-        QCOMPARE(p.form->Command1[12]->text(), QStringLiteral("韵达快递"));
+        QCOMPARE(p.Text3()->currentText(), QStringLiteral("12345678901"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("韵达快递"));
     }
 
     // An answer that arrives after a newer detection of the same number, or
@@ -250,24 +247,23 @@ private slots:
         slow.delayMs = 400;
         p.gateway.scriptAutoNumber(QStringLiteral("1234567890"), slow);
         p.start();
-        Form1& f = *p.form;
-        f.Check8->setChecked(false);
+        p.Check8()->setChecked(false);
         p.press(Qt::Key_F4);
-        f.Text3->setCurrentText(QStringLiteral("1234567890"));
+        p.Text3()->setCurrentText(QStringLiteral("1234567890"));
         QTimer::singleShot(100, [&] {
             p.gateway.scriptAutoNumber(QStringLiteral("1234567890"),
                                        body("[{\"comCode\":\"yunda\"}]"));
-            QTest::mouseClick(f.Command2, Qt::LeftButton); // asked again, answered at once
+            QTest::mouseClick(p.Command2(), Qt::LeftButton); // asked again, answered at once
         });
-        QTest::mouseClick(f.Command2, Qt::LeftButton);
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("韵达快递"));
+        QTest::mouseClick(p.Command2(), Qt::LeftButton);
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("韵达快递"));
 
         // The box lost a character while the service answered: no caption for the old text.
         p.gateway.scriptAutoNumber(QStringLiteral("1234567890"), slow);
-        QTimer::singleShot(100, [&] { QTest::keyClick(f.Text3->lineEdit(), Qt::Key_Backspace); });
-        QTest::mouseClick(f.Command2, Qt::LeftButton);
-        QCOMPARE(f.Text3->currentText(), QStringLiteral("123456789"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("正在检测快递"));
+        QTimer::singleShot(100, [&] { QTest::keyClick(p.Text3()->lineEdit(), Qt::Key_Backspace); });
+        QTest::mouseClick(p.Command2(), Qt::LeftButton);
+        QCOMPARE(p.Text3()->currentText(), QStringLiteral("123456789"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("正在检测快递"));
     }
 
     void theNumberIsEncoded() {
@@ -277,10 +273,10 @@ private slots:
         // The manual path has no filter: whatever the box holds arrives intact.
         const QString odd = QStringLiteral("12&x=1 #34567");
         {
-            const QSignalBlocker quiet(p.form->Text3);
-            p.form->Text3->setCurrentText(odd);
+            const QSignalBlocker quiet(p.Text3());
+            p.Text3()->setCurrentText(odd);
         }
-        QTest::mouseClick(p.form->Command2, Qt::LeftButton);
+        QTest::mouseClick(p.Command2(), Qt::LeftButton);
         QCOMPARE(p.gateway.autoNumberQueries(), QStringList{odd});
     }
 };

@@ -6,10 +6,10 @@
 #include <QClipboard>
 
 namespace {
-QList<int> visiblePanels(const Form1& f) {
+QList<int> visiblePanels(const TestProgram& p) {
     QList<int> open;
     for (int i = 0; i < 5; ++i)
-        if (f.kdmenu[i]->isVisible()) open << i;
+        if (p.kdmenu(i)->isVisible()) open << i;
     return open;
 }
 
@@ -38,66 +38,63 @@ private slots:
         QFETCH(Qt::KeyboardModifiers, modifiers);
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
-        f.Check8->setChecked(true);
-        f.Text2->setText(QStringLiteral("旧的"));
+        p.Check8()->setChecked(true);
+        p.Text2()->setText(QStringLiteral("旧的"));
         QApplication::clipboard()->setText(QStringLiteral("SF1234567890123"));
         p.press(Qt::Key_F4, modifiers);
-        QVERIFY(f.kdmenu[0]->isVisible());
-        QCOMPARE(f.Text3->currentText(), QStringLiteral("SF1234567890123"));
-        QVERIFY(f.Text2->text().isEmpty());
+        QVERIFY(p.kdmenu(0)->isVisible());
+        QCOMPARE(p.Text3()->currentText(), QStringLiteral("SF1234567890123"));
+        QVERIFY(p.Text2()->text().isEmpty());
         QCOMPARE(p.gateway.autoNumberQueries(), QStringList{QStringLiteral("SF1234567890123")});
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("顺丰快递"));
 
         // The toolbar image opens the same panel, fresh and without the paste.
-        QTest::mouseClick(f.Image2[3], Qt::LeftButton);
-        QVERIFY(f.kdmenu[0]->isVisible());
-        QVERIFY(f.Text3->currentText().isEmpty());
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
+        QTest::mouseClick(p.Image2(3), Qt::LeftButton);
+        QVERIFY(p.kdmenu(0)->isVisible());
+        QVERIFY(p.Text3()->currentText().isEmpty());
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
         QCOMPARE(p.gateway.autoNumberQueries().size(), 1);
     }
 
     void keysKeepPanelsTheToolbarShowsOne() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F4);
         p.press(Qt::Key_F7);
-        QCOMPARE(visiblePanels(f), (QList<int>{0, 3}));
+        QCOMPARE(visiblePanels(p), (QList<int>{0, 3}));
         p.press(Qt::Key_F12);
-        QCOMPARE(visiblePanels(f), (QList<int>{0, 3, 4}));
+        QCOMPARE(visiblePanels(p), (QList<int>{0, 3, 4}));
         p.press(Qt::Key_F9); // settings: the one key that hides the others
-        QCOMPARE(visiblePanels(f), QList<int>{1});
+        QCOMPARE(visiblePanels(p), QList<int>{1});
         p.press(Qt::Key_Escape);
-        QVERIFY(visiblePanels(f).isEmpty());
+        QVERIFY(visiblePanels(p).isEmpty());
 
-        QTest::mouseClick(f.Image2[3], Qt::LeftButton);
-        QTest::mouseClick(f.Image2[4], Qt::LeftButton);
-        QCOMPARE(visiblePanels(f), QList<int>{3});
-        QTest::mouseClick(f.Image2[6], Qt::LeftButton);
-        QCOMPARE(visiblePanels(f), QList<int>{4});
-        QCOMPARE(f.ListView2->headerItem()->text(1), QStringLiteral("快递公司"));
-        QTest::mouseClick(f.Image2[1], Qt::LeftButton); // nothing chosen: no edit panel
-        QVERIFY(visiblePanels(f).isEmpty());
+        QTest::mouseClick(p.Image2(3), Qt::LeftButton);
+        QTest::mouseClick(p.Image2(4), Qt::LeftButton);
+        QCOMPARE(visiblePanels(p), QList<int>{3});
+        QTest::mouseClick(p.Image2(6), Qt::LeftButton);
+        QCOMPARE(visiblePanels(p), QList<int>{4});
+        QCOMPARE(p.ListView2()->headerItem()->text(1), QStringLiteral("快递公司"));
+        QTest::mouseClick(p.Image2(1), Qt::LeftButton); // nothing chosen: no edit panel
+        QVERIFY(visiblePanels(p).isEmpty());
         QCOMPARE(p.status(), QStringLiteral("请先选择快递.."));
         // A right click is no click.
-        QTest::mouseClick(f.Image2[4], Qt::RightButton);
-        QVERIFY(visiblePanels(f).isEmpty());
+        QTest::mouseClick(p.Image2(4), Qt::RightButton);
+        QVERIFY(visiblePanels(p).isEmpty());
     }
 
     // The window sees the key first; the control with the focus still gets it.
     void theFocusedControlStillGetsTheKey() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F7);
-        QCOMPARE(QApplication::focusWidget(), f.Text7);
+        QCOMPARE(QApplication::focusWidget(), p.Text7());
         KeySpy spy;
-        f.Text7->installEventFilter(&spy);
+        p.Text7()->installEventFilter(&spy);
         p.press(Qt::Key_F12);
-        QVERIFY(f.kdmenu[4]->isVisible());
+        QVERIFY(p.kdmenu(4)->isVisible());
         QCOMPARE(spy.keys, QList<int>{Qt::Key_F12});
-        QCOMPARE(f.ListView2->topLevelItemCount(), 43); // opened once, not once per parent
+        QCOMPARE(p.ListView2()->topLevelItemCount(), 43); // opened once, not once per parent
     }
 
     // A box takes the focus: the key, passed on to the parents of where it
@@ -120,9 +117,9 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("751234560000"),
                     QStringLiteral("衣服"));
         p.start();
-        p.form->Check7->setChecked(true); // F8 queries the first parcel: unknown, a box
+        p.Check7()->setChecked(true); // F8 queries the first parcel: unknown, a box
         p.press(Qt::Key_F4);
-        QCOMPARE(QApplication::focusWidget(), p.form->Text3);
+        QCOMPARE(QApplication::focusWidget(), p.Text3());
         p.dialogs.answers = answers;
         p.dialogs.whileShown = [] {
             if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
@@ -135,11 +132,11 @@ private slots:
     void refreshAnEmptyBook() {
         TestProgram p;
         p.start();
-        p.form->Check7->setChecked(true);
+        p.Check7()->setChecked(true);
         p.press(Qt::Key_F8);
         QCOMPARE(p.status(), QStringLiteral("快递列表已刷新.."));
         QVERIFY(p.gateway.trackingQueries().isEmpty());
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
     }
 
     void refreshAndReset() {
@@ -149,30 +146,30 @@ private slots:
         Form1& f = *p.form;
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QVERIFY(f.ListView1->topLevelItemCount() > 0);
+        QVERIFY(p.ListView1()->topLevelItemCount() > 0);
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("22222222"), QStringLiteral("鞋子"));
         const qsizetype queries = p.gateway.trackingQueries().size();
-        QTest::mouseClick(f.Image2[5], Qt::LeftButton);
-        QCOMPARE(f.Text1->count(), 2);
-        QCOMPARE(f.Text1->currentIndex(), -1);
-        QCOMPARE(f.ListView1->topLevelItemCount(), 0);
+        QTest::mouseClick(p.Image2(5), Qt::LeftButton);
+        QCOMPARE(p.Text1()->count(), 2);
+        QCOMPARE(p.Text1()->currentIndex(), -1);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
         QCOMPARE(p.status(), QStringLiteral("快递列表已刷新.."));
         QCOMPARE(p.gateway.trackingQueries().size(), queries);
 
-        f.Check7->setChecked(true);
+        p.Check7()->setChecked(true);
         p.press(Qt::Key_F8);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.gateway.trackingQueries().size(), queries + 1);
-        QCOMPARE(f.cur.number, QStringLiteral("11111111"));
+        QCOMPARE(f.current().number, QStringLiteral("11111111"));
 
         p.press(Qt::Key_F4);
         p.press(Qt::Key_F11); // unscripted question: No
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("确定要执行初始化吗?")});
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::YesNo + Mb::Information);
-        QVERIFY(f.kdmenu[0]->isVisible());
+        QVERIFY(p.kdmenu(0)->isVisible());
         p.dialogs.answers = {Mb::Yes};
         p.press(Qt::Key_F11);
-        QVERIFY(!f.kdmenu[0]->isVisible());
+        QVERIFY(!p.kdmenu(0)->isVisible());
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
     }
 
@@ -184,17 +181,16 @@ private slots:
         hang.hang = true;
         p.gateway.script(QStringLiteral("11111111"), hang);
         p.start();
-        Form1& f = *p.form;
         QList<int> byToolbar, byKey;
         bool resetWhileWaiting = false;
         QTimer::singleShot(100, [&] {
-            QTest::mouseClick(f.Image2[4], Qt::LeftButton);
-            byToolbar = visiblePanels(f);
+            QTest::mouseClick(p.Image2(4), Qt::LeftButton);
+            byToolbar = visiblePanels(p);
             p.press(Qt::Key_F7);
-            byKey = visiblePanels(f);
+            byKey = visiblePanels(p);
             p.dialogs.answers = {Mb::Yes};
             p.press(Qt::Key_F11);
-            resetWhileWaiting = f.Text1->isEnabled();
+            resetWhileWaiting = p.Text1()->isEnabled();
             p.gateway.script(QStringLiteral("11111111"), {QByteArray()});
             p.gateway.releaseHanging();
         });
@@ -209,20 +205,19 @@ private slots:
         TestProgram p;
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("11111111"), QStringLiteral("茶叶"));
         p.start();
-        Form1& f = *p.form;
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
         p.press(Qt::Key_F5);
-        f.Text6->setFocus();
-        f.Text4->clear();
+        p.Text6()->setFocus();
+        p.Text4()->clear();
         p.press(Qt::Key_Return);
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("请输入单号!")});
         // A button with the focus is not overruled.
-        f.Command1[10]->setFocus();
+        p.Command1(10)->setFocus();
         p.press(Qt::Key_Enter);
         QCOMPARE(p.dialogs.shown.size(), 1);
         // Outside the panels Enter is an ordinary key.
-        f.ListView1->setFocus();
+        p.ListView1()->setFocus();
         p.press(Qt::Key_Return);
         QCOMPARE(p.dialogs.shown.size(), 1);
     }

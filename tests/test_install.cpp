@@ -84,7 +84,7 @@ private slots:
             i.p.form.reset();
         }
         QVERIFY(i.p.load());
-        QCOMPARE(i.p.form->Text1->count(), 2);
+        QCOMPARE(i.p.Text1()->count(), 2);
         QCOMPARE(rowsIn(i.book).first, 2);
         QCOMPARE(fileMode(i.book), 0600);
         QVERIFY(!QFile::exists(i.book + QStringLiteral(".part")));
@@ -96,7 +96,7 @@ private slots:
         // The next start finds it there and says nothing of a move.
         i.p.form.reset();
         QVERIFY(i.p.load());
-        QCOMPARE(i.p.form->Text1->count(), 2);
+        QCOMPARE(i.p.Text1()->count(), 2);
         QVERIFY(!i.startWarning().contains(QStringLiteral("移到")));
     }
 
@@ -113,7 +113,7 @@ private slots:
                 i.p.addParcel(QStringLiteral("中通快递"), QStringLiteral("ZT2"),
                               QStringLiteral("书"));
             QVERIFY(i.p.load());
-            QCOMPARE(i.p.form->Text1->count(), 1);
+            QCOMPARE(i.p.Text1()->count(), 1);
             QCOMPARE(QFile::exists(i.oldBook), !same);
             QCOMPARE(i.startWarning().contains(i.oldBook), !same);
             if (!same) QCOMPARE(rowsIn(i.oldBook).first, 2);
@@ -164,7 +164,7 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"), QStringLiteral("衣服"));
         p.endpoints.dataFolder = p.folder() + QStringLiteral("/share/jianzongbao");
         QVERIFY(p.load());
-        QCOMPARE(p.form->Text1->count(), 1);
+        QCOMPARE(p.Text1()->count(), 1);
         QVERIFY(!QFile::exists(p.endpoints.dataFolder));
     }
 
@@ -199,11 +199,12 @@ private slots:
         write(entry, "[Desktop Entry]\n");
         QVERIFY(p.load());
         Form1& f = *p.form;
-        QVERIFY(f.Check10->isChecked());
+        QVERIFY(p.Check10()->isChecked());
         f.show();
         f.showPanel(1);
         const auto click = [&] {
-            QTest::mouseClick(f.Check10, Qt::LeftButton, {}, QPoint(8, f.Check10->height() / 2));
+            QTest::mouseClick(p.Check10(), Qt::LeftButton, {},
+                              QPoint(8, p.Check10()->height() / 2));
         };
         click();
         QVERIFY(!QFile::exists(entry));
@@ -217,7 +218,7 @@ private slots:
         QDir(p.endpoints.autostartFolder).removeRecursively();
         write(p.endpoints.autostartFolder, "a file, not a folder");
         click();
-        QVERIFY(!f.Check10->isChecked());
+        QVERIFY(!p.Check10()->isChecked());
         QVERIFY(p.status().startsWith(QStringLiteral("开机自动启动设置失败!原因：")));
     }
 
@@ -229,7 +230,7 @@ private slots:
                 TestProgram p;
                 if (watching) watchOnIn(p.storePath());
                 QVERIFY(p.load());
-                QCOMPARE(p.form->Check9->isChecked(), watching);
+                QCOMPARE(p.Check9()->isChecked(), watching);
                 p.form->showAtStart(atLogin);
                 QVERIFY(p.form->isVisible());
                 QCOMPARE(p.form->isMinimized(), watching && atLogin);

@@ -9,6 +9,7 @@
 #include "services/Version.h"
 #include "settings/Options.h"
 #include "tracking/Answer.h"
+#include "tracking/ForegroundQuery.h"
 #include "watch/Change.h"
 #include "watch/Watching.h"
 
@@ -17,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimeZone>
+#include <QTimer>
 #include <QUrlQuery>
 
 namespace {
@@ -453,6 +455,36 @@ private slots:
 
     // Without a sound server its connection errors become one line; every
     // other message, of the player too, is printed.
+    void aQueryEndsOnceAndItsWatchdogGivesUpOnTheTenthTick() {
+        QTimer watchdog;
+        ForegroundQuery q(&watchdog);
+        QStringList seen;
+        q.showBusy = [&](bool busy) { seen << (busy ? "busy" : "idle"); };
+        q.unlock = [&](ForegroundQuery::Unlock u) { seen << QString::number(int(u)); };
+        const quint64 first = q.start();
+        QVERIFY(watchdog.isActive() && q.isCurrent(first));
+        for (int i = 1; i < 9; ++i)
+            QVERIFY(!q.watchdogTick());
+        q.holdWatchdog(); // a question is open
+        QVERIFY(!watchdog.isActive());
+        q.restartWatchdog(); // counted from zero again
+        for (int i = 1; i < 10; ++i)
+            QVERIFY(!q.watchdogTick());
+        QVERIFY(q.watchdogTick() && !watchdog.isActive() && q.watchdogTicks() == 0);
+        q.parseAnswer();
+        const quint64 second = q.start();
+        QVERIFY(!q.isCurrent(first) && q.isCurrent(second) && q.current() == second);
+        QVERIFY(!q.parsedIsCurrent());
+        {
+            const ForegroundQuery::Wait waiting(q);
+            QVERIFY(q.waiting());
+        }
+        QVERIFY(!q.waiting());
+        q.end(ForegroundQuery::Unlock::AfterQuery);
+        QVERIFY(!watchdog.isActive());
+        QCOMPARE(seen, (QStringList{"busy", "busy", "idle", "2"}));
+    }
+
     void onlyTheAudioServersNoiseIsQuietened() {
         const struct {
             const char* category;

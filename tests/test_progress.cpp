@@ -78,9 +78,8 @@ private slots:
     void columnWidthsStayAsDesigned() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F12);
-        for (QTreeWidget* list : {f.ListView1, f.ListView2}) {
+        for (QTreeWidget* list : {p.ListView1(), p.ListView2()}) {
             const QList<int> designed = widths(list);
             QHeaderView* header = list->header();
             QWidget* hv = header->viewport();
@@ -110,57 +109,57 @@ private slots:
         p.start();
         Form1& f = *p.form;
         // An empty list: every action says so.
-        QWidget* vp = f.ListView1->viewport();
-        f.Check6->setChecked(true);
+        QWidget* vp = p.ListView1()->viewport();
+        p.Check6()->setChecked(true);
         QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(p.status(), QStringLiteral("当前没有物流信息"));
-        p.form->Label11[2]->setText(QString());
+        p.Label11(2)->setText(QString());
         QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(p.status(), QStringLiteral("当前没有物流信息"));
-        p.form->Label11[2]->setText(QString());
+        p.Label11(2)->setText(QString());
         QTest::mousePress(vp, Qt::RightButton, {}, QPoint(20, 20));
         QCOMPARE(p.status(), QStringLiteral("当前没有物流信息"));
-        QVERIFY(!f.Picture5->isVisible());
+        QVERIFY(!p.Picture5()->isVisible());
 
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
         // A click with 气泡提示 on: the balloon with the entry's two lines.
-        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 0));
-        QVERIFY(f.tip && f.tip->balloon());
-        const QList<QLabel*> labels = f.tip->balloon()->findChildren<QLabel*>();
+        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 0));
+        QVERIFY(p.tip() && p.tip()->balloon());
+        const QList<QLabel*> labels = p.tip()->balloon()->findChildren<QLabel*>();
         QCOMPARE(labels[0]->text(), QStringLiteral("物流跟踪信息"));
         QCOMPARE(labels[1]->text(), QStringLiteral("时间:2014-05-03 10:20:30\r\n物流进度:已签收"));
-        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 1));
+        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 1));
         QCOMPARE(balloons().size(), 1);
         // With it off: no new balloon, the status line untouched.
-        f.Check6->setChecked(false);
-        QWidget* last = f.tip->balloon();
-        p.form->Label11[2]->setText(QStringLiteral("x"));
-        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 2));
-        QCOMPARE(f.tip->balloon(), last);
+        p.Check6()->setChecked(false);
+        QWidget* last = p.tip()->balloon();
+        p.Label11(2)->setText(QStringLiteral("x"));
+        QTest::mouseClick(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 2));
+        QCOMPARE(p.tip()->balloon(), last);
         QCOMPARE(p.status(), QStringLiteral("x"));
 
         // Double-click: the entry on the clipboard, exactly.
-        QTest::mouseDClick(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 0));
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 0));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("2014-05-03 10:20:30 已签收"));
         QCOMPARE(p.status(), QStringLiteral("单条物流进度已复制.."));
 
         // A left press opens nothing; a right press shows the entry over the window.
-        QTest::mousePress(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 1));
-        QTest::mouseRelease(vp, Qt::LeftButton, {}, rowCentre(f.ListView1, 1));
-        QVERIFY(!f.Picture5->isVisible());
-        QTest::mousePress(vp, Qt::RightButton, {}, rowCentre(f.ListView1, 1));
-        QVERIFY(f.Picture5->isVisible());
-        QCOMPARE(f.Picture5->geometry(), f.rect());
-        QCOMPARE(f.Label23->text(), QStringLiteral("2014-05-02 10:20:30 第2站"));
-        QCOMPARE(f.Label23->font().pointSize(), 36);
+        QTest::mousePress(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 1));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, rowCentre(p.ListView1(), 1));
+        QVERIFY(!p.Picture5()->isVisible());
+        QTest::mousePress(vp, Qt::RightButton, {}, rowCentre(p.ListView1(), 1));
+        QVERIFY(p.Picture5()->isVisible());
+        QCOMPARE(p.Picture5()->geometry(), f.rect());
+        QCOMPARE(p.Label23()->text(), QStringLiteral("2014-05-02 10:20:30 第2站"));
+        QCOMPARE(p.Label23()->font().pointSize(), 36);
         // Closed by a click on its text, and by one beside it.
-        QTest::mouseClick(f.Label23, Qt::LeftButton);
-        QVERIFY(!f.Picture5->isVisible());
-        QTest::mousePress(vp, Qt::RightButton, {}, rowCentre(f.ListView1, 0));
-        QVERIFY(f.Picture5->isVisible());
-        QTest::mouseClick(f.Picture5, Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(!f.Picture5->isVisible());
+        QTest::mouseClick(p.Label23(), Qt::LeftButton);
+        QVERIFY(!p.Picture5()->isVisible());
+        QTest::mousePress(vp, Qt::RightButton, {}, rowCentre(p.ListView1(), 0));
+        QVERIFY(p.Picture5()->isVisible());
+        QTest::mouseClick(p.Picture5(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!p.Picture5()->isVisible());
     }
 
     void refetch() {
@@ -169,15 +168,14 @@ private slots:
             p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                             entries(3, QStringLiteral("派件中")));
         QVERIFY(id);
-        Form1& f = *p.form;
         QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
         p.press(Qt::Key_F5);
-        f.Text6->setText(QStringLiteral("没有保存的名字"));
-        QTest::mouseClick(f.Command5, Qt::LeftButton); // No
+        p.Text6()->setText(QStringLiteral("没有保存的名字"));
+        QTest::mouseClick(p.Command5(), Qt::LeftButton); // No
         QCOMPARE(p.dialogs.prompts(),
                  QStringList{QStringLiteral("此操作将清空快递数据,并重新进行获取,是否继续?")});
         QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
-        QVERIFY(f.kdmenu[2]->isVisible());
+        QVERIFY(p.kdmenu(2)->isVisible());
 
         // Yes: 0 in the store until the answer is in, then all three are new.
         Scripted slow{entries(3, QStringLiteral("派件中"))};
@@ -186,14 +184,14 @@ private slots:
         QString storedWhileWaiting;
         QTimer::singleShot(150, [&] { storedWhileWaiting = p.parcel(id).num; });
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(f.Command5, Qt::LeftButton);
+        QTest::mouseClick(p.Command5(), Qt::LeftButton);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(storedWhileWaiting, QStringLiteral("0"));
         QCOMPARE(p.dialogs.prompts().constLast(), QStringLiteral("初始化成功!"));
         QVERIFY(QTest::qWaitFor([&] { return p.parcel(id).num == QStringLiteral("3"); }, 3000));
-        QCOMPARE(f.Label12[3]->text(), QStringLiteral("有更新"));
-        QCOMPARE(f.Text1->itemText(0), QStringLiteral("衣服")); // the stored goods, not the edit
-        QVERIFY(!f.kdmenu[2]->isVisible());
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("有更新"));
+        QCOMPARE(p.Text1()->itemText(0), QStringLiteral("衣服")); // the stored goods, not the edit
+        QVERIFY(!p.kdmenu(2)->isVisible());
     }
 
     void refetchOfAVanishedParcel() {
@@ -205,10 +203,10 @@ private slots:
         p.removeParcel(id);
         const qsizetype queries = p.gateway.trackingQueries().size();
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(p.form->Command5, Qt::LeftButton);
+        QTest::mouseClick(p.Command5(), Qt::LeftButton);
         QCOMPARE(p.dialogs.shown.size(), 1); // no message
         QCOMPARE(p.gateway.trackingQueries().size(), queries);
-        QVERIFY(p.form->kdmenu[2]->isVisible());
+        QVERIFY(p.kdmenu(2)->isVisible());
     }
 };
 

@@ -46,8 +46,8 @@ private slots:
         bool busyShown = false, toolbarLocked = false;
         QTimer::singleShot(150, [&] {
             whileWaiting = p.status();
-            busyShown = p.form->AniGIF1->isVisible();
-            toolbarLocked = !p.form->Image2[1]->isEnabled() && !p.form->Text1->isEnabled();
+            busyShown = p.AniGIF1()->isVisible();
+            toolbarLocked = !p.Image2(1)->isEnabled() && !p.Text1()->isEnabled();
         });
         p.choose(0);
         QCOMPARE(whileWaiting, QStringLiteral("顺丰快递:爸爸衣服查询中..."));
@@ -56,22 +56,22 @@ private slots:
         QVERIFY(p.waitForQueryEnd());
         Form1& f = *p.form;
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
-        QCOMPARE(f.ListView1->topLevelItemCount(), 3);
-        QTreeWidgetItem* first = f.ListView1->topLevelItem(0);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 3);
+        QTreeWidgetItem* first = p.ListView1()->topLevelItem(0);
         QCOMPARE(first->text(0), QStringLiteral("1"));
         QCOMPARE(first->foreground(2).color(), QColor(255, 0, 0));
         QVERIFY(first->font(1).bold());
-        QVERIFY(!f.ListView1->topLevelItem(1)->font(1).bold());
-        QCOMPARE(f.ListView1->topLevelItem(1)->text(2), QStringLiteral("广东 深圳"));
-        QCOMPARE(f.ListView1->currentItem(), f.ListView1->topLevelItem(2));
-        QCOMPARE(f.Label12[2]->text(), QStringLiteral("已签收"));
-        QCOMPARE(f.Label12[5]->text(), QStringLiteral("2天2小时30分"));
-        QCOMPARE(f.Label12[7]->text(), QStringLiteral("顺丰快递"));
-        QCOMPARE(f.newCount, 3);
-        QVERIFY(f.answer.isEmpty());
-        QVERIFY(f.Text1->isEnabled() && f.ListView1->isEnabled() && f.Image2[7]->isEnabled());
-        QVERIFY(!f.AniGIF1->isVisible());
-        QVERIFY(!f.Timer7->isActive());
+        QVERIFY(!p.ListView1()->topLevelItem(1)->font(1).bold());
+        QCOMPARE(p.ListView1()->topLevelItem(1)->text(2), QStringLiteral("广东 深圳"));
+        QCOMPARE(p.ListView1()->currentItem(), p.ListView1()->topLevelItem(2));
+        QCOMPARE(p.Label12(2)->text(), QStringLiteral("已签收"));
+        QCOMPARE(p.Label12(5)->text(), QStringLiteral("2天2小时30分"));
+        QCOMPARE(p.Label12(7)->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(f.parsedRows(), 3);
+        QVERIFY(!f.answerWaiting());
+        QVERIFY(p.Text1()->isEnabled() && p.ListView1()->isEnabled() && p.Image2(7)->isEnabled());
+        QVERIFY(!p.AniGIF1()->isVisible());
+        QVERIFY(!p.Timer7()->isActive());
     }
 
     void aRealParcelOfTheGateway() {
@@ -81,9 +81,9 @@ private slots:
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("派件中"));
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 7); // "ftime" keys add no rows
-        QVERIFY(!p.form->ListView1->topLevelItem(6)->text(1).isEmpty());
+        QCOMPARE(p.Label12(2)->text(), QStringLiteral("派件中"));
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 7); // "ftime" keys add no rows
+        QVERIFY(!p.ListView1()->topLevelItem(6)->text(1).isEmpty());
     }
 
     void numberReachesTheServiceIntact() {
@@ -127,16 +127,16 @@ private slots:
         p.start();
         p.choose(0);
         QCOMPARE(p.status(), status);
-        QVERIFY(!p.form->Timer7->isActive());
-        QVERIFY(!p.form->AniGIF1->isVisible());
+        QVERIFY(!p.Timer7()->isActive());
+        QVERIFY(!p.AniGIF1()->isVisible());
         QVERIFY(p.dialogs.shown.isEmpty());
         // Every outcome, a fresh waybill without entries too, ends idle.
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(p.form->ListView1->isEnabled());
-        QVERIFY(p.form->Image2[4]->isEnabled());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
-        QVERIFY(!p.form->Timer1->isActive());
-        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("未查询")); // no change detection
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(p.ListView1()->isEnabled());
+        QVERIFY(p.Image2(4)->isEnabled());
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
+        QVERIFY(!p.Timer1()->isActive());
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("未查询")); // no change detection
     }
 
     void anErrorPageIsAFailedQuery() {
@@ -149,8 +149,8 @@ private slots:
         p.start();
         p.choose(0);
         QCOMPARE(p.status(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
-        QVERIFY(p.form->Text1->isEnabled());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QVERIFY(p.Text1()->isEnabled());
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
     }
 
     void unknownNumberOffer_data() {
@@ -174,7 +174,7 @@ private slots:
         p.gateway.script(Number, {QByteArrayLiteral("{\"errCode\":\"1\",\"data\":[]}")});
         p.gateway.script(QStringLiteral("87654321"), {entries(2)});
         p.start();
-        p.form->Check7->setChecked(queryFirst);
+        p.Check7()->setChecked(queryFirst);
         p.dialogs.answers = answers;
         p.choose(1);
         QStringList expected = {
@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(p.dialogs.prompts(), expected);
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::YesNo + Mb::Information);
         QCOMPARE(p.parcel(gone).id != 0, !deleted);
-        QCOMPARE(p.form->Text1->count(), deleted ? 1 : 2);
+        QCOMPARE(p.Text1()->count(), deleted ? 1 : 2);
         QVERIFY(p.waitForQueryEnd());
         if (queryFirst) {
             QCOMPARE(p.gateway.trackingQueries().constLast().queryItemValue(QStringLiteral("nu")),
@@ -193,8 +193,8 @@ private slots:
             QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
         }
         QVERIFY(p.parcel(other).id != 0);
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(!p.form->Timer7->isActive());
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(!p.Timer7()->isActive());
     }
 
     // Deleting a parcel that another copy of the book already lost says so.
@@ -233,13 +233,13 @@ private slots:
         hang.hang = true;
         p.gateway.script(Number, hang);
         p.start();
-        p.form->Timer7->setInterval(20);
+        p.Timer7()->setInterval(20);
         int ticksAtMessage = -1;
         // Once the watchdog has spoken, the connection drops and the waiting call returns.
         QTimer watcher;
         QObject::connect(&watcher, &QTimer::timeout, [&] {
             if (!p.dialogs.shown.isEmpty() && ticksAtMessage < 0) {
-                ticksAtMessage = p.form->watchdogTicks;
+                ticksAtMessage = p.query()->watchdogTicks();
                 // The client sends a dropped request once more; that one gets no answer either.
                 p.gateway.script(Number, {QByteArray()});
                 p.gateway.releaseHanging();
@@ -254,9 +254,9 @@ private slots:
                      "2.快递公司异常\n4.当前快递单号已失效\n5.单号或对应快递公司错误\n"
                      " \n请您稍后重试")});
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(p.form->Image2[2]->isEnabled());
-        QVERIFY(!p.form->Timer7->isActive());
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(p.Image2(2)->isEnabled());
+        QVERIFY(!p.Timer7()->isActive());
         QCOMPARE(ticksAtMessage, 0);
     }
 
@@ -267,12 +267,12 @@ private slots:
         late.delayMs = 1500;
         p.gateway.script(Number, late);
         p.start();
-        p.form->Timer7->setInterval(20);
+        p.Timer7()->setInterval(20);
         p.choose(0);
         QCOMPARE(p.dialogs.shown.size(), 1); // the watchdog spoke first
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 3);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 3);
     }
 
     void noNetworkLeavesItToTheWatchdog() {
@@ -281,13 +281,13 @@ private slots:
         p.endpoints.tracking = QStringLiteral("http://127.0.0.1:1/");
         p.start();
         p.choose(0);
-        QVERIFY(p.form->Timer7->isActive());
-        QVERIFY(p.form->AniGIF1->isVisible());
-        QVERIFY(!p.form->Text1->isEnabled());
-        p.form->Timer7->setInterval(10);
+        QVERIFY(p.Timer7()->isActive());
+        QVERIFY(p.AniGIF1()->isVisible());
+        QVERIFY(!p.Text1()->isEnabled());
+        p.Timer7()->setInterval(10);
         QVERIFY(QTest::qWaitFor([&] { return !p.dialogs.shown.isEmpty(); }, 3000));
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
     }
 
     // After the watchdog gave up on parcel A, the user chooses B; A's late
@@ -308,13 +308,13 @@ private slots:
         p.gateway.script(Number, late);
         p.gateway.script(QStringLiteral("87654321"), {entries(2)});
         p.start();
-        p.form->Timer7->setInterval(20);
+        p.Timer7()->setInterval(20);
         // Were A's answer taken for B's: OK the watchdog, then No, Yes deletes B.
         p.dialogs.answers = {Mb::Ok, Mb::No, Mb::Yes};
         bool chosenB = false;
         QTimer watcher;
         QObject::connect(&watcher, &QTimer::timeout, [&] {
-            if (!chosenB && !p.dialogs.shown.isEmpty() && p.form->Text1->isEnabled()) {
+            if (!chosenB && !p.dialogs.shown.isEmpty() && p.Text1()->isEnabled()) {
                 chosenB = true;
                 p.choose(1);
             }
@@ -325,8 +325,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return p.gateway.requestCount() >= 4; }, 3000));
         QTest::qWait(300);                   // the parse of anything that arrived
         QCOMPARE(p.dialogs.shown.size(), 1); // the watchdog's, nothing else
-        QCOMPARE(p.form->cur.number, QStringLiteral("87654321"));
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(p.form->current().number, QStringLiteral("87654321"));
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 2);
         QCOMPARE(p.parcel(b).num, QStringLiteral("2"));
         QCOMPARE(p.parcel(a).num, QStringLiteral("0"));
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
@@ -344,7 +344,7 @@ private slots:
         p.gateway.script(QStringLiteral("87654321"), hang);
         p.start();
         p.choose(0);
-        QVERIFY(p.form->Timer1->isActive()); // A's parse is due in 100 ms
+        QVERIFY(p.Timer1()->isActive()); // A's parse is due in 100 ms
         // B starts before it (as a loop query would) and waits; what the
         // window shows is looked at while B still waits.
         int rows = -1;
@@ -352,9 +352,9 @@ private slots:
         bool watchdog = false;
         QTimer::singleShot(0, [&] { p.form->selectListIndex(1); });
         QTimer::singleShot(300, [&] {
-            rows = p.form->ListView1->topLevelItemCount();
+            rows = p.ListView1()->topLevelItemCount();
             status = p.status();
-            watchdog = p.form->Timer7->isActive();
+            watchdog = p.Timer7()->isActive();
             p.gateway.script(QStringLiteral("87654321"), {entries(1)});
             p.gateway.releaseHanging();
         });
@@ -363,7 +363,7 @@ private slots:
         QCOMPARE(status, QStringLiteral("中通快递:茶叶查询中..."));
         QVERIFY(watchdog);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 1); // B's own answer
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 1); // B's own answer
     }
 
     // The first parcel queried after the delete offer fails at once: its own
@@ -377,15 +377,15 @@ private slots:
         broken.cutAfter = 0; // the connection drops: an empty answer
         p.gateway.script(QStringLiteral("87654321"), broken);
         p.start();
-        p.form->Check7->setChecked(true);
-        p.form->Timer7->setInterval(20);
+        p.Check7()->setChecked(true);
+        p.Timer7()->setInterval(20);
         p.dialogs.answers = {Mb::No, Mb::Yes, Mb::Ok};
         p.choose(1);
         QVERIFY(QTest::qWaitFor([&] { return p.dialogs.shown.size() == 4; }, 3000));
         QVERIFY(p.dialogs.shown[3].prompt.startsWith(QStringLiteral("程序自动检测快递异常!")));
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(!p.form->AniGIF1->isVisible());
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(!p.AniGIF1()->isVisible());
     }
 
     // A transfer that breaks off part-way is no answer at all.
@@ -396,13 +396,13 @@ private slots:
         cut.cutAfter = int(cut.body.size() / 2);
         p.gateway.script(Number, cut);
         p.start();
-        p.form->Timer7->setInterval(20);
+        p.Timer7()->setInterval(20);
         p.choose(0);
         QVERIFY(QTest::qWaitFor([&] { return !p.dialogs.shown.isEmpty(); }, 3000));
         QVERIFY(p.dialogs.shown[0].prompt.startsWith(QStringLiteral("程序自动检测快递异常!")));
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
         QCOMPARE(p.parcel(id).num, QStringLiteral("0"));
-        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("未查询"));
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("未查询"));
     }
 
     // An answer in the Chinese code page shows its Chinese.
@@ -419,10 +419,9 @@ private slots:
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->ListView1->topLevelItem(0)->text(2),
-                 QStringLiteral("快件已签收,感谢使用"));
-        QCOMPARE(p.form->ListView1->topLevelItem(1)->text(2), QStringLiteral("广东深圳已揽收"));
-        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("已签收"));
+        QCOMPARE(p.ListView1()->topLevelItem(0)->text(2), QStringLiteral("快件已签收,感谢使用"));
+        QCOMPARE(p.ListView1()->topLevelItem(1)->text(2), QStringLiteral("广东深圳已揽收"));
+        QCOMPARE(p.Label12(2)->text(), QStringLiteral("已签收"));
     }
 
     // With forty entries the oldest is selected, yet the red newest row is
@@ -438,7 +437,7 @@ private slots:
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QTreeWidget* list = p.form->ListView1;
+        QTreeWidget* list = p.ListView1();
         QCOMPARE(list->currentItem(), list->topLevelItem(39));
         QVERIFY(list->verticalScrollBar()->maximum() > 0);
         QCOMPARE(list->verticalScrollBar()->value(), 0);
@@ -457,8 +456,8 @@ private slots:
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[2]->text(), QStringLiteral("运送中"));
-        QCOMPARE(p.form->Label12[5]->text(), QStringLiteral("8天3小时17分"));
+        QCOMPARE(p.Label12(2)->text(), QStringLiteral("运送中"));
+        QCOMPARE(p.Label12(5)->text(), QStringLiteral("8天3小时17分"));
     }
 
     // While loop or timed querying runs, a finished query gives back only the
@@ -479,14 +478,14 @@ private slots:
         p.gateway.script(Number, {entries(3)});
         p.start();
         p.form->setPollMode(mode);
-        QCOMPARE(p.form->Command1[button]->text(), caption); // the caption shows the mode
+        QCOMPARE(p.Command1(button)->text(), caption); // the caption shows the mode
         p.choose(0);
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
-        QVERIFY(p.form->Image2[6]->isEnabled());
+        QVERIFY(p.Image2(6)->isEnabled());
         for (int i : {1, 2, 3, 4, 5, 7})
-            QVERIFY2(!p.form->Image2[i]->isEnabled(), qPrintable(QString::number(i)));
-        QVERIFY(!p.form->Text1->isEnabled());
-        QVERIFY(p.form->ListView1->isEnabled());
+            QVERIFY2(!p.Image2(i)->isEnabled(), qPrintable(QString::number(i)));
+        QVERIFY(!p.Text1()->isEnabled());
+        QVERIFY(p.ListView1()->isEnabled());
     }
 
     // A new choice shows the update cell white again until its own verdict.
@@ -494,14 +493,14 @@ private slots:
         TestProgram p;
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(3)));
-        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("有更新"));
         Scripted slow{entries(3)};
         slow.delayMs = 300;
         p.gateway.script(Number, slow);
         QString cell, style;
         QTimer::singleShot(150, [&] {
-            cell = p.form->Label12[3]->text();
-            style = p.form->Label12[3]->styleSheet();
+            cell = p.Label12(3)->text();
+            style = p.Label12(3)->styleSheet();
         });
         p.choose(0);
         QCOMPARE(cell, QStringLiteral("未查询"));
@@ -517,7 +516,7 @@ private slots:
         slow.delayMs = 300;
         p.gateway.script(Number, slow);
         p.start();
-        p.form->Timer7->setInterval(1000000); // ticks come from the test
+        p.Timer7()->setInterval(1000000); // ticks come from the test
         QTimer::singleShot(50, [&] {
             for (int i = 0; i < 4; ++i)
                 p.form->Timer7_Timer();
@@ -584,11 +583,11 @@ private slots:
             p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"), stored);
         p.gateway.script(Number, {entries(count, newest.constData())});
         p.start();
-        p.form->Check3->setChecked(true);
+        p.Check3()->setChecked(true);
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[3]->text(), cell);
-        QVERIFY(p.form->Label12[3]->styleSheet().contains(alert ? "255, 0, 0" : "255, 255, 255"));
+        QCOMPARE(p.Label12(3)->text(), cell);
+        QVERIFY(p.Label12(3)->styleSheet().contains(alert ? "255, 0, 0" : "255, 255, 255"));
         QCOMPARE(p.parcel(id).num, storedAfter);
         QCOMPARE(p.sound.played,
                  alert ? QStringList{p.folder() + QStringLiteral("/ts.mp3")} : QStringList());
@@ -596,7 +595,7 @@ private slots:
         if (alert) {
             p.choose(0);
             QVERIFY(p.waitForQueryEnd());
-            QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("无更新"));
+            QCOMPARE(p.Label12(3)->text(), QStringLiteral("无更新"));
             QCOMPARE(p.sound.played.size(), 1);
         }
     }
@@ -609,12 +608,12 @@ private slots:
         slow.delayMs = 300;
         p.gateway.script(Number, slow);
         p.start();
-        p.form->Check3->setChecked(true);
+        p.Check3()->setChecked(true);
         std::unique_ptr<StoreLock> lock;
         QTimer::singleShot(150, [&] { lock = std::make_unique<StoreLock>(p.storePath()); });
         p.choose(0);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return p.Label12(3)->text() == QStringLiteral("有更新"); },
+                                3000));
         lock.reset();
         QVERIFY(p.sound.played.isEmpty());
         QCOMPARE(p.parcel(id).num, QStringLiteral("0"));
@@ -632,12 +631,12 @@ private slots:
         const qint64 id = p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3)});
         p.start();
-        p.form->Check3->setChecked(sound);
-        p.form->Check2->setChecked(true);
-        p.form->Sendmail->clear();
+        p.Check3()->setChecked(sound);
+        p.Check2()->setChecked(true);
+        p.Sendmail()->clear();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[3]->text(), QStringLiteral("有更新"));
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("有更新"));
         QCOMPARE(p.parcel(id).num, QStringLiteral("3"));
         QCOMPARE(p.sound.played.size(), sound ? 1 : 0);
     }
@@ -646,14 +645,14 @@ private slots:
         TestProgram p;
         p.start();
         p.form->showPanel(2);
-        p.form->Text1->setEnabled(false);
+        p.Text1()->setEnabled(false);
         p.form->setToolbarEnabled(false);
         p.form->csh();
-        QVERIFY(!p.form->kdmenu[2]->isVisible());
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(p.form->Image2[5]->isEnabled());
+        QVERIFY(!p.kdmenu(2)->isVisible());
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(p.Image2(5)->isEnabled());
         QCOMPARE(p.status(), QStringLiteral("程序初始化完毕.."));
-        QCOMPARE(QApplication::focusWidget(), p.form->ListView1);
+        QCOMPARE(QApplication::focusWidget(), p.ListView1());
     }
 };
 

@@ -27,10 +27,10 @@ private slots:
             p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1000"),
                         QString::fromUtf8(goods));
         p.start();
-        QCOMPARE(p.form->Text1->count(), 3);
-        QCOMPARE(p.form->Text1->itemText(0), QStringLiteral("鞋子"));
-        QCOMPARE(p.form->Text1->itemText(2), QStringLiteral("茶叶"));
-        QCOMPARE(p.form->Text1->currentIndex(), -1);
+        QCOMPARE(p.Text1()->count(), 3);
+        QCOMPARE(p.Text1()->itemText(0), QStringLiteral("鞋子"));
+        QCOMPARE(p.Text1()->itemText(2), QStringLiteral("茶叶"));
+        QCOMPARE(p.Text1()->currentIndex(), -1);
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
     }
 
@@ -44,8 +44,8 @@ private slots:
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(lastNumber(p), QStringLiteral("11111111"));
         QCOMPARE(lastNumber(p, "com"), QStringLiteral("shunfeng"));
-        QCOMPARE(p.form->cur.company, QStringLiteral("顺丰快递"));
-        QCOMPARE(p.form->cur.index, QStringLiteral("1"));
+        QCOMPARE(p.form->current().company, QStringLiteral("顺丰快递"));
+        QCOMPARE(p.form->current().index, QStringLiteral("1"));
     }
 
     void unknownCompanyKeepsTheEarlierCode() {
@@ -72,11 +72,11 @@ private slots:
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->Label12[7]->text(), QStringLiteral("顺丰快递"));
+        QCOMPARE(p.Label12(7)->text(), QStringLiteral("顺丰快递"));
         p.choose(1);
         QVERIFY(p.waitForQueryEnd());
         for (int i : {2, 3, 5, 7})
-            QCOMPARE(p.form->Label12[i]->text(), QStringLiteral("未查询"));
+            QCOMPARE(p.Label12(i)->text(), QStringLiteral("未查询"));
     }
 
     // A choice the store cannot answer queries nothing, keeps the parcel
@@ -99,19 +99,19 @@ private slots:
         QVERIFY(p.dialogs.shown[0].prompt.contains(QStringLiteral("database is locked")));
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.status(), QStringLiteral("读取快递数据失败!请稍后再试.."));
-        QCOMPARE(p.form->cur.number, QStringLiteral("11111111"));
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(p.form->ListView1->isEnabled());
-        QVERIFY(p.form->Image2[7]->isEnabled());
-        QVERIFY(!p.form->AniGIF1->isVisible());
+        QCOMPARE(p.form->current().number, QStringLiteral("11111111"));
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(p.ListView1()->isEnabled());
+        QVERIFY(p.Image2(7)->isEnabled());
+        QVERIFY(!p.AniGIF1()->isVisible());
 
         // A refill that cannot read the book leaves the selector as it was.
-        p.form->Text1->addItem(QStringLiteral("刷新快递列表"));
+        p.Text1()->addItem(QStringLiteral("刷新快递列表"));
         p.choose(2);
-        QCOMPARE(p.form->Text1->count(), 3);
+        QCOMPARE(p.Text1()->count(), 3);
         QCOMPARE(p.status(),
                  QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
 
         lock.release();
         p.choose(1);
@@ -135,9 +135,9 @@ private slots:
         p.choose(1);
         QCOMPARE(p.gateway.trackingQueries().size(), requests);
         QCOMPARE(p.status(), QStringLiteral("该快递已不在快递列表中,快递列表已刷新.."));
-        QCOMPARE(p.form->Text1->count(), 1);
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
-        QVERIFY(p.form->Text1->isEnabled());
+        QCOMPARE(p.Text1()->count(), 1);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
+        QVERIFY(p.Text1()->isEnabled());
         QVERIFY(p.dialogs.shown.isEmpty());
     }
 
@@ -158,18 +158,18 @@ private slots:
                     QStringLiteral("第二件"));
         p.gateway.script(QStringLiteral("77777777"), {answerWith(2).toUtf8()});
         p.start();
-        p.form->Check7->setChecked(queryFirst);
+        p.Check7()->setChecked(queryFirst);
         p.choose(0); // the list shows a parcel's progress
         QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(p.ListView1()->topLevelItemCount(), 2);
         // What a search leaves in the selector.
-        p.form->Text1->clear();
-        p.form->Text1->addItems({QStringLiteral("第二件"), QStringLiteral("******************"),
-                                 QStringLiteral("刷新快递列表")});
+        p.Text1()->clear();
+        p.Text1()->addItems({QStringLiteral("第二件"), QStringLiteral("******************"),
+                             QStringLiteral("刷新快递列表")});
         const int requests = p.gateway.trackingQueries().size();
-        p.choose(p.form->Text1->findText(entry));
-        QCOMPARE(p.form->Text1->count(), 2);
-        QCOMPARE(p.form->Text1->itemText(0), QStringLiteral("第一件"));
+        p.choose(p.Text1()->findText(entry));
+        QCOMPARE(p.Text1()->count(), 2);
+        QCOMPARE(p.Text1()->itemText(0), QStringLiteral("第一件"));
         if (queryFirst) {
             QVERIFY(p.waitForQueryEnd());
             QCOMPARE(lastNumber(p), QStringLiteral("77777777"));
@@ -177,9 +177,9 @@ private slots:
         } else {
             QCOMPARE(p.gateway.trackingQueries().size(), requests);
             QCOMPARE(p.status(), QStringLiteral("快递列表已刷新.."));
-            QCOMPARE(p.form->ListView1->topLevelItemCount(), 0);
-            QVERIFY(p.form->Text1->isEnabled());
-            QVERIFY(p.form->Image2[3]->isEnabled());
+            QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
+            QVERIFY(p.Text1()->isEnabled());
+            QVERIFY(p.Image2(3)->isEnabled());
         }
     }
 };

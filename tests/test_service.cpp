@@ -147,25 +147,24 @@ private slots:
     void aWholeQueryWithTheUsersAccount() {
         Service s;
         s.p.start();
-        QVERIFY(s.p.form->kdmenu[0]->isVisible()); // an empty book: the add panel
+        QVERIFY(s.p.kdmenu(0)->isVisible()); // an empty book: the add panel
         s.p.form.reset();
         s.api.script(QStringLiteral("YT9988776655"), moving());
         s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT9988776655"),
                       QStringLiteral("真包裹"));
         s.p.start();
-        QVERIFY(!s.p.form->kdmenu[0]->isVisible());
+        QVERIFY(!s.p.kdmenu(0)->isVisible());
         QVERIFY(s.p.dialogs.shown.isEmpty());
         QCOMPARE(s.p.status(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
         QVERIFY(s.query(0));
-        Form1& f = *s.p.form;
-        QCOMPARE(f.ListView1->topLevelItemCount(), 2);
-        QCOMPARE(f.Label12[2]->text(), QStringLiteral("派件中"));
-        QCOMPARE(f.Label27->text(), QStringLiteral("查询时间：2026-12-09 10:00:00"));
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
+        QCOMPARE(s.p.Label12(2)->text(), QStringLiteral("派件中"));
+        QCOMPARE(s.p.Label27()->text(), QStringLiteral("查询时间：2026-12-09 10:00:00"));
         QCOMPARE(s.api.asked(), QStringList{QStringLiteral("YT9988776655")});
         // Courier detection asks the service's auto-number query with the key.
         s.p.press(Qt::Key_F4);
-        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("YT12345678"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("圆通速递"));
+        QTest::keyClicks(s.p.Text3()->lineEdit(), QStringLiteral("YT12345678"));
+        QCOMPARE(s.p.Command1(12)->text(), QStringLiteral("圆通速递"));
         QCOMPARE(s.p.gateway.requestCount(), 0);
     }
 
@@ -176,21 +175,20 @@ private slots:
         s.p.dialogs.answers = {Mb::Yes};
         s.p.start();
         QVERIFY(s.query(0));
-        Form1& f = *s.p.form;
-        QCOMPARE(f.ListView1->topLevelItemCount(), 0);
-        QCOMPARE(f.Label12[2]->text(), QStringLiteral("未查询"));
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 0);
+        QCOMPARE(s.p.Label12(2)->text(), QStringLiteral("未查询"));
         QVERIFY(s.p.status().startsWith(QStringLiteral("未设置查询账户")));
         QCOMPARE(s.p.dialogs.shown.size(), 1);
         QVERIFY(s.p.dialogs.shown[0].prompt.startsWith(QStringLiteral("尚未设置查询账户!")));
-        QVERIFY(f.kdaccount->isVisible()); // 是 opens the account panel
+        QVERIFY(s.p.kdaccount()->isVisible()); // 是 opens the account panel
         QVERIFY(s.query(0));
         QCOMPARE(s.p.dialogs.shown.size(), 1); // the status line after the first time
-        f.Check8->setChecked(true);
+        s.p.Check8()->setChecked(true);
         s.p.press(Qt::Key_F4);
-        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("SF14284763"));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
-        f.bookWatch->setOn(true);
-        f.bookWatch->tick();
+        QTest::keyClicks(s.p.Text3()->lineEdit(), QStringLiteral("SF14284763"));
+        QCOMPARE(s.p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
+        s.p.watch()->setOn(true);
+        s.p.watch()->tick();
         QTest::qWait(100);
         QCOMPARE(s.api.calls(), 0);
         QCOMPARE(s.p.gateway.requestCount(), 0);
@@ -203,12 +201,12 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1428476301234"),
                     QStringLiteral("衣服"));
         p.start();
-        QVERIFY(p.form->Label28->isVisible());
+        QVERIFY(p.Label28()->isVisible());
         QVERIFY(p.form->windowTitle().contains(QStringLiteral("演示")));
         QVERIFY(p.status().contains(QStringLiteral("演示")));
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QVERIFY(p.form->ListView1->topLevelItemCount() > 0);
+        QVERIFY(p.ListView1()->topLevelItemCount() > 0);
         QCOMPARE(p.gateway.requestCount(), 0);
     }
 
@@ -236,7 +234,7 @@ private slots:
         s.p.start();
         s.p.dialogs.inputs = {QStringLiteral(" 1234 ")};
         QVERIFY(s.query(0));
-        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
         QCOMPARE(s.p.dialogs.shown.size(), 1);
         QVERIFY(s.p.dialogs.shown[0].prompt.contains(QStringLiteral("需要收件人手机号码")));
         Store store(QStringLiteral("phones"));
@@ -267,8 +265,8 @@ private slots:
         s.p.clock.fixed = T0.addSecs(29 * 60);
         QVERIFY(s.query(0));
         QCOMPARE(s.api.calls(), 1);
-        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
-        QVERIFY(s.p.form->Label27->text().startsWith(
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
+        QVERIFY(s.p.Label27()->text().startsWith(
             QStringLiteral("查询时间：2026-12-09 10:00:00（同一单号半小时内只查询一次")));
         s.p.clock.fixed = T0.addSecs(30 * 60); // half an hour on: asked again
         QVERIFY(s.query(0));
@@ -278,7 +276,7 @@ private slots:
         s.p.start();
         QVERIFY(s.query(0));
         QCOMPARE(s.api.calls(), 2);
-        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
     }
 
     void callsEndAtTheirDeadlineAndSizeLimitAndNeverOverlap() {
@@ -371,35 +369,34 @@ private slots:
         s.p.endpoints.smtpUser = QStringLiteral("notice@quorvex.cn");
         s.p.endpoints.smtpPassword = QStringLiteral("s3cret");
         s.p.start();
-        Form1& f = *s.p.form;
-        f.Check2->setChecked(true);
-        f.Sendmail->setText(QStringLiteral("me@qq.com"));
+        s.p.Check2()->setChecked(true);
+        s.p.Sendmail()->setText(QStringLiteral("me@qq.com"));
         s.p.press(Qt::Key_F9);
-        QTest::mouseClick(f.Command6, Qt::LeftButton);
-        QVERIFY(f.kdaccount->isVisible());
-        QTest::keyClicks(f.Text9, Customer);
-        QTest::keyClicks(f.Text10, QStringLiteral("a b"));
-        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        QTest::mouseClick(s.p.Command6(), Qt::LeftButton);
+        QVERIFY(s.p.kdaccount()->isVisible());
+        QTest::keyClicks(s.p.Text9(), Customer);
+        QTest::keyClicks(s.p.Text10(), QStringLiteral("a b"));
+        QTest::mouseClick(s.p.Command7(), Qt::LeftButton);
         QVERIFY(s.p.status().startsWith(QStringLiteral("授权码或key格式不正确")));
-        f.Text10->setText(Key);
-        QTest::keyClicks(f.Text11, QStringLiteral("12"));
-        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        s.p.Text10()->setText(Key);
+        QTest::keyClicks(s.p.Text11(), QStringLiteral("12"));
+        QTest::mouseClick(s.p.Command7(), Qt::LeftButton);
         QVERIFY(s.p.status().startsWith(QStringLiteral("手机号码应为")));
-        f.Text11->clear();
-        QTest::mouseClick(f.Command7, Qt::LeftButton);
+        s.p.Text11()->clear();
+        QTest::mouseClick(s.p.Command7(), Qt::LeftButton);
         QCOMPARE(s.p.status(), QStringLiteral("查询账户已保存.."));
         const QString file = s.p.endpoints.configFolder + QStringLiteral("/account.conf");
         QCOMPARE(mode(file), 0600);
         QVERIFY(!readableByOthers(file));
-        QTest::mouseClick(f.Command6, Qt::LeftButton);
-        QVERIFY(f.Text10->text().isEmpty()); // shown masked: never shown at all
-        QVERIFY(f.Text10->placeholderText().startsWith(QStringLiteral("已保存")));
+        QTest::mouseClick(s.p.Command6(), Qt::LeftButton);
+        QVERIFY(s.p.Text10()->text().isEmpty()); // shown masked: never shown at all
+        QVERIFY(s.p.Text10()->placeholderText().startsWith(QStringLiteral("已保存")));
 
         QVERIFY(s.query(0)); // signed with the saved key: an answer, and news mailed
         QTRY_COMPARE_WITH_TIMEOUT(smtp.mails().size(), 1, 15000);
         QVERIFY(s.query(1)); // a failing service is logged, and so is the auto-number query
         s.p.press(Qt::Key_F4);
-        QTest::keyClicks(f.Text3->lineEdit(), QStringLiteral("FAIL000000"));
+        QTest::keyClicks(s.p.Text3()->lineEdit(), QStringLiteral("FAIL000000"));
         qInstallMessageHandler(previous);
         QCOMPARE(logged.filter(QStringLiteral("tracking service")).size(), 2);
 
@@ -436,7 +433,7 @@ private slots:
         s.p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF9"), QStringLiteral("茶"));
         s.p.start();
         QVERIFY(s.query(0));
-        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2); // no box: the phone came along
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2); // no box: the phone came along
         QVERIFY(s.p.dialogs.shown.isEmpty());
         QCOMPARE(mode(s.p.endpoints.configFolder + QStringLiteral("/account.conf")), 0600);
         QCOMPARE(mode(s.p.endpoints.configFolder), 0700);
@@ -446,7 +443,7 @@ private slots:
         s.p.clock.fixed = T0.addSecs(3600);
         s.p.start();
         QVERIFY(s.query(0));
-        QCOMPARE(s.p.form->ListView1->topLevelItemCount(), 2);
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
         QCOMPARE(s.api.calls(), 2);
     }
 };

@@ -31,12 +31,12 @@ void expectConnectionFailure(TestProgram& p) {
     QCOMPARE(p.shell.ended.size(), 1);
     QVERIFY(p.shell.ended[0] != 0);
     // Nothing after the store step ran, and no timer can put a box on top.
-    QVERIFY(!p.form->Timer3->isActive());
-    QVERIFY(!p.form->Timer5->isActive());
-    QCOMPARE(p.form->Text1->count(), 0);
-    QCOMPARE(p.form->Combo2->count(), 0);
-    QCOMPARE(p.form->Label11[3]->text(), QStringLiteral("版本号"));
-    QVERIFY(!p.form->Check3->isChecked());
+    QVERIFY(!p.Timer3()->isActive());
+    QVERIFY(!p.Timer5()->isActive());
+    QCOMPARE(p.Text1()->count(), 0);
+    QCOMPARE(p.Combo2()->count(), 0);
+    QCOMPARE(p.Label11(3)->text(), QStringLiteral("版本号"));
+    QVERIFY(!p.Check3()->isChecked());
 }
 
 void setSwitches(TestProgram& p, const QString& sql) {
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QVERIFY(p.shell.opened.isEmpty());
         QCOMPARE(p.shell.ended, QList<int>{1});
-        QVERIFY(!p.form->Timer3->isActive());
+        QVERIFY(!p.Timer3()->isActive());
 
         // Another program that holds the lock for 400 ms: the start waits
         // for it. (SQLite's busy handler sleeps on the window's thread, so
@@ -130,8 +130,8 @@ private slots:
         QCOMPARE(p.shell.ended, QList<int>{1});
         QCOMPARE(fileBytes(p.storePath()), damaged);
         QVERIFY(!QFile::exists(p.folder() + QStringLiteral("/db/backup/kd100-20261209.db")));
-        QCOMPARE(p.form->Text1->count(), 0);
-        QVERIFY(!p.form->kdmenu[0]->isVisible());
+        QCOMPARE(p.Text1()->count(), 0);
+        QVERIFY(!p.kdmenu(0)->isVisible());
 
         // Restored as the README says, the book opens with every parcel.
         p.form.reset();
@@ -139,7 +139,7 @@ private slots:
         QVERIFY(QFile::copy(backup, p.storePath()));
         p.dialogs.shown.clear();
         QVERIFY(p.load());
-        QCOMPARE(p.form->Text1->count(), 300);
+        QCOMPARE(p.Text1()->count(), 300);
     }
 
     void damagedStoreWithoutABackup() {
@@ -292,37 +292,37 @@ private slots:
         QCOMPARE(dialogs.shown[0].title, QStringLiteral("Quorvex系列软件"));
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(shell.ended.size(), 1);
-        QCOMPARE(other.Text1->count(), 0);
-        QVERIFY(!other.Timer3->isActive());
+        QCOMPARE(other.findChild<QComboBox*>(QStringLiteral("Text1"))->count(), 0);
+        QVERIFY(!other.findChild<QTimer*>(QStringLiteral("Timer3"))->isActive());
         // Once the first copy has gone, the next one starts.
         p.form.reset();
         Form1 third(second, Endpoints::atGateway(p.gateway.baseUrl()), p.folder());
         QVERIFY(third.Form_Load());
-        QCOMPARE(third.Text1->count(), 1);
+        QCOMPARE(third.findChild<QComboBox*>(QStringLiteral("Text1"))->count(), 1);
     }
 
     void startUpFillsTheWindow() {
         TestProgram p;
         QVERIFY(p.load());
         Form1& f = *p.form;
-        QCOMPARE(f.Combo2->count(), 24);
-        QCOMPARE(f.Combo3->count(), 60);
-        QCOMPARE(f.Combo4->count(), 360);
-        QCOMPARE(f.Combo2->currentText(), QStringLiteral("0"));
-        QCOMPARE(f.Combo3->currentText(), QStringLiteral("0"));
-        QCOMPARE(f.Combo4->currentText(), QString());
-        QCOMPARE(f.Combo4->itemText(359), QStringLiteral("360"));
-        QCOMPARE(f.Label11[3]->text(), QStringLiteral("5.2.0"));
+        QCOMPARE(p.Combo2()->count(), 24);
+        QCOMPARE(p.Combo3()->count(), 60);
+        QCOMPARE(p.Combo4()->count(), 360);
+        QCOMPARE(p.Combo2()->currentText(), QStringLiteral("0"));
+        QCOMPARE(p.Combo3()->currentText(), QStringLiteral("0"));
+        QCOMPARE(p.Combo4()->currentText(), QString());
+        QCOMPARE(p.Combo4()->itemText(359), QStringLiteral("360"));
+        QCOMPARE(p.Label11(3)->text(), QStringLiteral("5.2.0"));
         QCOMPARE(p.status(), QStringLiteral("程序检测更新中..."));
-        QVERIFY(!f.Text1->isEnabled()); // until the start tasks have run
-        QCOMPARE(f.Text1->count(), 0);
+        QVERIFY(!p.Text1()->isEnabled()); // until the start tasks have run
+        QCOMPARE(p.Text1()->count(), 0);
         QVERIFY(p.dialogs.shown.isEmpty());
         // The clock ticks in its own format.
-        QVERIFY(f.Timer5->isActive());
+        QVERIFY(p.Timer5()->isActive());
         f.Timer5_Timer();
         QVERIFY(QRegularExpression(
                     QStringLiteral("^\\d{4}-[1-9]\\d?-[1-9]\\d? \\d{1,2}:\\d{1,2}:\\d{1,2}$"))
-                    .match(f.Label11[5]->text())
+                    .match(p.Label11(5)->text())
                     .hasMatch());
     }
 
@@ -346,12 +346,11 @@ private slots:
                         .arg(QString::fromUtf8(switchColumn(Switch(i))), stored);
         setSwitches(p, sql + sets.join(',') + QStringLiteral(", \"通知邮箱\" = 'me@qq.com';\n"));
         QVERIFY(p.load());
-        Form1& f = *p.form;
         for (QCheckBox* box :
-             {f.Check2, f.Check3, f.Check4, f.Check5, f.Check6, f.Check7, f.Check8})
+             {p.Check2(), p.Check3(), p.Check4(), p.Check5(), p.Check6(), p.Check7(), p.Check8()})
             QCOMPARE(box->isChecked(), on);
-        QCOMPARE(f.Sendmail->text(), QStringLiteral("me@qq.com"));
-        QCOMPARE(f.Sendmail->isReadOnly(), !on);
+        QCOMPARE(p.Sendmail()->text(), QStringLiteral("me@qq.com"));
+        QCOMPARE(p.Sendmail()->isReadOnly(), !on);
         // A box whose state changed on loading stored its value as "是"/"否".
         const SettingsRow row = *p.settingsRow();
         QCOMPARE(row[Switch::Sound], on ? QStringLiteral("是") : stored);
@@ -361,12 +360,12 @@ private slots:
         TestProgram p;
         setSwitches(p, QStringLiteral("DELETE FROM setting;\n"));
         QVERIFY(p.load());
-        QVERIFY(!p.form->Check3->isChecked());
-        QVERIFY(!p.form->Check8->isChecked());
-        QCOMPARE(p.form->Sendmail->text(), QStringLiteral("无"));
+        QVERIFY(!p.Check3()->isChecked());
+        QVERIFY(!p.Check8()->isChecked());
+        QCOMPARE(p.Sendmail()->text(), QStringLiteral("无"));
         // There is no row to store the click in, so the box stays off.
-        QTest::mouseClick(p.form->Check6, Qt::LeftButton);
-        QVERIFY(!p.form->Check6->isChecked());
+        QTest::mouseClick(p.Check6(), Qt::LeftButton);
+        QVERIFY(!p.Check6()->isChecked());
         QVERIFY(!p.settingsRow().has_value());
     }
 
@@ -374,21 +373,20 @@ private slots:
     void failedOptionWrite() {
         TestProgram p;
         QVERIFY(p.load());
-        Form1& f = *p.form;
-        const bool wasOn = f.Check2->isChecked();
-        QVERIFY(f.Sendmail->isReadOnly() == !wasOn);
+        const bool wasOn = p.Check2()->isChecked();
+        QVERIFY(p.Sendmail()->isReadOnly() == !wasOn);
         StoreLock lock(p.storePath());
-        f.Check2->click();
-        QCOMPARE(f.Check2->isChecked(), wasOn);
-        QCOMPARE(f.options->on(Switch::Mail), wasOn); // what the store kept
-        QCOMPARE(f.Sendmail->isReadOnly(), !wasOn);
+        p.Check2()->click();
+        QCOMPARE(p.Check2()->isChecked(), wasOn);
+        QCOMPARE(p.options().on(Switch::Mail), wasOn); // what the store kept
+        QCOMPARE(p.Sendmail()->isReadOnly(), !wasOn);
         QCOMPARE(p.status(), QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
         lock.release();
         QCOMPARE((*p.settingsRow())[Switch::Mail],
                  wasOn ? QStringLiteral("是") : QStringLiteral("否"));
-        f.Check2->click(); // once the store is free, the click sticks
-        QCOMPARE(f.Check2->isChecked(), !wasOn);
-        QCOMPARE(f.options->on(Switch::Mail), !wasOn);
+        p.Check2()->click(); // once the store is free, the click sticks
+        QCOMPARE(p.Check2()->isChecked(), !wasOn);
+        QCOMPARE(p.options().on(Switch::Mail), !wasOn);
         QCOMPARE((*p.settingsRow())[Switch::Mail],
                  wasOn ? QStringLiteral("否") : QStringLiteral("是"));
     }
@@ -400,36 +398,36 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
         Form1& f = *p.form;
         const std::pair<QCheckBox*, Switch> boxes[] = {
-            {f.Check2, Switch::Mail},      {f.Check3, Switch::Sound},
-            {f.Check4, Switch::Drag},      {f.Check5, Switch::CloseOnClick},
-            {f.Check6, Switch::Balloon},   {f.Check7, Switch::QueryFirst},
-            {f.Check8, Switch::AutoDetect}};
+            {p.Check2(), Switch::Mail},      {p.Check3(), Switch::Sound},
+            {p.Check4(), Switch::Drag},      {p.Check5(), Switch::CloseOnClick},
+            {p.Check6(), Switch::Balloon},   {p.Check7(), Switch::QueryFirst},
+            {p.Check8(), Switch::AutoDetect}};
         f.showPanel(1);
         for (const auto& [box, which] : boxes) {
             for (int click = 0; click < 2; ++click) {
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
                 QCOMPARE((*p.settingsRow())[which],
                          box->isChecked() ? QStringLiteral("是") : QStringLiteral("否"));
-                QCOMPARE(f.options->on(which), box->isChecked());
+                QCOMPARE(p.options().on(which), box->isChecked());
             }
             // The box shows the value, whoever changed it.
             for (int flip = 0; flip < 2; ++flip) {
-                f.options->set(which, !box->isChecked());
-                QCOMPARE(box->isChecked(), f.options->on(which));
+                p.options().set(which, !box->isChecked());
+                QCOMPARE(box->isChecked(), p.options().on(which));
             }
         }
-        f.options->setAddress(QStringLiteral("me@example.cn")); // so does the address box
-        QCOMPARE(f.Sendmail->text(), QStringLiteral("me@example.cn"));
-        f.Sendmail->setText(QStringLiteral("you@example.cn")); // and the value follows typing
-        QCOMPARE(f.options->address(), QStringLiteral("you@example.cn"));
-        QVERIFY(f.Sendmail->isReadOnly());
-        QTest::mouseClick(f.Check2, Qt::LeftButton, {}, QPoint(8, f.Check2->height() / 2));
-        QVERIFY(f.Check2->isChecked());
-        QVERIFY(!f.Sendmail->isReadOnly());
+        p.options().setAddress(QStringLiteral("me@example.cn")); // so does the address box
+        QCOMPARE(p.Sendmail()->text(), QStringLiteral("me@example.cn"));
+        p.Sendmail()->setText(QStringLiteral("you@example.cn")); // and the value follows typing
+        QCOMPARE(p.options().address(), QStringLiteral("you@example.cn"));
+        QVERIFY(p.Sendmail()->isReadOnly());
+        QTest::mouseClick(p.Check2(), Qt::LeftButton, {}, QPoint(8, p.Check2()->height() / 2));
+        QVERIFY(p.Check2()->isChecked());
+        QVERIFY(!p.Sendmail()->isReadOnly());
         // Cleared from code, the box stores "否" exactly as a click would.
-        f.Check2->setChecked(false);
+        p.Check2()->setChecked(false);
         QCOMPARE((*p.settingsRow())[Switch::Mail], QStringLiteral("否"));
-        QVERIFY(f.Sendmail->isReadOnly());
+        QVERIFY(p.Sendmail()->isReadOnly());
     }
 };
 

@@ -19,11 +19,11 @@ private slots:
         TestProgram p;
         QVERIFY(p.load());
         p.form->show();
-        QVERIFY(!p.form->Text1->isEnabled());
+        QVERIFY(!p.Text1()->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"),
                                   3000);
-        QVERIFY(!p.form->Timer3->isActive());
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(!p.Timer3()->isActive());
+        QVERIFY(p.Text1()->isEnabled());
     }
 
     void currentVersion_data() {
@@ -43,25 +43,24 @@ private slots:
         p.start();
         QVERIFY(p.dialogs.shown.isEmpty());
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前共有2个快递单。"));
-        QVERIFY(p.form->Text1->isEnabled() && p.form->ListView1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled() && p.ListView1()->isEnabled());
         for (int i = 1; i <= 7; ++i)
-            QVERIFY(p.form->Image2[i]->isEnabled());
-        QVERIFY(!p.form->kdmenu[0]->isVisible());
-        QCOMPARE(p.form->notice.text, QStringLiteral("双十二物流高峰,请耐心等待"));
-        QCOMPARE(p.form->notice.link, QStringLiteral("http://127.0.0.1/notice"));
+            QVERIFY(p.Image2(i)->isEnabled());
+        QVERIFY(!p.kdmenu(0)->isVisible());
+        QCOMPARE(p.form->announcement().text, QStringLiteral("双十二物流高峰,请耐心等待"));
+        QCOMPARE(p.form->announcement().link, QStringLiteral("http://127.0.0.1/notice"));
         QVERIFY(p.shell.ended.isEmpty());
     }
 
     void emptyBookOpensTheAddPanelCentred() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
-        QVERIFY(f.kdmenu[0]->isVisible());
-        QCOMPARE(f.kdmenu[0]->pos(), QPoint(763 / 2 - 337 / 2, 537 / 2 - 345 / 2));
-        QCOMPARE(f.Command1[12]->text(), QStringLiteral("请选择快递公司"));
-        QVERIFY(f.Text2->text().isEmpty());
-        QTest::mouseClick(f.Text3->lineEdit(), Qt::LeftButton);
+        QVERIFY(p.kdmenu(0)->isVisible());
+        QCOMPARE(p.kdmenu(0)->pos(), QPoint(763 / 2 - 337 / 2, 537 / 2 - 345 / 2));
+        QCOMPARE(p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
+        QVERIFY(p.Text2()->text().isEmpty());
+        QTest::mouseClick(p.Text3()->lineEdit(), Qt::LeftButton);
         p.press(Qt::Key_Return); // the query button is the panel's default
         QCOMPARE(p.status(), QStringLiteral("请输入快递单号!"));
     }
@@ -76,8 +75,8 @@ private slots:
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕..."));
         QCOMPARE(p.shell.opened, QStringList{p.endpoints.site});
         QCOMPARE(p.shell.ended, QList<int>{0});
-        QVERIFY(!p.form->Text1->isEnabled());
-        QVERIFY(!p.form->kdmenu[0]->isVisible());
+        QVERIFY(!p.Text1()->isEnabled());
+        QVERIFY(!p.kdmenu(0)->isVisible());
     }
 
     // Anything that is not a version is a failed check, never a reason to quit.
@@ -105,10 +104,10 @@ private slots:
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("Quorvex系列软件"));
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前没有快递单。"));
-        QVERIFY(p.form->Text1->isEnabled());
-        QVERIFY(p.form->Image2[3]->isEnabled());
-        QVERIFY(!p.form->kdmenu[0]->isVisible()); // no add panel without a check
-        QVERIFY(p.form->notice.link.isEmpty());
+        QVERIFY(p.Text1()->isEnabled());
+        QVERIFY(p.Image2(3)->isEnabled());
+        QVERIFY(!p.kdmenu(0)->isVisible()); // no add panel without a check
+        QVERIFY(p.form->announcement().link.isEmpty());
         QVERIFY(p.shell.ended.isEmpty());
     }
 
@@ -151,11 +150,11 @@ private slots:
         slow.delayMs = 200;
         p.gateway.setPage(slow);
         bool disabledWhileWaiting = false;
-        QTimer::singleShot(100, [&] { disabledWhileWaiting = !p.form->Command3->isEnabled(); });
+        QTimer::singleShot(100, [&] { disabledWhileWaiting = !p.Command3()->isEnabled(); });
         p.press(Qt::Key_F9);
-        QTest::mouseClick(p.form->Command3, Qt::LeftButton);
+        QTest::mouseClick(p.Command3(), Qt::LeftButton);
         QVERIFY(disabledWhileWaiting);
-        QVERIFY(p.form->Command3->isEnabled());
+        QVERIFY(p.Command3()->isEnabled());
         QCOMPARE(p.dialogs.prompts(), QStringList{message});
         QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("提示"));
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Information);
@@ -173,11 +172,11 @@ private slots:
         TestProgram p;
         p.endpoints.probePage = QStringLiteral("http://127.0.0.1:1/");
         p.start();
-        QTest::mouseClick(p.form->Command3, Qt::LeftButton);
+        QTest::mouseClick(p.Command3(), Qt::LeftButton);
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("时间校准功能需要联网操作!")});
         QCOMPARE(p.dialogs.shown[0].title, QStringLiteral("提示"));
         QVERIFY(p.clock.setTo.isEmpty());
-        QVERIFY(p.form->Command3->isEnabled());
+        QVERIFY(p.Command3()->isEnabled());
     }
 };
 

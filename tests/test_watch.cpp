@@ -32,8 +32,8 @@ void prepareMail(TestProgram& p, const QString& relay, const QString& password) 
     p.endpoints.smtpUser = QStringLiteral("notice@quorvex.cn");
     p.endpoints.smtpPassword = password;
     p.start();
-    p.form->Check2->setChecked(true);
-    p.form->Sendmail->setText(QStringLiteral("me@qq.com"));
+    p.Check2()->setChecked(true);
+    p.Sendmail()->setText(QStringLiteral("me@qq.com"));
 }
 
 bool waitForStatus(TestProgram& p, const QString& prefix, int ms = 15000) {
@@ -49,21 +49,20 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3, QStringLiteral("已签收,感谢使用"))});
         p.start();
-        Form1& f = *p.form;
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
-        QTest::mouseClick(f.Command1[18], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
+        QTest::mouseClick(p.Command1(18), Qt::LeftButton);
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton); // no interval chosen
-        f.Combo4->setCurrentIndex(0);
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
-        QTest::mouseClick(f.Command1[18], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton); // no interval chosen
+        p.Combo4()->setCurrentIndex(0);
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
+        QTest::mouseClick(p.Command1(18), Qt::LeftButton);
         QCOMPARE(p.dialogs.prompts(),
                  (QStringList{"请先查询单号后在使用本功能!", "请先查询单号后在使用定时功能!",
                               "请先设定时间!", "当前快递已签收,您不需要使用此功能",
                               "当前快递已签收,您不需要使用此功能"}));
-        QCOMPARE(f.Command1[16]->text(), QStringLiteral("开始循环"));
-        QVERIFY(!f.Timer6->isActive() && !f.Timer4->isActive());
+        QCOMPARE(p.Command1(16)->text(), QStringLiteral("开始循环"));
+        QVERIFY(!p.Timer6()->isActive() && !p.Timer4()->isActive());
     }
 
     void loopQueriesEveryNthMinute() {
@@ -71,16 +70,16 @@ private slots:
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
         Form1& f = *p.form;
-        f.Combo4->setCurrentText(QStringLiteral("3"));
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
-        QCOMPARE(f.Command1[16]->text(), QStringLiteral("停止循环"));
-        QVERIFY(f.Timer6->isActive());
-        QCOMPARE(f.Timer6->interval(), 60000);
+        p.Combo4()->setCurrentText(QStringLiteral("3"));
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
+        QCOMPARE(p.Command1(16)->text(), QStringLiteral("停止循环"));
+        QVERIFY(p.Timer6()->isActive());
+        QCOMPARE(p.Timer6()->interval(), 60000);
         // Locked: selector, interval list, toolbar but the courier list.
-        QVERIFY(!f.Text1->isEnabled() && !f.Combo4->isEnabled());
+        QVERIFY(!p.Text1()->isEnabled() && !p.Combo4()->isEnabled());
         for (int i : {1, 2, 3, 4, 5, 7})
-            QVERIFY(!f.Image2[i]->isEnabled());
-        QVERIFY(f.Image2[6]->isEnabled());
+            QVERIFY(!p.Image2(i)->isEnabled());
+        QVERIFY(p.Image2(6)->isEnabled());
 
         const auto queries = [&] { return p.gateway.trackingQueries().size(); };
         const qsizetype before = queries();
@@ -91,16 +90,16 @@ private slots:
         QCOMPARE(queries(), before + 1);
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
         // The polled query leaves the window locked.
-        QVERIFY(!f.Text1->isEnabled() && !f.Image2[1]->isEnabled() && f.Image2[6]->isEnabled());
+        QVERIFY(!p.Text1()->isEnabled() && !p.Image2(1)->isEnabled() && p.Image2(6)->isEnabled());
         f.Timer6_Timer();
         f.Timer6_Timer();
         QCOMPARE(queries(), before + 1);
         // Stopping and starting again counts from zero.
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
-        QCOMPARE(f.Command1[16]->text(), QStringLiteral("开始循环"));
-        QVERIFY(!f.Timer6->isActive());
-        QVERIFY(f.Text1->isEnabled() && f.Combo4->isEnabled() && f.Image2[1]->isEnabled());
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
+        QCOMPARE(p.Command1(16)->text(), QStringLiteral("开始循环"));
+        QVERIFY(!p.Timer6()->isActive());
+        QVERIFY(p.Text1()->isEnabled() && p.Combo4()->isEnabled() && p.Image2(1)->isEnabled());
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
         f.Timer6_Timer();
         f.Timer6_Timer();
         QCOMPARE(queries(), before + 1);
@@ -109,9 +108,9 @@ private slots:
 
         // Interval 1: every tick.
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
-        f.Combo4->setCurrentText(QStringLiteral("1"));
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
+        p.Combo4()->setCurrentText(QStringLiteral("1"));
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
         f.Timer6_Timer();
         QCOMPARE(queries(), before + 3);
         f.Timer6_Timer();
@@ -127,15 +126,15 @@ private slots:
             QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                     entries(2)));
             Form1& f = *p.form;
-            f.Combo2->setCurrentText(QStringLiteral("10"));
-            f.Combo3->setCurrentText(QStringLiteral("5"));
+            p.Combo2()->setCurrentText(QStringLiteral("10"));
+            p.Combo3()->setCurrentText(QStringLiteral("5"));
             p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(10, 3));
-            QTest::mouseClick(f.Command1[18], Qt::LeftButton);
+            QTest::mouseClick(p.Command1(18), Qt::LeftButton);
             const qsizetype before = p.gateway.trackingQueries().size();
             p.clock.fixed = QDateTime(QDate(2026, 12, 8), jumpTo);
             f.Timer4_Timer();
             QCOMPARE(p.gateway.trackingQueries().size(), before + fires);
-            QCOMPARE(f.Timer4->isActive(), !fires);
+            QCOMPARE(p.Timer4()->isActive(), !fires);
         }
     }
 
@@ -144,13 +143,13 @@ private slots:
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
         Form1& f = *p.form;
-        f.Combo2->setCurrentText(QStringLiteral("0"));
-        f.Combo3->setCurrentText(QStringLiteral("0"));
-        QTest::mouseClick(f.Command1[18], Qt::LeftButton);
-        QCOMPARE(f.Command1[18]->text(), QStringLiteral("关闭定时"));
-        QVERIFY(f.Timer4->isActive());
-        QVERIFY(!f.Text1->isEnabled() && !f.Combo2->isEnabled() && !f.Combo3->isEnabled());
-        QVERIFY(f.Image2[6]->isEnabled() && !f.Image2[5]->isEnabled());
+        p.Combo2()->setCurrentText(QStringLiteral("0"));
+        p.Combo3()->setCurrentText(QStringLiteral("0"));
+        QTest::mouseClick(p.Command1(18), Qt::LeftButton);
+        QCOMPARE(p.Command1(18)->text(), QStringLiteral("关闭定时"));
+        QVERIFY(p.Timer4()->isActive());
+        QVERIFY(!p.Text1()->isEnabled() && !p.Combo2()->isEnabled() && !p.Combo3()->isEnabled());
+        QVERIFY(p.Image2(6)->isEnabled() && !p.Image2(5)->isEnabled());
         const qsizetype before = p.gateway.trackingQueries().size();
         // Only the chosen hour and minute together fire it.
         for (const QTime t : {QTime(23, 59, 30), QTime(0, 59), QTime(23, 0)}) {
@@ -161,25 +160,25 @@ private slots:
         p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0)); // past midnight
         f.Timer4_Timer();
         QCOMPARE(p.gateway.trackingQueries().size(), before + 1);
-        QVERIFY(!f.Timer4->isActive()); // once only
+        QVERIFY(!p.Timer4()->isActive()); // once only
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
-        QCOMPARE(f.Command1[18]->text(), QStringLiteral("关闭定时")); // fired, still locked
-        QVERIFY(!f.Text1->isEnabled());
+        QCOMPARE(p.Command1(18)->text(), QStringLiteral("关闭定时")); // fired, still locked
+        QVERIFY(!p.Text1()->isEnabled());
 
         // Leaving the frame after it fired still asks; No stays, Yes disarms.
-        QTest::mouseClick(f.Command1[17], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(17), Qt::LeftButton);
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("当前正在定时查询,是否终止?")});
-        QVERIFY(f.Frame4->isVisibleTo(f.kdmenu[1]));
+        QVERIFY(p.Frame4()->isVisibleTo(p.kdmenu(1)));
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(f.Command1[17], Qt::LeftButton);
-        QVERIFY(f.Frame6->isVisibleTo(f.kdmenu[1]) && !f.Frame4->isVisibleTo(f.kdmenu[1]));
-        QCOMPARE(f.Frame6->pos(), f.Frame4->pos());
-        QCOMPARE(f.Command1[18]->text(), QStringLiteral("开始定时"));
-        QVERIFY(f.Text1->isEnabled() && f.Combo2->isEnabled() && f.Image2[5]->isEnabled());
+        QTest::mouseClick(p.Command1(17), Qt::LeftButton);
+        QVERIFY(p.Frame6()->isVisibleTo(p.kdmenu(1)) && !p.Frame4()->isVisibleTo(p.kdmenu(1)));
+        QCOMPARE(p.Frame6()->pos(), p.Frame4()->pos());
+        QCOMPARE(p.Command1(18)->text(), QStringLiteral("开始定时"));
+        QVERIFY(p.Text1()->isEnabled() && p.Combo2()->isEnabled() && p.Image2(5)->isEnabled());
         // Back to the timed frame with the loop off: no question.
-        QTest::mouseClick(f.Command1[15], Qt::LeftButton);
+        QTest::mouseClick(p.Command1(15), Qt::LeftButton);
         QCOMPARE(p.dialogs.shown.size(), 2);
-        QVERIFY(f.Frame4->isVisibleTo(f.kdmenu[1]));
+        QVERIFY(p.Frame4()->isVisibleTo(p.kdmenu(1)));
     }
 
     void leavingTheLoopFrameAsks() {
@@ -187,21 +186,21 @@ private slots:
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
         Form1& f = *p.form;
-        QTest::mouseClick(f.Command1[17], Qt::LeftButton); // to the loop frame, nothing armed
+        QTest::mouseClick(p.Command1(17), Qt::LeftButton); // to the loop frame, nothing armed
         QVERIFY(p.dialogs.shown.isEmpty());
-        f.Combo4->setCurrentText(QStringLiteral("5"));
-        QTest::mouseClick(f.Command1[16], Qt::LeftButton);
+        p.Combo4()->setCurrentText(QStringLiteral("5"));
+        QTest::mouseClick(p.Command1(16), Qt::LeftButton);
         f.Timer6_Timer();
-        QTest::mouseClick(f.Command1[15], Qt::LeftButton); // No
+        QTest::mouseClick(p.Command1(15), Qt::LeftButton); // No
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("当前正在循环查询,是否终止?")});
-        QVERIFY(f.Timer6->isActive());
-        QCOMPARE(f.loopTicks, 1);
+        QVERIFY(p.Timer6()->isActive());
+        QCOMPARE(f.loopMinutes(), 1);
         p.dialogs.answers = {Mb::Yes};
-        QTest::mouseClick(f.Command1[15], Qt::LeftButton);
-        QVERIFY(!f.Timer6->isActive());
-        QCOMPARE(f.loopTicks, 0);
-        QCOMPARE(f.Command1[16]->text(), QStringLiteral("开始循环"));
-        QVERIFY(f.Text1->isEnabled() && f.Combo4->isEnabled());
+        QTest::mouseClick(p.Command1(15), Qt::LeftButton);
+        QVERIFY(!p.Timer6()->isActive());
+        QCOMPARE(f.loopMinutes(), 0);
+        QCOMPARE(p.Command1(16)->text(), QStringLiteral("开始循环"));
+        QVERIFY(p.Text1()->isEnabled() && p.Combo4()->isEnabled());
     }
 
     void addressCheck_data() {
@@ -231,38 +230,36 @@ private slots:
         QFETCH(QString, stored);
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         p.press(Qt::Key_F9);
-        f.Check2->setChecked(true);
-        f.Sendmail->setText(address);
-        QTest::mouseClick(f.x[1], Qt::LeftButton);
+        p.Check2()->setChecked(true);
+        p.Sendmail()->setText(address);
+        QTest::mouseClick(p.x(1), Qt::LeftButton);
         QCOMPARE(p.status(), status);
-        QCOMPARE(f.kdmenu[1]->isVisible(), !closes);
-        QCOMPARE(f.Check2->isChecked(), optionAfter);
+        QCOMPARE(p.kdmenu(1)->isVisible(), !closes);
+        QCOMPARE(p.Check2()->isChecked(), optionAfter);
         QCOMPARE(p.settingsRow()->address, stored);
         QCOMPARE((*p.settingsRow())[Switch::Mail],
                  optionAfter ? QStringLiteral("是") : QStringLiteral("否"));
-        if (!closes && optionAfter) QCOMPARE(QApplication::focusWidget(), f.Sendmail);
+        if (!closes && optionAfter) QCOMPARE(QApplication::focusWidget(), p.Sendmail());
     }
 
     // With the option off, closing stores an empty address and keeps the text.
     void optionOffStoresNoAddress() {
         TestProgram p;
         p.start();
-        Form1& f = *p.form;
         QVERIFY(Store::runScript(p.storePath(),
                                  QStringLiteral("UPDATE setting SET \"通知邮箱\" = 'a@b.com';\n"),
                                  nullptr));
         p.press(Qt::Key_F9);
-        f.Check2->setChecked(false);
-        f.Sendmail->setText(QStringLiteral("a@b.com"));
-        QTest::mouseClick(f.x[1], Qt::LeftButton);
+        p.Check2()->setChecked(false);
+        p.Sendmail()->setText(QStringLiteral("a@b.com"));
+        QTest::mouseClick(p.x(1), Qt::LeftButton);
         QCOMPARE(p.status(), QStringLiteral("设置完毕.."));
         QCOMPARE(p.settingsRow()->address, QString());
-        QCOMPARE(f.Sendmail->text(), QStringLiteral("a@b.com"));
+        QCOMPARE(p.Sendmail()->text(), QStringLiteral("a@b.com"));
         // Closing any other panel checks nothing.
         p.press(Qt::Key_F4);
-        QTest::mouseClick(f.x[0], Qt::LeftButton);
+        QTest::mouseClick(p.x(0), Qt::LeftButton);
         QCOMPARE(p.status(), QStringLiteral("设置完毕.."));
     }
 
@@ -274,11 +271,11 @@ private slots:
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3)});
         prepareMail(p, QStringLiteral("smtp://127.0.0.1:1"), QString());
-        p.form->Check2->setChecked(false);
-        p.form->Check3->setChecked(true);
+        p.Check2()->setChecked(false);
+        p.Check3()->setChecked(true);
         p.choose(0);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return p.Label12(3)->text() == QStringLiteral("有更新"); },
+                                3000));
         QCOMPARE(p.sound.played.size(), 1);
         QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
     }
@@ -292,10 +289,10 @@ private slots:
         p.gateway.setNotice({QStringLiteral("双十二<i>提醒</i>|http://x/?a=1&b='2'").toUtf8()});
         prepareMail(p, smtp.url(), QStringLiteral("s3cret"));
         p.clock.fixed = QDateTime(QDate(2026, 1, 4), QTime(9, 30, 5));
-        p.form->Check3->setChecked(true);
+        p.Check3()->setChecked(true);
         p.choose(0);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return p.Label12(3)->text() == QStringLiteral("有更新"); },
+                                3000));
         QCOMPARE(p.status(), QStringLiteral(" 正发送最新动态邮件,请稍等.."));
         QCOMPARE(p.sound.played.size(), 1); // the sound does not wait for the mail
         QVERIFY(waitForStatus(p, QStringLiteral("快递有最新进展，已发送至邮箱!")));
@@ -367,8 +364,8 @@ private slots:
         p.gateway.script(Number, {entries(3)});
         prepareMail(p, relay, password);
         p.choose(0);
-        QVERIFY(QTest::qWaitFor(
-            [&] { return p.form->Label12[3]->text() == QStringLiteral("有更新"); }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return p.Label12(3)->text() == QStringLiteral("有更新"); },
+                                3000));
         // The window keeps working while the mail is on its way.
         int ticks = 0;
         QTimer tick;
@@ -379,7 +376,7 @@ private slots:
         QVERIFY(p.status().size() > QStringLiteral("最新信息发送失败!错误原因").size());
         if (mode == QLatin1String("silent")) QVERIFY(ticks >= 10);
         if (smtp) QVERIFY(smtp->mails().isEmpty());
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
     }
 
     // With a password the relay must encrypt (only one on the loopback may
@@ -434,9 +431,9 @@ private slots:
         const QDateTime t0(QDate(2026, 1, 4), QTime(9, 30, 5));
         p.clock.fixed = t0;
         prepareMail(p, smtp.url(), QStringLiteral("s3cret"));
-        p.form->Check9->setChecked(true);
+        p.Check9()->setChecked(true);
         const QString status = p.status();
-        p.form->bookWatch->tick();
+        p.watch()->tick();
         QVERIFY(QTest::qWaitFor([&] { return smtp.mails().size() == 1; }, 15000));
         const QJsonObject m = smtp.mails()[0];
         QCOMPARE(m["subject"].toString(),
@@ -449,8 +446,8 @@ private slots:
         QCOMPARE(p.status(), status);
         // The same entries an interval later: no second mail.
         p.clock.fixed = t0.addSecs(3600);
-        p.form->bookWatch->tick();
-        QVERIFY(QTest::qWaitFor([&] { return !p.form->bookWatch->asking(); }, 5000));
+        p.watch()->tick();
+        QVERIFY(QTest::qWaitFor([&] { return !p.watch()->asking(); }, 5000));
         QTest::qWait(500);
         QCOMPARE(smtp.mails().size(), 1);
     }
@@ -468,14 +465,14 @@ private slots:
         p.gateway.script(QStringLiteral("87654321"), {entries(2)});
         p.clock.fixed = QDateTime(QDate(2026, 1, 4), QTime(9, 30));
         prepareMail(p, QStringLiteral("smtp://127.0.0.1:1"), QStringLiteral("s3cret"));
-        p.form->Check9->setChecked(true);
-        p.form->bookWatch->tick();
+        p.Check9()->setChecked(true);
+        p.watch()->tick();
         QVERIFY(waitForStatus(p, QStringLiteral("最新信息发送失败!错误原因"), 8000));
-        QVERIFY(p.form->Text1->isEnabled());
+        QVERIFY(p.Text1()->isEnabled());
         p.form->setStatus(QStringLiteral("别的"));
         p.clock.fixed = p.clock.fixed->addSecs(3600); // the second parcel's turn
-        p.form->bookWatch->tick();
-        QTRY_VERIFY(!p.form->bookWatch->asking());
+        p.watch()->tick();
+        QTRY_VERIFY(!p.watch()->asking());
         QTest::qWait(1500);
         QCOMPARE(p.status(), QStringLiteral("别的"));
     }

@@ -22,53 +22,53 @@ private slots:
         QCOMPARE(f.size(), QSize(763, 537));
         QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(f.windowTitle(), QStringLiteral("件踪宝 V5.2 - Vorlen全新版"));
-        QCOMPARE(f.Picture7->geometry().left(), 3);
-        QCOMPARE(f.Picture7->width(), 757);
+        QCOMPARE(p.Picture7()->geometry().left(), 3);
+        QCOMPARE(p.Picture7()->width(), 757);
         // The toolbar from left to right: images 1, 3, 4, 5, 2, 6, 7.
         const int order[7] = {1, 3, 4, 5, 2, 6, 7};
         for (int k = 0; k < 7; ++k)
-            QCOMPARE(f.Image2[order[k]]->geometry(), QRect(304 + 64 * k, 120, 53, 79));
-        QCOMPARE(f.Image2[2]->toolTip(), QStringLiteral("清空快递列表，请谨慎操作，快捷键：F6"));
-        QCOMPARE(f.ListView1->headerItem()->text(2),
+            QCOMPARE(p.Image2(order[k])->geometry(), QRect(304 + 64 * k, 120, 53, 79));
+        QCOMPARE(p.Image2(2)->toolTip(), QStringLiteral("清空快递列表，请谨慎操作，快捷键：F6"));
+        QCOMPARE(p.ListView1()->headerItem()->text(2),
                  QStringLiteral("物流进度 ( 双击列表可复制单条物流进度 )"));
-        QCOMPARE(f.ListView1->columnWidth(1), 140);
+        QCOMPARE(p.ListView1()->columnWidth(1), 140);
         const QStringList captions = {"快件状态", "更新状态", "未查询",   "未查询",
                                       "运送时间", "未查询",   "快递公司", "未查询"};
         for (int i = 0; i < 8; ++i)
-            QCOMPARE(f.Label12[i]->text(), captions[i]);
+            QCOMPARE(p.Label12(i)->text(), captions[i]);
         // Every panel control is there under its own name.
         for (const char* name :
              {"Command1_13", "Text3", "Check8", "Combo4", "Command1_16", "Frame6", "Sendmail",
               "Command5", "Option2_1", "Text7", "ListView2", "Label20_10", "x_4"})
             QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
-        QCOMPARE(f.Label20[10]->geometry().left(), 3360 / 15);
-        QCOMPARE(f.kdmenu[4]->size(), QSize(601, 441));
+        QCOMPARE(p.Label20(10)->geometry().left(), 3360 / 15);
+        QCOMPARE(p.kdmenu(4)->size(), QSize(601, 441));
     }
 
     void windowLabels() {
         TestProgram p;
         p.start();
         Form1& f = *p.form;
-        QTest::mouseMove(f.Label2[2]);
-        QVERIFY(f.Label2[2]->styleSheet().contains("255, 255, 255"));
-        QVERIFY(f.Label2[1]->styleSheet().contains("192, 192, 192"));
-        QTest::mouseMove(f.Label16[0]);
-        QVERIFY(f.Label16[0]->styleSheet().contains("255, 255, 255"));
+        QTest::mouseMove(p.Label2(2));
+        QVERIFY(p.Label2(2)->styleSheet().contains("255, 255, 255"));
+        QVERIFY(p.Label2(1)->styleSheet().contains("192, 192, 192"));
+        QTest::mouseMove(p.Label16(0));
+        QVERIFY(p.Label16(0)->styleSheet().contains("255, 255, 255"));
         mouse(&f, QEvent::MouseMove, QPoint(200, 520), Qt::NoButton, Qt::NoButton);
-        QVERIFY(f.Label16[0]->styleSheet().contains("192, 192, 192"));
+        QVERIFY(p.Label16(0)->styleSheet().contains("192, 192, 192"));
 
-        QTest::mouseClick(f.Label16[0], Qt::LeftButton);
-        QTest::mouseClick(f.Label11[4], Qt::LeftButton);
+        QTest::mouseClick(p.Label16(0), Qt::LeftButton);
+        QTest::mouseClick(p.Label11(4), Qt::LeftButton);
         QCOMPARE(p.shell.opened, QStringList({p.endpoints.site, p.endpoints.site}));
 
         f.showPanel(0);
-        f.kdmenu[3]->show();
-        QTest::mouseClick(f.Label16[1], Qt::LeftButton);
-        QVERIFY(f.kdmenu[1]->isVisible());
-        QVERIFY(!f.kdmenu[0]->isVisible() && !f.kdmenu[3]->isVisible());
-        QCOMPARE(f.kdmenu[1]->pos(), QPoint(763 / 2 - 569 / 2, 537 / 2 - 313 / 2));
+        p.kdmenu(3)->show();
+        QTest::mouseClick(p.Label16(1), Qt::LeftButton);
+        QVERIFY(p.kdmenu(1)->isVisible());
+        QVERIFY(!p.kdmenu(0)->isVisible() && !p.kdmenu(3)->isVisible());
+        QCOMPARE(p.kdmenu(1)->pos(), QPoint(763 / 2 - 569 / 2, 537 / 2 - 313 / 2));
 
-        QTest::mouseClick(f.Label2[2], Qt::LeftButton);
+        QTest::mouseClick(p.Label2(2), Qt::LeftButton);
         QCOMPARE(p.shell.ended, QList<int>{0});
         // The ended program gave its lock back: the next start is not refused.
         Form1 next(*p.platform, p.endpoints, p.folder());
@@ -80,8 +80,8 @@ private slots:
         p.start();
         for (int i = 0; i < 5; ++i) {
             p.form->showPanel(i);
-            QTest::mouseClick(p.form->x[i], Qt::LeftButton);
-            QVERIFY(!p.form->kdmenu[i]->isVisible());
+            QTest::mouseClick(p.x(i), Qt::LeftButton);
+            QVERIFY(!p.kdmenu(i)->isVisible());
         }
     }
 
@@ -89,27 +89,27 @@ private slots:
         TestProgram p;
         p.start();
         Form1& f = *p.form;
-        f.Check4->setChecked(false);
-        f.Check5->setChecked(true);
+        p.Check4()->setChecked(false);
+        p.Check5()->setChecked(true);
         f.showPanel(3);
-        QTest::mouseClick(f.Option1[0], Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(f.kdmenu[3]->isVisible());
-        QVERIFY(f.Option1[0]->isChecked());
-        QTest::mouseClick(f.Label13[2],
+        QTest::mouseClick(p.Option1(0), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(p.kdmenu(3)->isVisible());
+        QVERIFY(p.Option1(0)->isChecked());
+        QTest::mouseClick(p.Label13(2),
                           Qt::LeftButton); // the title is part of the panel's controls
-        QVERIFY(f.kdmenu[3]->isVisible());
-        QTest::mouseClick(f.kdmenu[3], Qt::LeftButton, {}, QPoint(5, f.kdmenu[3]->height() - 5));
-        QVERIFY(!f.kdmenu[3]->isVisible());
+        QVERIFY(p.kdmenu(3)->isVisible());
+        QTest::mouseClick(p.kdmenu(3), Qt::LeftButton, {}, QPoint(5, p.kdmenu(3)->height() - 5));
+        QVERIFY(!p.kdmenu(3)->isVisible());
     }
 
     void draggedPanelIsCentredAgain() {
         TestProgram p;
         p.start();
         Form1& f = *p.form;
-        f.Check4->setChecked(true);
-        f.Check5->setChecked(false);
+        p.Check4()->setChecked(true);
+        p.Check5()->setChecked(false);
         f.showPanel(2);
-        QFrame* panel = f.kdmenu[2];
+        QFrame* panel = p.kdmenu(2);
         const QPoint centred = panel->pos();
         const QPoint grab(6, panel->height() - 6);
         mouse(panel, QEvent::MouseButtonPress, grab, Qt::RightButton, Qt::RightButton);
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(panel->pos(), centred);
 
         // With both options, the panel follows the mouse and goes on release.
-        f.Check5->setChecked(true);
+        p.Check5()->setChecked(true);
         mouse(panel, QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
         mouse(panel, QEvent::MouseMove, grab + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
         QVERIFY(panel->isVisible());
@@ -137,10 +137,10 @@ private slots:
         p.start();
         Form1& f = *p.form;
         f.showPanel(4);
-        QTest::mouseMove(f.Label20[10]);
-        QVERIFY(f.Label20[10]->styleSheet().contains("166, 0, 169"));
-        mouse(f.Picture3, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
-        QVERIFY(f.Label20[10]->styleSheet().isEmpty());
+        QTest::mouseMove(p.Label20(10));
+        QVERIFY(p.Label20(10)->styleSheet().contains("166, 0, 169"));
+        mouse(p.Picture3(), QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
+        QVERIFY(p.Label20(10)->styleSheet().isEmpty());
     }
 
     void skinIsOptional() {

@@ -3,7 +3,11 @@
 // (nothing is then sent anywhere), and the receiver's phone that some
 // couriers answer only with.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "platform/SecretFile.h"
+#include "store/Store.h"
+#include "tracking/ForegroundQuery.h"
 #include "tracking/Source.h"
 
 #include <QDateTime>
@@ -34,31 +38,31 @@ const QString KeySaved = QStringLiteral("已保存(不显示),输入新的key可
 } // namespace
 
 void Form1::startSource() {
-    if (m_endpoints.demo) {
-        m_source = new DemoSource(m_endpoints.demoSpeed, this);
+    if (m_endpoints->demo) {
+        m_source = new DemoSource(m_endpoints->demoSpeed, this);
         setWindowTitle(windowTitle() + QStringLiteral("（演示）"));
         Label28->show();
-    } else if (m_endpoints.viaGateway()) {
-        m_source =
-            new GatewaySource(m_platform.http, m_endpoints.tracking, m_endpoints.autoNumber, this);
+    } else if (m_endpoints->viaGateway()) {
+        m_source = new GatewaySource(m_platform.http, m_endpoints->tracking,
+                                     m_endpoints->autoNumber, this);
     } else {
-        m_enterprise = new EnterpriseSource(m_platform.http, m_store, m_platform.clock,
-                                            m_endpoints.poll, m_endpoints.autoEnterprise, this);
+        m_enterprise = new EnterpriseSource(m_platform.http, *m_store, m_platform.clock,
+                                            m_endpoints->poll, m_endpoints->autoEnterprise, this);
         m_enterprise->setAccount(loadAccount());
         m_source = m_enterprise;
         // Answers older than a day pace nothing any more.
-        m_store.forgetAnswers(
+        m_store->forgetAnswers(
             m_platform.clock.now().addDays(-1).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     }
     Command6->setEnabled(m_enterprise != nullptr);
     if (!m_enterprise)
-        Command6->setToolTip(m_endpoints.demo
+        Command6->setToolTip(m_endpoints->demo
                                  ? QStringLiteral("演示模式不使用查询账户")
                                  : QStringLiteral("查询经由设置的网关,不使用查询账户"));
 }
 
 QString Form1::accountPath() const {
-    return m_endpoints.configFolder + QStringLiteral("/account.conf");
+    return m_endpoints->configFolder + QStringLiteral("/account.conf");
 }
 
 // The account file; without one, the gateway.conf of an earlier version in
@@ -73,15 +77,15 @@ TrackingAccount Form1::loadAccount() {
         if (old && old->account.complete() &&
             !writePrivateFile(path, accountFileText(old->account))) {
             for (auto it = old->phones.cbegin(); it != old->phones.cend(); ++it) {
-                const auto parcels = m_store.parcelsWithNumber(it.key());
+                const auto parcels = m_store->parcelsWithNumber(it.key());
                 if (!parcels.failed())
                     for (const ParcelRow& p : *parcels)
-                        m_store.setParcelPhone(p.id, it.value());
+                        m_store->setParcelPhone(p.id, it.value());
             }
             file = old;
         }
     }
-    return overridden(file ? file->account : TrackingAccount{}, m_endpoints.account);
+    return overridden(file ? file->account : TrackingAccount{}, m_endpoints->account);
 }
 
 void Form1::openAccountPanel() {
@@ -115,7 +119,7 @@ void Form1::saveAccount() {
     if (const std::optional<QString> failure =
             writePrivateFile(accountPath(), accountFileText(account)))
         return setStatus(QStringLiteral("查询账户保存失败!原因：") + *failure);
-    if (m_enterprise) m_enterprise->setAccount(overridden(account, m_endpoints.account));
+    if (m_enterprise) m_enterprise->setAccount(overridden(account, m_endpoints->account));
     Text10->clear();
     kdaccount->setVisible(false);
     setStatus(QStringLiteral("查询账户已保存.."));
@@ -124,9 +128,7 @@ void Form1::saveAccount() {
 // A query without an account ends before anything is sent: the window is
 // idle again, and the user learns what is missing and where to set it.
 void Form1::noAccount() {
-    setBusy(false);
-    Timer7->stop();
-    unlockWindow();
+    m_query->end(ForegroundQuery::Unlock::Window);
     setStatus(QStringLiteral("未设置查询账户!请按F9在查询账户中填写.."));
     if (m_toldNoAccount) return;
     m_toldNoAccount = true;
@@ -150,9 +152,9 @@ std::optional<QString> Form1::askPhone(const QString& number, bool sentOne) {
 
 void Form1::keepTypedPhone(const QString& number) {
     if (m_typedPhone.number != number || m_typedPhone.phone.isEmpty()) return;
-    const auto parcels = m_store.parcelsWithNumber(number);
+    const auto parcels = m_store->parcelsWithNumber(number);
     if (!parcels.failed() && !parcels->isEmpty())
-        m_store.setParcelPhone(parcels->constLast().id, m_typedPhone.phone);
+        m_store->setParcelPhone(parcels->constLast().id, m_typedPhone.phone);
     m_typedPhone = {};
 }
 

@@ -3,8 +3,11 @@
 // failure check (cx), the parser (hx2, the Timer1 tick, ql), the watchdog
 // (Timer7) and the reset to idle (csh).
 #include "app/Form1.h"
+#include "platform/Platform.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 #include "tracking/Answer.h"
+#include "tracking/ForegroundQuery.h"
 #include "tracking/Source.h"
 
 #include <QCheckBox>
@@ -30,16 +33,12 @@ void Form1::setBusy(bool busy) {
 }
 
 bool Form1::kdgs(const QString& number, qint64 parcel) {
-    const quint64 query = ++m_queryId;
+    const quint64 query = m_query->start();
     if (!m_source->ready()) {
         noAccount(); // nothing is sent, nothing is shown
         return false;
     }
-    setBusy(true);
-    watchdogTicks = 0;
-    Timer7->start();
     setStatus(cur.company + ':' + cur.goods + QStringLiteral("查询中..."));
-    ++m_waiting;
     const auto ask = [this](const TrackRequest& request) {
         return waitFor<TrackReply>([this, &request](std::function<void(TrackReply)> done) {
             return m_source->track(request, std::move(done));
@@ -47,34 +46,34 @@ bool Form1::kdgs(const QString& number, qint64 parcel) {
     };
     TrackRequest request{cur.code, number, QString()};
     if (parcel) {
-        const auto phone = m_store.parcelPhone(parcel);
+        const auto phone = m_store->parcelPhone(parcel);
         if (!phone.failed()) request.phone = *phone;
     } else if (m_typedPhone.number == number) {
         request.phone = m_typedPhone.phone;
     }
+    // The whole-book watch keeps still until this query has its answer,
+    // the question for a phone included.
+    std::optional<ForegroundQuery::Wait> waiting(std::in_place, *m_query);
     TrackReply reply = ask(request);
-    if (query == m_queryId && reply.phoneWanted) {
+    if (m_query->isCurrent(query) && reply.phoneWanted) {
         // The courier answers only with the receiver's phone: asked once,
         // kept with the parcel, and the service asked again with it.
-        Timer7->stop();
+        m_query->holdWatchdog();
         const std::optional<QString> phone = askPhone(number, !request.phone.isEmpty());
-        if (query == m_queryId && phone) {
+        if (m_query->isCurrent(query) && phone) {
             if (parcel)
-                m_store.setParcelPhone(parcel, *phone);
+                m_store->setParcelPhone(parcel, *phone);
             else
                 m_typedPhone = {number, *phone};
             request.phone = *phone;
-            watchdogTicks = 0;
-            Timer7->start();
+            m_query->restartWatchdog();
             reply = ask(request);
         }
     }
-    --m_waiting;
-    if (query != m_queryId) return false; // a newer query owns the window now
+    waiting.reset();
+    if (!m_query->isCurrent(query)) return false; // a newer query owns the window now
     if (reply.phoneWanted) {
-        setBusy(false);
-        Timer7->stop();
-        unlockWindow();
+        m_query->end(ForegroundQuery::Unlock::Window);
         setStatus(QStringLiteral("需要正确的收件人手机号码才能查询该快递.."));
         return false;
     }
@@ -88,51 +87,50 @@ void Form1::cx() {
     ListView1->clear();
     Label27->clear();
     if (!kdgs(cur.number, cur.id)) return;
-    const quint64 query = m_queryId;
+    const quint64 query = m_query->current();
     if (answer.isEmpty()) return; // the watchdog reports it
     const std::optional<int> code = errorCode(answer);
     if (code == 0) {
         hx2();
-    } else {
-        if (!code || *code == 3) {
-            // An answer that is not the service's (an error page, a portal):
-            // the query could not reach the service. What the watch
-            // remembers of the parcel is shown instead, when it has it.
-            setStatus(errorMessage(3));
-            showRemembered();
-        } else if (*code == 1) {
-            offerToDelete(query);
-            // The offer may have started the next query (the first parcel);
-            // its animation, watchdog and controls are that query's own.
-            if (query != m_queryId) return;
-        } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
-            setStatus(message);
-        }
-        unlockWindow();
+        // The answer is in; the parser, or hx2 itself, gives the window back.
+        return m_query->end(ForegroundQuery::Unlock::None);
     }
-    setBusy(false);
-    Timer7->stop();
+    if (!code || *code == 3) {
+        // An answer that is not the service's (an error page, a portal):
+        // the query could not reach the service. What the watch
+        // remembers of the parcel is shown instead, when it has it.
+        setStatus(errorMessage(3));
+        showRemembered();
+    } else if (*code == 1) {
+        offerToDelete(query);
+        // The offer may have started the next query (the first parcel);
+        // its animation, watchdog and controls are that query's own.
+        if (!m_query->isCurrent(query)) return;
+    } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
+        setStatus(message);
+    }
+    m_query->end(ForegroundQuery::Unlock::Window);
 }
 
 // The service does not know the number: keep the parcel, or delete it after
 // a second question. A query started while a question was open ends the
 // offer: the current parcel may no longer be the one asked about.
 void Form1::offerToDelete(quint64 query) {
-    Timer7->stop();
+    m_query->holdWatchdog();
     const auto ask = [this, query](const QString& question) {
         return m_platform.dialogs.MsgBox(question, Mb::YesNo + Mb::Information, BoxTitle) ==
                    Mb::Yes &&
-               query == m_queryId;
+               m_query->isCurrent(query);
     };
     const int keep = m_platform.dialogs.MsgBox(
         QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
                        "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
         Mb::YesNo + Mb::Information, BoxTitle);
-    if (keep == Mb::Yes || query != m_queryId ||
+    if (keep == Mb::Yes || !m_query->isCurrent(query) ||
         !ask(QStringLiteral("二次防误操作：确认要删除此快递单号?")))
         return;
     const qint64 id = cur.id;
-    if (id && m_store.deleteParcel(id))
+    if (id && m_store->deleteParcel(id))
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"), Mb::OkOnly + Mb::Information,
                                   BoxTitle);
     else
@@ -143,7 +141,7 @@ void Form1::offerToDelete(quint64 query) {
 
 void Form1::hx2() {
     entryTally = countEntries(answer);
-    m_parseQuery = m_queryId;
+    m_query->parseAnswer();
     if (entryTally > 0) {
         Timer1->start();
         return;
@@ -152,7 +150,7 @@ void Form1::hx2() {
     ql();
     setStatus(QStringLiteral("查询完毕..."));
     ListView1->setEnabled(true);
-    unlockAfterQuery();
+    m_query->end(ForegroundQuery::Unlock::AfterQuery);
 }
 
 // The selector and toolbar after a finished query; while loop or timed
@@ -167,7 +165,7 @@ void Form1::unlockAfterQuery() {
 }
 
 void Form1::Timer1_Timer() {
-    if (m_parseQuery != m_queryId) {
+    if (!m_query->parsedIsCurrent()) {
         // A newer query started after this answer arrived: its own answer
         // (and its own parse) decide what the list shows.
         Timer1->stop();
@@ -199,11 +197,9 @@ void Form1::Timer1_Timer() {
     const qint64 elapsed = secondsBetween(oldestTime, m_platform.clock.now());
     const qint64 span = secondsBetween(oldestTime, newestTime);
 
-    setBusy(false);
-    Timer7->stop();
     setStatus(QStringLiteral("查询完毕..."));
     Label12[7]->setText(cur.company);
-    unlockAfterQuery();
+    m_query->end(ForegroundQuery::Unlock::AfterQuery);
     if (last >= 0) {
         // The oldest row is selected, but the list keeps showing its top,
         // where the newest row stands in red.
@@ -232,9 +228,7 @@ void Form1::ql() {
 }
 
 void Form1::Timer7_Timer() {
-    if (++watchdogTicks != 10) return;
-    Timer7->stop();
-    watchdogTicks = 0;
+    if (!m_query->watchdogTick()) return;
     csh();
     showRemembered();
     m_platform.dialogs.MsgBox(

@@ -5,8 +5,13 @@
 // this runs and the window behaves as it always has.
 #include "app/Form1.h"
 #include "platform/Notifications.h"
+#include "platform/Platform.h"
 #include "settings/Options.h"
+#include "store/Store.h"
+#include "tracking/Answer.h"
+#include "tracking/ForegroundQuery.h"
 #include "watch/BookWatch.h"
+#include "watch/MailText.h"
 #include "watch/Marks.h"
 
 #include <QCheckBox>
@@ -21,13 +26,13 @@
 #include <QTreeWidget>
 
 void Form1::startWatch() {
-    bookWatch = new BookWatch(m_store, *m_source, m_platform.clock, this);
-    bookWatch->foregroundBusy = [this] { return m_waiting > 0; };
+    bookWatch = new BookWatch(*m_store, *m_source, m_platform.clock, this);
+    bookWatch->foregroundBusy = [this] { return m_query->waiting(); };
     connect(bookWatch, &BookWatch::moved, this, &Form1::watchMoved);
     connect(bookWatch, &BookWatch::remembered, this, &Form1::refreshMarks);
 
-    const auto on = m_store.watchOption(WatchOnOption);
-    const auto interval = m_store.watchOption(WatchIntervalOption);
+    const auto on = m_store->watchOption(WatchOnOption);
+    const auto interval = m_store->watchOption(WatchIntervalOption);
     const int minutes = watchInterval(!interval.failed() && *interval ? **interval : QString());
     {
         const QSignalBlocker quiet(Combo5);
@@ -39,7 +44,7 @@ void Form1::startWatch() {
 
 void Form1::Check9_Click() {
     bool on = Check9->isChecked();
-    if (!m_store.setWatchOption(WatchOnOption, switchText(on))) {
+    if (!m_store->setWatchOption(WatchOnOption, switchText(on))) {
         on = !on; // the store kept the old value: so does the box
         setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     }
@@ -78,7 +83,7 @@ void Form1::setWatching(bool on) {
 
 void Form1::Combo5_Click() {
     const int minutes = watchInterval(Combo5->currentText());
-    if (!m_store.setWatchOption(WatchIntervalOption, QString::number(minutes)))
+    if (!m_store->setWatchOption(WatchIntervalOption, QString::number(minutes)))
         setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
     bookWatch->setIntervalMinutes(minutes);
 }
@@ -86,7 +91,7 @@ void Form1::Combo5_Click() {
 // A parcel gained entries in the background: one notification, the alert
 // sound and the update mail, as the options say.
 void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
-    const auto row = m_store.parcelById(parcel);
+    const auto row = m_store->parcelById(parcel);
     if (row.failed() || !*row || entries.isEmpty()) return;
     const ParcelRow& p = **row;
     if (m_notifications)
@@ -117,7 +122,7 @@ void Form1::backgroundMailFailed(const QString& reason) {
     if (m_notifications)
         m_notifications->show(QStringLiteral("件踪宝：邮件通知发送失败"), reason, 0);
     if (m_tray) m_tray->setToolTip(QStringLiteral("件踪宝\n") + text);
-    if (m_waiting == 0 && Text1->isEnabled() && !Timer1->isActive()) setStatus(text);
+    if (!m_query->waiting() && Text1->isEnabled() && !Timer1->isActive()) setStatus(text);
 }
 
 // The selector's marks from what the watch remembers, when the selector
@@ -125,7 +130,7 @@ void Form1::backgroundMailFailed(const QString& reason) {
 void Form1::refreshMarks() {
     auto* book = static_cast<MarkedBook*>(Text1->model());
     if (!options->watching()) return book->setMarks({});
-    const auto entries = m_store.bookEntries();
+    const auto entries = m_store->bookEntries();
     if (entries.failed() || entries->size() != book->rowCount()) return;
     QList<BookMark> marks;
     marks.reserve(entries->size());
@@ -142,9 +147,9 @@ void Form1::refreshMarks() {
 void Form1::rememberAnswer(const QList<Entry>& entries) {
     const qint64 id = cur.id;
     if (!options->watching() || id == 0) return;
-    const auto old = m_store.watchRow(id);
+    const auto old = m_store->watchRow(id);
     if (old.failed()) return;
-    if (m_store.saveWatch(
+    if (m_store->saveWatch(
             rememberedRow(id, entries, m_platform.clock.now(), *old ? (*old)->notified : 0)))
         refreshMarks();
 }
@@ -152,7 +157,7 @@ void Form1::rememberAnswer(const QList<Entry>& entries) {
 bool Form1::showRemembered() {
     const qint64 id = cur.id;
     if (!options->watching() || id == 0) return false;
-    const auto row = m_store.watchRow(id);
+    const auto row = m_store->watchRow(id);
     if (row.failed() || !*row) return false;
     const QList<Entry> entries = decodeEntries((*row)->entries);
     if (entries.isEmpty()) return false;
@@ -178,7 +183,7 @@ void Form1::showParcel(qint64 parcel) {
     raise();
     activateWindow();
     if (parcel == 0 || !Text1->isEnabled()) return;
-    const auto row = m_store.parcelById(parcel);
+    const auto row = m_store->parcelById(parcel);
     if (row.failed() || !*row) return;
     if (!sX()) return;
     const int index = Text1->findText((*row)->goods, Qt::MatchExactly);

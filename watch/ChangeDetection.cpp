@@ -2,6 +2,8 @@
 // stored count? Then mark it, store the new count and sound the alert.
 #include "app/Form1.h"
 #include "settings/Options.h"
+#include "store/Store.h"
+#include "tracking/Answer.h"
 #include "watch/Change.h"
 
 #include <QLabel>
@@ -14,11 +16,11 @@ void Form1::gxtj() {
         Label12[3]->setText(QStringLiteral("有更新"));
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
         const qint64 id = cur.id;
-        if (id && !m_store.setParcelNum(id, QString::number(newCount))) {
+        if (id && !m_store->setParcelNum(id, QString::number(newCount))) {
             // The store refused the write (or could not even say whether the
             // parcel is still there): no sound, no mail. A parcel deleted
             // meanwhile still gets its alert.
-            const auto still = m_store.parcelById(id);
+            const auto still = m_store->parcelById(id);
             if (still.failed() || *still) return;
         }
         announce([this] { emailgx(); });

@@ -1,7 +1,11 @@
 // The update e-mail, sent off the window's thread, and the notification
 // address checked and stored when the settings panel closes.
 #include "app/Form1.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
+#include "services/Version.h"
 #include "settings/Options.h"
+#include "store/Store.h"
 #include "watch/MailText.h"
 
 #include <QCheckBox>
@@ -35,14 +39,14 @@ void Form1::emailgx() {
 // The update mail of these facts to the notification address; the
 // announcement and the sending time are added here.
 void Form1::sendUpdateMail(MailFacts facts, std::function<void(std::optional<QString>)> done) {
-    facts.noticeText = notice.text;
-    facts.noticeLink = notice.link;
+    facts.noticeText = notice->text;
+    facts.noticeLink = notice->link;
     const QDateTime now = m_platform.clock.now();
     facts.sentAt = QLocale::c().toString(now, QStringLiteral("yyyy-M-d H:mm:ss"));
-    Mail mail{m_endpoints.smtpUser, options->address(), mailSubject(facts.label), mailBody(facts),
+    Mail mail{m_endpoints->smtpUser, options->address(), mailSubject(facts.label), mailBody(facts),
               now};
-    m_platform.mailer.send({m_endpoints.smtpUrl, m_endpoints.smtpUser, m_endpoints.smtpPassword,
-                            isLoopbackRelay(m_endpoints.smtpUrl)},
+    m_platform.mailer.send({m_endpoints->smtpUrl, m_endpoints->smtpUser, m_endpoints->smtpPassword,
+                            isLoopbackRelay(m_endpoints->smtpUrl)},
                            mail, this, std::move(done));
 }
 
@@ -65,7 +69,7 @@ bool Form1::saveAddress() {
             break;
         }
     }
-    if (!m_store.setAddress(Check2->isChecked() ? Sendmail->text() : QString())) {
+    if (!m_store->setAddress(Check2->isChecked() ? Sendmail->text() : QString())) {
         setStatus(QStringLiteral("邮箱保存失败!快递数据库暂时无法写入,请稍后再试.."));
         return false;
     }

@@ -1,6 +1,8 @@
 // Loop querying (every N minutes) and timed querying (once at a set time of
 // day) of the chosen parcel, with the window locked meanwhile.
 #include "app/Form1.h"
+#include "platform/Platform.h"
+#include "tracking/Answer.h"
 #include "watch/Change.h"
 
 #include <QComboBox>
@@ -17,27 +19,26 @@ const QString TimedOff = QStringLiteral("开始定时"), TimedOn = QStringLitera
 
 // The checks both functions make before they start; the first that fails is
 // the one the user sees.
-static bool readyToPoll(Form1& f, Dialogs& dialogs, const QString& notQueried, bool timeSet,
-                        const QString& noTime) {
-    const auto notice = [&](const QString& text) {
-        dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
+bool Form1::readyToPoll(const QString& notQueried, bool timeSet, const QString& noTime) {
+    const auto notice = [this](const QString& text) {
+        m_platform.dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
         return false;
     };
-    if (f.Text1->currentText().isEmpty() || !f.shownState) return notice(notQueried);
+    if (Text1->currentText().isEmpty() || !shownState) return notice(notQueried);
     if (!timeSet) return notice(noTime);
-    if (*f.shownState == ParcelState::Signed)
+    if (*shownState == ParcelState::Signed)
         return notice(QStringLiteral("当前快递已签收,您不需要使用此功能"));
     return true;
 }
 
 // Locked: the selector, the function's own lists and the toolbar but the
 // courier-list image.
-static void lockFor(Form1& f, std::initializer_list<QComboBox*> lists, bool locked) {
-    f.Text1->setEnabled(!locked);
+void Form1::lockFor(std::initializer_list<QComboBox*> lists, bool locked) {
+    Text1->setEnabled(!locked);
     for (QComboBox* c : lists)
         c->setEnabled(!locked);
-    f.setToolbarEnabled(!locked);
-    if (locked) f.Image2[6]->setEnabled(true);
+    setToolbarEnabled(!locked);
+    if (locked) Image2[6]->setEnabled(true);
 }
 
 void Form1::setPollMode(PollMode mode) {
@@ -48,10 +49,10 @@ void Form1::setPollMode(PollMode mode) {
 
 void Form1::loopButton() {
     if (pollMode != PollMode::Loop) {
-        if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用本功能!"),
+        if (!readyToPoll(QStringLiteral("请先查询单号后在使用本功能!"),
                          !Combo4->currentText().isEmpty(), QStringLiteral("请先设定时间!")))
             return;
-        lockFor(*this, {Combo4}, true);
+        lockFor({Combo4}, true);
         setPollMode(PollMode::Loop);
         Timer6->start();
         loopTicks = 0;
@@ -59,7 +60,7 @@ void Form1::loopButton() {
     }
     setPollMode(PollMode::Off);
     Timer6->stop();
-    lockFor(*this, {Combo4}, false);
+    lockFor({Combo4}, false);
     loopTicks = 0;
 }
 
@@ -76,11 +77,11 @@ void Form1::Timer6_Timer() {
 
 void Form1::timedButton() {
     if (pollMode != PollMode::Timed) {
-        if (!readyToPoll(*this, m_platform.dialogs, QStringLiteral("请先查询单号后在使用定时功能!"),
+        if (!readyToPoll(QStringLiteral("请先查询单号后在使用定时功能!"),
                          !Combo2->currentText().isEmpty() && !Combo3->currentText().isEmpty(),
                          QStringLiteral("请设定查询时间!")))
             return;
-        lockFor(*this, {Combo2, Combo3}, true);
+        lockFor({Combo2, Combo3}, true);
         setPollMode(PollMode::Timed);
         m_timedLast = m_platform.clock.now();
         Timer4->start();
@@ -88,7 +89,7 @@ void Form1::timedButton() {
     }
     setPollMode(PollMode::Off);
     Timer4->stop();
-    lockFor(*this, {Combo2, Combo3}, false);
+    lockFor({Combo2, Combo3}, false);
 }
 
 void Form1::Timer4_Timer() {
@@ -110,7 +111,7 @@ void Form1::showTimedFrame() {
     Frame6->setVisible(false);
     if (pollMode == PollMode::Loop) setPollMode(PollMode::Off);
     Timer6->stop();
-    lockFor(*this, {Combo4}, false);
+    lockFor({Combo4}, false);
     loopTicks = 0;
 }
 
@@ -124,5 +125,5 @@ void Form1::showLoopFrame() {
     Frame4->setVisible(false);
     if (pollMode == PollMode::Timed) setPollMode(PollMode::Off);
     Timer4->stop();
-    lockFor(*this, {Combo2, Combo3}, false);
+    lockFor({Combo2, Combo3}, false);
 }

@@ -139,7 +139,7 @@ std::optional<SettingsRow> TestProgram::settingsRow() {
 
 bool TestProgram::load() {
     form = std::make_unique<Form1>(*platform, endpoints, folder());
-    form->storeBusyTimeoutMs = storeBusyTimeoutMs;
+    form->setStoreBusyTimeout(storeBusyTimeoutMs);
     return form->Form_Load();
 }
 
@@ -168,7 +168,7 @@ void TestProgram::removeParcel(qint64 id) {
 }
 
 void TestProgram::choose(int index) {
-    QComboBox* selector = form->Text1;
+    QComboBox* selector = Text1();
     selector->showPopup();
     QAbstractItemView* view = selector->view();
     if (!QTest::qWaitForWindowExposed(view->window())) qWarning("the selector list did not open");
@@ -182,10 +182,10 @@ void TestProgram::press(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TestProgram::waitForQueryEnd(int timeoutMs) {
-    return QTest::qWaitFor([this] { return form->Text1->isEnabled() && !form->Timer1->isActive(); },
+    return QTest::qWaitFor([this] { return Text1()->isEnabled() && !Timer1()->isActive(); },
                            timeoutMs);
 }
 
 QString TestProgram::status() const {
-    return form->Label11[2]->text();
+    return Label11(2)->text();
 }

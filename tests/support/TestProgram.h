@@ -4,15 +4,24 @@
 #pragma once
 
 #include "Fakes.h"
+#include "app/Balloon.h"
 #include "app/Form1.h"
 #include "gateway/Gateway.h"
+#include "platform/Endpoints.h"
+#include "platform/Platform.h"
 #include "platform/RealMailer.h"
 #include "platform/RealPlatform.h"
+#include "services/Version.h"
 #include "settings/Options.h"
+#include "store/Store.h"
+#include "tracking/Answer.h"
+#include "tracking/ForegroundQuery.h"
+#include "watch/BookWatch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -86,6 +95,68 @@ public:
     QString status() const;
     // The body of a tracking answer with these (time, text) entries, newest first.
     static QByteArray answerOf(const QList<QPair<QString, QString>>& entries);
+
+    // The window's controls, found as a user's tools find them: by their
+    // legacy object names ("Text1", "Command1_13"). A control that is not
+    // there stops the test.
+#define JZB_CONTROL(Type, Name)                                                                    \
+    Type* Name() const {                                                                           \
+        return control<Type>(QStringLiteral(#Name));                                               \
+    }
+#define JZB_CONTROLS(Type, Name)                                                                   \
+    Type* Name(int i) const {                                                                      \
+        return control<Type>(QStringLiteral(#Name "_%1").arg(i));                                  \
+    }
+    // clang-format off
+    JZB_CONTROL(QLabel, Label1) JZB_CONTROL(QLabel, AniGIF1) JZB_CONTROL(QLabel, Label17)
+    JZB_CONTROL(QLabel, Label18) JZB_CONTROL(QLabel, Label19) JZB_CONTROL(QLabel, Label22)
+    JZB_CONTROL(QLabel, Label23) JZB_CONTROL(QLabel, Label24) JZB_CONTROL(QLabel, Label26)
+    JZB_CONTROL(QLabel, Label27) JZB_CONTROL(QLabel, Label28) JZB_CONTROL(QLabel, Picture5)
+    JZB_CONTROL(QLabel, Picture7) JZB_CONTROL(QLabel, xAccount) JZB_CONTROL(QLabel, aicAlphaImage1)
+    JZB_CONTROLS(QLabel, x) JZB_CONTROLS(QLabel, Image2) JZB_CONTROLS(QLabel, Label2)
+    JZB_CONTROLS(QLabel, Label11) JZB_CONTROLS(QLabel, Label12) JZB_CONTROLS(QLabel, Label13)
+    JZB_CONTROLS(QLabel, Label16) JZB_CONTROLS(QLabel, Label20)
+    JZB_CONTROL(QComboBox, Text1) JZB_CONTROL(QComboBox, Text3) JZB_CONTROL(QComboBox, Combo2)
+    JZB_CONTROL(QComboBox, Combo3) JZB_CONTROL(QComboBox, Combo4) JZB_CONTROL(QComboBox, Combo5)
+    JZB_CONTROL(QTreeWidget, ListView1) JZB_CONTROL(QTreeWidget, ListView2)
+    JZB_CONTROLS(QFrame, kdmenu)
+    JZB_CONTROLS(QPushButton, Command1)
+    JZB_CONTROL(QLineEdit, Text2) JZB_CONTROL(QLineEdit, Text4) JZB_CONTROL(QLineEdit, Text6)
+    JZB_CONTROL(QLineEdit, Text7) JZB_CONTROL(QLineEdit, Text8) JZB_CONTROL(QLineEdit, Text9)
+    JZB_CONTROL(QLineEdit, Text10) JZB_CONTROL(QLineEdit, Text11) JZB_CONTROL(QLineEdit, Sendmail)
+    JZB_CONTROL(QPushButton, Command2) JZB_CONTROL(QPushButton, Command3)
+    JZB_CONTROL(QPushButton, Command4) JZB_CONTROL(QPushButton, Command5)
+    JZB_CONTROL(QPushButton, Command6) JZB_CONTROL(QPushButton, Command7)
+    JZB_CONTROL(QGroupBox, Frame4) JZB_CONTROL(QGroupBox, Frame5) JZB_CONTROL(QGroupBox, Frame6)
+    JZB_CONTROL(QCheckBox, Check2) JZB_CONTROL(QCheckBox, Check3) JZB_CONTROL(QCheckBox, Check4)
+    JZB_CONTROL(QCheckBox, Check5) JZB_CONTROL(QCheckBox, Check6) JZB_CONTROL(QCheckBox, Check7)
+    JZB_CONTROL(QCheckBox, Check8) JZB_CONTROL(QCheckBox, Check9) JZB_CONTROL(QCheckBox, Check10)
+    JZB_CONTROL(QFrame, Picture3) JZB_CONTROL(QFrame, kdaccount)
+    JZB_CONTROLS(QRadioButton, Option1) JZB_CONTROLS(QRadioButton, Option2)
+    JZB_CONTROL(QTimer, Timer1) JZB_CONTROL(QTimer, Timer3) JZB_CONTROL(QTimer, Timer4)
+    JZB_CONTROL(QTimer, Timer5) JZB_CONTROL(QTimer, Timer6) JZB_CONTROL(QTimer, Timer7)
+    // clang-format on
+#undef JZB_CONTROL
+#undef JZB_CONTROLS
+        // The window's parts that are objects of their own.
+        BookWatch* watch() const {
+        return control<BookWatch>(QString());
+    }
+    Options& options() const {
+        return *control<Options>(QString());
+    }
+    ForegroundQuery* query() const {
+        return control<ForegroundQuery>(QString());
+    }
+    Class1* tip() const {
+        return form->findChild<Class1*>();
+    } // none before its first use
+
+    template <class T> T* control(const QString& name) const {
+        T* found = form->findChild<T*>(name);
+        if (!found) qFatal("the window has no %s", qPrintable(name));
+        return found;
+    }
 
     FakeDialogs dialogs;
     FakeSound sound;
