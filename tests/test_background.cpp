@@ -70,14 +70,10 @@ private:
 };
 
 QByteArray moving(int entries) {
-    QList<QPair<QString, QString>> all;
-    for (int i = entries; i >= 1; --i)
-        all << qMakePair(QStringLiteral("2026-12-0%1 08:00:00").arg(i),
-                         QStringLiteral("快件到达第%1站").arg(i));
-    return TestProgram::answerOf(all);
+    return journey(entries, QString(), QStringLiteral("快件到达第%1站"), QStringLiteral("2026-12"));
 }
 
-const QByteArray SignedFor = TestProgram::answerOf(
+const QByteArray SignedFor = answerOf(
     {{QStringLiteral("2026-12-03 10:00:00"), QStringLiteral("已签收,感谢使用")},
      {QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("派件中")}});
 
@@ -290,7 +286,7 @@ private slots:
         p.addParcel(Sf, number(1), QStringLiteral("派送中的"), QStringLiteral("1"));
         p.gateway.script(
             number(1),
-            {TestProgram::answerOf(
+            {answerOf(
                 {{QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("快递员正在派件")},
                  {QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("已揽收")}})});
         startWatching(p);

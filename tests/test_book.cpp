@@ -9,11 +9,7 @@
 
 namespace {
 QByteArray entries(int count) {
-    QList<QPair<QString, QString>> list;
-    for (int i = count; i >= 1; --i)
-        list.append(
-            {QStringLiteral("2026-01-0%1 08:00:00").arg(i), QStringLiteral("第%1站").arg(i)});
-    return TestProgram::answerOf(list);
+    return journey(count);
 }
 
 const QByteArray Unknown = "{\"errCode\":\"1\",\"data\":[]}";
@@ -398,7 +394,7 @@ private slots:
         TestProgram p;
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("1234"), QStringLiteral("鞋子"));
         p.gateway.script(QStringLiteral("1234"),
-                         {TestProgram::answerOf({{"2026-01-03 10:30:00", "已签收,感谢使用"},
+                         {answerOf({{"2026-01-03 10:30:00", "已签收,感谢使用"},
                                                  {"2026-01-02 08:00:00", "广东\\/深圳 到达"},
                                                  {"2026-01-01 08:00:00", "已揽收"}})});
         p.start();

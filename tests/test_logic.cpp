@@ -1,5 +1,6 @@
 // The logic that needs no window: answer parsing, codes, URLs, verdicts.
 #include "app/ClockText.h"
+#include "support/Answers.h"
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
 #include "platform/Endpoints.h"
@@ -20,18 +21,6 @@
 #include <QTimeZone>
 #include <QTimer>
 #include <QUrlQuery>
-
-namespace {
-QString answerOf(const QList<QPair<QString, QString>>& entries, const QString& extra = {}) {
-    QString data;
-    for (const auto& [time, context] : entries) {
-        if (!data.isEmpty()) data += ',';
-        data += QStringLiteral("{\"time\":\"%1\",\"ftime\":\"%1\",\"context\":\"%2\"%3}")
-                    .arg(time, context, extra);
-    }
-    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[%1]}").arg(data);
-}
-} // namespace
 
 class LogicTest : public QObject {
     Q_OBJECT

@@ -11,11 +11,8 @@ namespace {
 const QString Number = QStringLiteral("12345678");
 
 QByteArray entries(int count, const QString& newest = QStringLiteral("已签收")) {
-    QList<QPair<QString, QString>> list;
-    for (int i = count; i >= 1; --i)
-        list.append({QStringLiteral("2014-05-0%1 10:20:30").arg(i),
-                     i == count ? newest : QStringLiteral("第%1站").arg(i)});
-    return TestProgram::answerOf(list);
+    return journey(count, newest, QStringLiteral("第%1站"), QStringLiteral("2014-05"),
+                   QStringLiteral("10:20:30"));
 }
 
 QPoint rowCentre(QTreeWidget* list, int row) {

@@ -8,23 +8,8 @@
 #include <QStringEncoder>
 
 namespace {
-QByteArray answerOf(const QList<QPair<const char*, const char*>>& entries) {
-    QByteArray data;
-    for (const auto& [time, context] : entries)
-        data += QByteArray(data.isEmpty() ? "" : ",") + "{\"time\":\"" + time + "\",\"ftime\":\"" +
-                time + "\",\"context\":\"" + context + "\"}";
-    return "{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + data + "]}";
-}
-
-QByteArray entries(int count, const char* newest = "到达转运中心") {
-    QList<QPair<const char*, const char*>> list;
-    static const char* times[] = {
-        "2026-01-09 08:00:00", "2026-01-08 08:00:00", "2026-01-07 08:00:00",
-        "2026-01-06 08:00:00", "2026-01-05 08:00:00", "2026-01-04 08:00:00",
-        "2026-01-03 08:00:00", "2026-01-02 08:00:00", "2026-01-01 08:00:00"};
-    for (int i = 0; i < count; ++i)
-        list.append(qMakePair(times[9 - count + i], i == 0 ? newest : "离开转运中心"));
-    return answerOf(list);
+QByteArray entries(int count, const QString& newest = QStringLiteral("到达转运中心")) {
+    return journey(count, newest, QStringLiteral("离开转运中心"));
 }
 
 const QString Number = QStringLiteral("12345678");
@@ -122,20 +107,13 @@ private slots:
         QFETCH(QByteArray, code);
         QFETCH(QString, status);
         TestProgram p;
-        p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        p.gateway.script(Number, {"{\"message\":\"x\",\"errCode\":\"" + code + "\",\"data\":[]}"});
-        p.start();
-        p.choose(0);
+        QVERIFY(p.book(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
+                       "{\"message\":\"x\",\"errCode\":\"" + code + "\",\"data\":[]}")
+                    .startAndChoose());
         QCOMPARE(p.status(), status);
-        QVERIFY(!p.Timer7()->isActive());
-        QVERIFY(!p.AniGIF1()->isVisible());
         QVERIFY(p.dialogs.shown.isEmpty());
-        // Every outcome, a fresh waybill without entries too, ends idle.
-        QVERIFY(p.Text1()->isEnabled());
-        QVERIFY(p.ListView1()->isEnabled());
-        QVERIFY(p.Image2(4)->isEnabled());
+        QVERIFY(p.expectIdle()); // every outcome, a fresh waybill without entries too
         QCOMPARE(p.ListView1()->topLevelItemCount(), 0);
-        QVERIFY(!p.Timer1()->isActive());
         QCOMPARE(p.Label12(3)->text(), QStringLiteral("未查询")); // no change detection
     }
 
@@ -409,7 +387,7 @@ private slots:
     void answersInGbk() {
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
-        const QString text = QString::fromUtf8(TestProgram::answerOf(
+        const QString text = QString::fromUtf8(answerOf(
             {{QStringLiteral("2026-01-02 08:00:00"), QStringLiteral("快件已签收,感谢使用")},
              {QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("广东深圳已揽收")}}));
         QStringEncoder gbk("GBK");
@@ -433,7 +411,7 @@ private slots:
         for (int i = 40; i >= 1; --i)
             many.append({QStringLiteral("2026-01-01 08:%1:00").arg(i, 2, 10, QChar('0')),
                          QStringLiteral("第%1站").arg(i)});
-        p.gateway.script(Number, {TestProgram::answerOf(many)});
+        p.gateway.script(Number, {answerOf(many)});
         p.start();
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
@@ -449,9 +427,9 @@ private slots:
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(
-            Number, {TestProgram::answerOf(
-                        {{QStringLiteral("2026-01-03 10:30:00"), QStringLiteral("到达转运中心")},
-                         {QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("已揽收")}})});
+            Number,
+            {answerOf({{QStringLiteral("2026-01-03 10:30:00"), QStringLiteral("到达转运中心")},
+                       {QStringLiteral("2026-01-01 08:00:00"), QStringLiteral("已揽收")}})});
         p.clock.fixed = QDateTime(QDate(2026, 1, 9), QTime(11, 17, 59));
         p.start();
         p.choose(0);

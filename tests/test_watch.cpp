@@ -19,11 +19,7 @@ namespace {
 const QString Number = QStringLiteral("12345678");
 
 QByteArray entries(int count, const QString& newest = QStringLiteral("到达【深圳转运中心】")) {
-    QList<QPair<QString, QString>> list;
-    for (int i = count; i >= 1; --i)
-        list.append({QStringLiteral("2026-01-0%1 08:00:00").arg(i),
-                     i == count ? newest : QStringLiteral("第%1站").arg(i)});
-    return TestProgram::answerOf(list);
+    return journey(count, newest);
 }
 
 // A parcel queried once with mail on and the address set, ready for an update.

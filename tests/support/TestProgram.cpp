@@ -83,16 +83,6 @@ void damageStore(const QString& path) {
     f.write(noise);
 }
 
-QByteArray TestProgram::answerOf(const QList<QPair<QString, QString>>& entries) {
-    QString data;
-    for (const auto& [time, context] : entries)
-        data += QStringLiteral("%1{\"time\":\"%2\",\"ftime\":\"%2\",\"context\":\"%3\"}")
-                    .arg(data.isEmpty() ? QString() : QStringLiteral(","), time, context);
-    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[%1]}")
-        .arg(data)
-        .toUtf8();
-}
-
 TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(httpTimeoutMs)) {
     QDir(m_dir.path()).mkpath(QStringLiteral("db"));
     QFile seed(QStringLiteral(JZB_SEED_SQL));
@@ -152,13 +142,40 @@ void TestProgram::start() {
     form->Timer3_Timer();
 }
 
+TestProgram& TestProgram::book(const QString& company, const QString& number, const QString& goods,
+                               const QByteArray& answer) {
+    addParcel(company, number, goods);
+    if (!answer.isEmpty()) gateway.script(number, {answer});
+    return *this;
+}
+
+bool TestProgram::startAndChoose(int index) {
+    start();
+    choose(index);
+    return waitForQueryEnd();
+}
+
+bool TestProgram::expectIdle(int timeoutMs) {
+    const auto busy = [this]() -> const char* {
+        if (!Text1()->isEnabled()) return "the selector is disabled";
+        if (!ListView1()->isEnabled()) return "the progress list is disabled";
+        for (int i = 1; i <= 7; ++i)
+            if (!Image2(i)->isEnabled()) return "a toolbar image is disabled";
+        if (AniGIF1()->isVisible()) return "the busy animation shows";
+        if (Timer7()->isActive()) return "the watchdog runs";
+        if (Timer1()->isActive()) return "the parser is armed";
+        return nullptr;
+    };
+    if (QTest::qWaitFor([&] { return !busy(); }, timeoutMs)) return true;
+    qWarning("the window is not idle: %s", busy());
+    return false;
+}
+
 qint64 TestProgram::startOnParcel(const QString& company, const QString& number,
                                   const QString& goods, const QByteArray& answer) {
     const qint64 id = addParcel(company, number, goods);
     gateway.script(number, {answer});
-    start();
-    choose(0);
-    return waitForQueryEnd() ? id : 0;
+    return startAndChoose() ? id : 0;
 }
 
 void TestProgram::removeParcel(qint64 id) {

@@ -3,6 +3,7 @@
 // real HTTP client, and a Form1 on top, driven as a user would drive it.
 #pragma once
 
+#include "Answers.h"
 #include "Fakes.h"
 #include "app/Balloon.h"
 #include "app/Form1.h"
@@ -79,6 +80,17 @@ public:
     bool load();
     // load(), show the window, and run the one-second start tasks now.
     void start();
+    // A parcel in the book before the start, with the answer the gateway
+    // gives for its number when there is one; chains: p.book(…).book(…).
+    TestProgram& book(const QString& company, const QString& number, const QString& goods,
+                      const QByteArray& answer = QByteArray());
+    // start(), the parcel at index chosen and its query waited for; false
+    // when the query did not end.
+    bool startAndChoose(int index = 0);
+    // The window is idle once the query has ended: the selector, the list
+    // and the toolbar usable, the busy animation hidden, the watchdog and
+    // the parser stopped. False, saying what is not, when it stays otherwise.
+    bool expectIdle(int timeoutMs = 5000);
     // A book of one parcel with this answer, started and the parcel chosen and
     // queried; its row id, or 0 when the query did not end.
     qint64 startOnParcel(const QString& company, const QString& number, const QString& goods,
@@ -93,8 +105,6 @@ public:
     bool waitForQueryEnd(int timeoutMs = 5000);
 
     QString status() const;
-    // The body of a tracking answer with these (time, text) entries, newest first.
-    static QByteArray answerOf(const QList<QPair<QString, QString>>& entries);
 
     // The window's controls, found as a user's tools find them: by their
     // legacy object names ("Text1", "Command1_13"). A control that is not
