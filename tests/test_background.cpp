@@ -73,9 +73,9 @@ QByteArray moving(int entries) {
     return journey(entries, QString(), QStringLiteral("快件到达第%1站"), QStringLiteral("2026-12"));
 }
 
-const QByteArray SignedFor = answerOf(
-    {{QStringLiteral("2026-12-03 10:00:00"), QStringLiteral("已签收,感谢使用")},
-     {QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("派件中")}});
+const QByteArray SignedFor =
+    answerOf({{QStringLiteral("2026-12-03 10:00:00"), QStringLiteral("已签收,感谢使用")},
+              {QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("派件中")}});
 
 QString number(int i) {
     return QStringLiteral("77300000%1").arg(i, 5, 10, QLatin1Char('0'));
@@ -286,9 +286,8 @@ private slots:
         p.addParcel(Sf, number(1), QStringLiteral("派送中的"), QStringLiteral("1"));
         p.gateway.script(
             number(1),
-            {answerOf(
-                {{QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("快递员正在派件")},
-                 {QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("已揽收")}})});
+            {answerOf({{QStringLiteral("2026-12-02 08:00:00"), QStringLiteral("快递员正在派件")},
+                       {QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("已揽收")}})});
         startWatching(p);
         tickAt(p, T0);
         auto* book = static_cast<MarkedBook*>(p.Text1()->model());

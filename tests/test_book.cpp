@@ -395,8 +395,8 @@ private slots:
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("1234"), QStringLiteral("鞋子"));
         p.gateway.script(QStringLiteral("1234"),
                          {answerOf({{"2026-01-03 10:30:00", "已签收,感谢使用"},
-                                                 {"2026-01-02 08:00:00", "广东\\/深圳 到达"},
-                                                 {"2026-01-01 08:00:00", "已揽收"}})});
+                                    {"2026-01-02 08:00:00", "广东\\/深圳 到达"},
+                                    {"2026-01-01 08:00:00", "已揽收"}})});
         p.start();
         p.press(Qt::Key_F10); // nothing to export yet
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("没有可导出的数据!")});

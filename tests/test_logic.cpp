@@ -1,6 +1,5 @@
 // The logic that needs no window: answer parsing, codes, URLs, verdicts.
 #include "app/ClockText.h"
-#include "support/Answers.h"
 #include "couriers/AutoNumber.h"
 #include "parcels/BookText.h"
 #include "platform/Endpoints.h"
@@ -9,6 +8,7 @@
 #include "services/NetTime.h"
 #include "services/Version.h"
 #include "settings/Options.h"
+#include "support/Answers.h"
 #include "tracking/Answer.h"
 #include "tracking/ForegroundQuery.h"
 #include "watch/Change.h"
