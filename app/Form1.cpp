@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/Backdrop.h"
 #include "app/Balloon.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
@@ -113,12 +114,36 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     // Mouse behaviour of labels, close images, panels and the overlay.
     for (QWidget* w : findChildren<QWidget*>())
         if (qobject_cast<QLabel*>(w) || qobject_cast<QFrame*>(w)) w->installEventFilter(this);
+
+    // The panels wait outside the window, unstyled, until they are first
+    // placed: the skin styles only what the start shows.
+    m_shelf = std::make_unique<QWidget>();
+    m_shelf->setObjectName(QStringLiteral("shelf"));
+    m_shelf->setProperty(ShelfOf, QVariant::fromValue(static_cast<QObject*>(this)));
+    m_panels = {kdmenu[0], kdmenu[1], kdmenu[2], kdmenu[3], kdmenu[4], kdaccount};
+    for (QWidget* panel : m_panels)
+        panel->setParent(m_shelf.get());
 }
 
 Form1::~Form1() {
     // Timers must not tick into a half-destroyed window.
     for (QTimer* t : {Timer1, Timer3, Timer4, Timer5, Timer6, Timer7})
         t->stop();
+    // Panels never shown go with the window's other controls, after this
+    // window has stopped being one (its event filter then no longer runs).
+    for (QWidget* panel : m_panels)
+        panel->setParent(this);
+}
+
+void Form1::bringIn(QWidget* panel) {
+    if (panel->parentWidget() == this) return;
+    panel->setParent(this);
+    // In the window's stacking order as built: under the panels after it
+    // that are in already, and under the enlarged-entry overlay.
+    QWidget* above = Picture5;
+    for (auto i = m_panels.size(); i-- > 0 && m_panels[i] != panel;)
+        if (m_panels[i]->parentWidget() == this) above = m_panels[i];
+    panel->stackUnder(above);
 }
 
 void Form1::quitProgram(int status) {

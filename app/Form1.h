@@ -59,6 +59,7 @@
 // The project's types the window names; each file including this one
 // includes the headers of what it uses.
 struct Announcement;
+class Backdrop;
 class BookWatch;
 class Class1;
 struct CourierRow;
@@ -69,6 +70,7 @@ struct Entry;
 class ForegroundQuery;
 struct MailFacts;
 class Options;
+enum class OpenResult;
 enum class ParcelState;
 struct ParcelRow;
 struct Platform;
@@ -92,6 +94,9 @@ class QRadioButton;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
+
+// The property by which the panels' shelf names its window.
+inline constexpr char ShelfOf[] = "jzbShelfOf";
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -120,6 +125,7 @@ public:
 
     // ---- app/Startup.cpp ----
     bool main();
+    bool checkStore(); // the integrity check and the day's backup, once; false: ended
     void checkSecretFiles();
     void Timer5_Timer();
 
@@ -364,8 +370,9 @@ private:
     PollMode pollMode = PollMode::Off;
     std::unique_ptr<Announcement> notice; // fetched once at start-up
     int storeBusyTimeoutMs = 5000;
-    QStringList m_startWarnings; // said on the status line once the start is done
-    Class1* tip = nullptr;       // the progress list's balloon, made on first use
+    QStringList m_startWarnings;        // said on the status line once the start is done
+    std::optional<bool> m_storeChecked; // the store's check, once made: passed
+    Class1* tip = nullptr;              // the progress list's balloon, made on first use
     BookWatch* bookWatch = nullptr;
     Options* options = nullptr; // what every reader asks; the boxes show it
 
@@ -386,6 +393,7 @@ private:
     bool placeStore();            // main: where the book lives, moved or made there, locked
     bool storeUnwritable(const QString& folder, const QString& reason); // ends the program
     bool alreadyRunning();                                              // ends the program
+    bool storeFailed(OpenResult opened);                                // ends the program
     // Loop and timed querying: the checks before either starts, and the
     // window locked for it but the function's own lists.
     bool readyToPoll(const QString& notQueried, bool timeSet, const QString& noTime);
@@ -402,6 +410,12 @@ private:
     QPoint m_panelGrab;   // where a panel drag started, in window coordinates
     int m_dragPanel = -1; // panel being dragged
     bool m_frameDrawn = false;
+    // The panels, in the order they were built, and where they wait until
+    // first placed (its property ShelfOf names this window).
+    std::array<QWidget*, 6> m_panels{};
+    std::unique_ptr<QWidget> m_shelf;
+    void bringIn(QWidget* panel);
+    std::unique_ptr<Backdrop> m_backdrop; // the background, made on the first paint
     // The window's own query: its identity (the answer buffer, the parser
     // tick, the watchdog and the delete offer belong to the newest), its
     // watchdog and its ending.

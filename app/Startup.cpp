@@ -38,27 +38,47 @@ bool Form1::Form_Load() {
     fillTimeLists();
     Label11[3]->setText(ProgramVersion);
     DrawWindowFrame();
-    return true;
+    // The store's check and the day's backup follow as soon as the window
+    // shows; the store takes no write before the check has passed.
+    QTimer::singleShot(0, this, &Form1::checkStore);
+    return m_storeChecked.value_or(true); // a read found the store damaged
 }
 
-// Opens the store, checks it and takes the single-copy lock; after a passed
-// check keeps the day's backup. On failure it tells the user and ends the
-// program.
+// Opens the store and takes the single-copy lock. On failure it tells the
+// user and ends the program.
 bool Form1::main() {
     if (!placeStore()) return false;
     const QString path = m_dataFolder + QStringLiteral("/db/kd100.db");
-    const QString folder = m_dataFolder + QStringLiteral("/db");
     const bool ok = QFileInfo(path).isFile() && m_lock->isLocked();
-    const OpenResult opened = ok ? m_store->open(path, storeBusyTimeoutMs) : OpenResult::Missing;
+    const OpenResult opened =
+        ok ? m_store->open(path, storeBusyTimeoutMs, Store::Check::Later) : OpenResult::Missing;
+    if (opened != OpenResult::Ok) return storeFailed(opened);
+    // The book is its owner's alone, also where an older version made it
+    // readable by others.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+
+// The store's integrity check, once, and after it has passed the day's
+// backup; false when the check failed and the program ended.
+bool Form1::checkStore() {
+    if (m_storeChecked) return *m_storeChecked;
+    const OpenResult verdict = m_store->verify();
+    m_storeChecked = verdict == OpenResult::Ok;
+    if (verdict != OpenResult::Ok) return storeFailed(verdict);
+    if (const std::optional<QString> failure =
+            keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
+        m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
+                               *failure;
+    return true;
+}
+
+// A store that cannot be used, said as what it is; the program ends.
+bool Form1::storeFailed(OpenResult opened) {
+    const QString path = m_dataFolder + QStringLiteral("/db/kd100.db");
+    const QString folder = m_dataFolder + QStringLiteral("/db");
     switch (opened) {
     case OpenResult::Ok:
-        // The book is its owner's alone, also where an older version made it
-        // readable by others.
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        if (const std::optional<QString> failure =
-                keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
-            m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
-                                   *failure;
         return true;
     case OpenResult::Unwritable:
         return storeUnwritable(folder, folderWriteProblem(folder).value_or(m_store->lastError()));

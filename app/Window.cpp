@@ -1,6 +1,7 @@
 // The window's own mouse behaviour: moving it by its background, the
 // minimise and close labels, the link labels, the frame, and the panels
 // (centring, dragging, click-to-close, close images).
+#include "app/Backdrop.h"
 #include "app/Form1.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
@@ -37,7 +38,10 @@ void Form1::DrawWindowFrame() {
 
 void Form1::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, QPixmap(QStringLiteral(":/images/background.png")));
+    // Decoded once, kept as its column and its band.
+    if (!m_backdrop)
+        m_backdrop = std::make_unique<Backdrop>(QImage(QStringLiteral(":/images/background.png")));
+    m_backdrop->draw(p);
     if (!m_frameDrawn) return;
     p.setPen(Qt::black);
     p.drawLine(0, 0, width() - 1, 0);
@@ -60,6 +64,7 @@ void Form1::centrePanel(int index) {
 }
 
 void Form1::centre(QWidget* panel) {
+    bringIn(panel); // placed for the first time: into the window
     panel->move(width() / 2 - panel->width() / 2, height() / 2 - panel->height() / 2);
 }
 

@@ -55,6 +55,8 @@ void Form1::listParcels(const QList<ParcelRow>& rows) {
 // A choice the store could not answer: nothing is queried, the window is idle
 // again and the user is told why.
 void Form1::storeReadFailed(const QString& error) {
+    // A read may be the first to meet a damaged page: the check says so.
+    if (!checkStore()) return;
     unlockWindow();
     setStatus(QStringLiteral("读取快递数据失败!请稍后再试.."));
     m_platform.dialogs.MsgBox(QStringLiteral("读取快递数据失败!快递数据库可能正被其他程序使用,"

@@ -12,8 +12,8 @@
 #include <QTreeWidget>
 
 void Form1::Timer3_Timer() {
-    Timer3->stop();            // runs once; stopped first so a slow answer cannot run it twice
-    if (!startTasks()) return; // the program ended
+    Timer3->stop(); // runs once; stopped first so a slow answer cannot run it twice
+    if (!checkStore() || !startTasks()) return; // the program ended
     // What the start found wrong (a backup not made, a secret readable by
     // others) follows the load summary.
     if (!m_startWarnings.isEmpty()) setStatus(m_startWarnings.join(QStringLiteral("  ")));

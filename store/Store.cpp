@@ -80,7 +80,8 @@ Store::~Store() {
     }
 }
 
-OpenResult Store::open(const QString& path, int busyTimeoutMs) {
+OpenResult Store::open(const QString& path, int busyTimeoutMs, Check check) {
+    m_verdict.reset();
     if (!QFileInfo(path).isFile()) return OpenResult::Missing;
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
                           ? QSqlDatabase::database(m_connection, false)
@@ -99,20 +100,14 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs) {
         db.close();
         return isBusy(e) ? OpenResult::Busy : isCorrupt(e) ? OpenResult::Damaged : r;
     };
+    const auto checked = [&] {
+        const OpenResult verdict = verify();
+        if (verdict != OpenResult::Ok) db.close();
+        return verdict;
+    };
+    if (check == Check::Now)
+        if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
     QSqlQuery q(db);
-    // The integrity check reads every page; a damaged page answers with
-    // something other than the single row "ok", or with an error.
-    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
-        return fail(q.lastError(), OpenResult::NotAStore);
-    QStringList problems;
-    while (q.next())
-        problems << q.value(0).toString();
-    if (q.lastError().isValid()) return fail(q.lastError(), OpenResult::Damaged);
-    if (problems != QStringList{QStringLiteral("ok")}) {
-        m_error = problems.join('\n');
-        db.close();
-        return OpenResult::Damaged;
-    }
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'")))
         return fail(q.lastError(), OpenResult::NotAStore);
     QStringList tables;
@@ -124,6 +119,10 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs) {
             db.close();
             return OpenResult::MissingTables;
         }
+    // The tables this version adds are made in a checked store only.
+    for (const char* t : {"watch", "watchoption", "answer", "parcelphone"})
+        if (!tables.contains(QLatin1String(t)))
+            if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
     if (!makeTables()) {
         // A store that cannot take the new tables cannot take parcels
         // either: it is locked, or its disk cannot be written.
@@ -234,7 +233,44 @@ bool Store::runScript(const QString& path, const QString& sql, QString* error) {
     return ok;
 }
 
+OpenResult Store::integrity() {
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery q(db);
+    const auto fail = [&](const QSqlError& e, OpenResult r) {
+        m_error = e.text();
+        return isBusy(e) ? OpenResult::Busy : isCorrupt(e) ? OpenResult::Damaged : r;
+    };
+    // The check reads every page; a damaged page answers with something
+    // other than the single row "ok", or with an error.
+    if (!q.exec(QStringLiteral("PRAGMA quick_check")))
+        return fail(q.lastError(), OpenResult::NotAStore);
+    QStringList problems;
+    while (q.next())
+        problems << q.value(0).toString();
+    if (q.lastError().isValid()) return fail(q.lastError(), OpenResult::Damaged);
+    if (problems != QStringList{QStringLiteral("ok")}) {
+        m_error = problems.join('\n');
+        return OpenResult::Damaged;
+    }
+    return OpenResult::Ok;
+}
+
+OpenResult Store::verify() {
+    if (!m_verdict) m_verdict = integrity();
+    return *m_verdict;
+}
+
+bool Store::writable() {
+    if (verify() == OpenResult::Ok) return true;
+    if (m_error.isEmpty()) m_error = QStringLiteral("the store did not pass its check");
+    return false;
+}
+
 bool Store::exec(const QString& sql, const QVariantList& values, bool needRow) {
+    return writable() && run(sql, values, needRow);
+}
+
+bool Store::run(const QString& sql, const QVariantList& values, bool needRow) {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(sql);
     for (const QVariant& v : values)
@@ -247,13 +283,14 @@ bool Store::exec(const QString& sql, const QVariantList& values, bool needRow) {
 }
 
 bool Store::execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow) {
+    if (!writable()) return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.transaction()) {
         m_error = db.lastError().text();
         return false;
     }
     for (qsizetype i = 0; i < statements.size(); ++i)
-        if (!exec(statements[i].first, statements[i].second, needRow && i == 0)) {
+        if (!run(statements[i].first, statements[i].second, needRow && i == 0)) {
             if (db.lastError().isValid()) m_error = db.lastError().text();
             db.rollback();
             return false;
@@ -408,7 +445,7 @@ bool Store::makeTables() {
           "answer (com TEXT NOT NULL, number TEXT NOT NULL, body TEXT NOT NULL, answered TEXT NOT "
           "NULL, PRIMARY KEY (com, number))",
           "parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL)"})
-        if (!exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
+        if (!run(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
             return false;
     return true;
 }

@@ -95,8 +95,15 @@ public:
 
     // Opens an existing store and checks its integrity (PRAGMA quick_check);
     // never creates a file. A lock held by another program is waited out for
-    // busyTimeoutMs.
-    OpenResult open(const QString& path, int busyTimeoutMs = 5000);
+    // busyTimeoutMs. With Check::Later the integrity check waits for verify()
+    // (a store that lacks a table of this version is checked at once, before
+    // the table is made); until it has passed the store is only read: every
+    // write and every copy runs it first and fails when it does not pass.
+    enum class Check { Now, Later };
+    OpenResult open(const QString& path, int busyTimeoutMs = 5000, Check check = Check::Now);
+    // The integrity check's verdict, made once: Ok, Damaged, or Busy or
+    // NotAStore when the check could not read the file.
+    OpenResult verify();
     QString lastError() const { return m_error; }
 
     // Creates a store at path from the seed script; false when the file exists
@@ -170,12 +177,17 @@ public:
 private:
     Read<QList<ParcelRow>> parcelQuery(const QString& where, const QVariant& value);
     Read<QList<CourierRow>> courierQuery(const QString& where, const QVariant& value);
+    // A write: runs the integrity check first when it has not passed yet.
     bool exec(const QString& sql, const QVariantList& values, bool needRow);
+    bool run(const QString& sql, const QVariantList& values, bool needRow); // unchecked
     // Runs the statements as one transaction; false (and nothing changed)
     // when one fails. The first statement's needRow decides like exec.
     bool execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow);
     bool makeTables();
+    OpenResult integrity(); // runs quick_check
+    bool writable();        // the check passed; else the reason is the last error
 
     QString m_connection;
     QString m_error;
+    std::optional<OpenResult> m_verdict; // the integrity check's, once made
 };

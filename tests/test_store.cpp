@@ -145,6 +145,36 @@ private slots:
         QCOMPARE(s.open(partial), OpenResult::MissingTables);
     }
 
+    // Opened to be checked later, a store is written only after its check
+    // has passed: a damaged one refuses every write and copy, left as it was.
+    void anUncheckedStoreIsWrittenOnlyAfterItsCheck() {
+        TestProgram p;
+        for (int i = 0; i < 300; ++i)
+            p.addParcel(QStringLiteral("顺丰快递"), QString::number(i),
+                        QStringLiteral("x").repeated(200));
+        const auto opened = [&](Store& s) {
+            return s.open(p.storePath(), 2000, Store::Check::Later) == OpenResult::Ok;
+        };
+        {
+            Store sound(QStringLiteral("t5"));
+            QVERIFY(opened(sound));
+            QVERIFY(sound.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"),
+                                    QStringLiteral("书"))); // checked on the way
+            QCOMPARE(sound.verify(), OpenResult::Ok);
+        }
+        damageStore(p.storePath());
+        const QByteArray damaged = fileBytes(p.storePath());
+        Store s(QStringLiteral("t6"));
+        QVERIFY(opened(s));
+        QVERIFY(
+            !s.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF2"), QStringLiteral("书")));
+        QVERIFY(!s.clearParcels());
+        QVERIFY(!s.copyPrivately(p.folder() + QStringLiteral("/copy.db")));
+        QCOMPARE(s.verify(), OpenResult::Damaged);
+        QCOMPARE(fileBytes(p.storePath()), damaged);
+        QVERIFY(!QFile::exists(p.folder() + QStringLiteral("/copy.db")));
+    }
+
     // Building the program folder again never replaces an existing book.
     void rebuildKeepsTheBook() {
         TestProgram p;

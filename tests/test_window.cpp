@@ -1,8 +1,11 @@
 // The window's own behaviour: frame, labels, links, and the panels with
 // centring, dragging and click-to-close.
 #include "TestProgram.h"
+#include "app/Backdrop.h"
 
+#include <QColorSpace>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
@@ -40,7 +43,7 @@ private slots:
         for (const char* name :
              {"Command1_13", "Text3", "Check8", "Combo4", "Command1_16", "Frame6", "Sendmail",
               "Command5", "Option2_1", "Text7", "ListView2", "Label20_10", "x_4"})
-            QVERIFY2(f.findChild<QWidget*>(QString::fromLatin1(name)), name);
+            QVERIFY2(p.control<QWidget>(QString::fromLatin1(name)), name);
         QCOMPARE(p.Label20(10)->geometry().left(), 3360 / 15);
         QCOMPARE(p.kdmenu(4)->size(), QSize(601, 441));
     }
@@ -73,6 +76,24 @@ private slots:
         // The ended program gave its lock back: the next start is not refused.
         Form1 next(*p.platform, p.endpoints, p.folder());
         QVERIFY(next.Form_Load());
+    }
+
+    // Opened in any order, the panels stack as they were built, all under
+    // the enlarged-entry overlay.
+    void panelsStackAsBuiltWhateverTheOrderOpened() {
+        TestProgram p;
+        p.start();
+        for (int i : {3, 0, 4, 1})
+            p.form->showPanel(i);
+        p.form->openAccountPanel();
+        const QObjectList order = p.form->children();
+        QList<qsizetype> at;
+        for (QObject* w : {static_cast<QObject*>(p.kdmenu(0)), static_cast<QObject*>(p.kdmenu(1)),
+                           static_cast<QObject*>(p.kdmenu(3)), static_cast<QObject*>(p.kdmenu(4))})
+            at << order.indexOf(w);
+        at << order.indexOf(p.Picture5());
+        QVERIFY(std::is_sorted(at.begin(), at.end()) && at.first() >= 0);
+        QCOMPARE(order.last(), p.kdaccount()); // raised when opened, as before
     }
 
     void closeImagesHideTheirPanel() {
@@ -152,6 +173,28 @@ private slots:
         TestProgram bare;
         QVERIFY(bare.load());
         QVERIFY(bare.form->styleSheet().isEmpty());
+    }
+
+    // Drawn from its column and its band, the background is its image pixel
+    // for pixel, and the window shows it so.
+    void theBackgroundIsItsImagePixelForPixel() {
+        TestProgram p;
+        QVERIFY(p.load());
+        const QImage image =
+            QImage(QStringLiteral(":/images/background.png")).convertToFormat(QImage::Format_RGB32);
+        const Backdrop backdrop(image);
+        QCOMPARE(backdrop.bandHeight(), 45); // the rows of the title box, no more
+        QImage drawn = image.copy();         // its colour space too
+        drawn.fill(Qt::magenta);
+        QPainter painter(&drawn);
+        backdrop.draw(painter);
+        painter.end();
+        QCOMPARE(drawn, image);
+        // The window's own corner, where no control stands, under its frame.
+        QImage shown =
+            p.form->grab(QRect(1, 300, 2, 200)).toImage().convertToFormat(image.format());
+        shown.setColorSpace(image.colorSpace());
+        QCOMPARE(shown, image.copy(1, 300, 2, 200));
     }
 };
 

@@ -19,6 +19,7 @@
 #include "tracking/ForegroundQuery.h"
 #include "watch/BookWatch.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -162,8 +163,12 @@ public:
         return form->findChild<Class1*>();
     } // none before its first use
 
+    // In the window, or on the shelf where its panels wait until first shown.
     template <class T> T* control(const QString& name) const {
         T* found = form->findChild<T*>(name);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (!found && top->property(ShelfOf).value<QObject*>() == form.get())
+                found = top->findChild<T*>(name);
         if (!found) qFatal("the window has no %s", qPrintable(name));
         return found;
     }
