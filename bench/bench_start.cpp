@@ -1,14 +1,18 @@
-// Start-up and memory of the program against a bare Qt window of the same
-// size and font, both started alternately under the current X display (run
-// it under xvfb-run) with the local gateway running: the time from exec to
-// the MapNotify of a window whose _NET_WM_PID is the child's, and the
-// resident memory 5 s after start, for books of 0, 1,000, 10,000 and 100,000
-// parcels. Prints min/median/max and ratios; asserts nothing.
+// Start-up and memory of the program against two baselines: the floor (the
+// same widget tree and skin with no logic, floor_window) and a bare Qt window
+// of the same size and font, all started alternately under the current X
+// display (run it under xvfb-run) with the local gateway running: the time
+// from exec to the MapNotify of a window whose _NET_WM_PID is the child's,
+// the CPU the process had used by then, and the resident memory 5 s after
+// start, for books of 0, 1,000, 10,000 and 100,000 parcels, each on the day's
+// first start (the backup made) and on a later one. Prints medians and
+// ratios; asserts nothing.
 //
 //   [START_BOOKS="0 1000"] bench_start BUILD_DIR [RUNS]
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
@@ -28,8 +32,20 @@ using Clock = std::chrono::steady_clock;
 
 struct Run {
     double ms = -1;
+    double cpuMs = -1; // user and system time at the map
     double rssMb = -1;
 };
+
+double cpuMs(pid_t pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray stat = f.readAll();
+    // The fields after the command's closing parenthesis; utime and stime
+    // are the 14th and 15th of the line.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13) return -1;
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+}
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* r =
@@ -78,8 +94,10 @@ Run measure(xcb_connection_t* c, const QString& exe, const QStringList& env) {
         }
         if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(e);
-            if (windowPid(c, map->window, pidAtom) == child)
+            if (windowPid(c, map->window, pidAtom) == child) {
                 run.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+                run.cpuMs = cpuMs(child);
+            }
         }
         free(e);
     }
@@ -163,11 +181,25 @@ int main(int argc, char** argv) {
                              QStringLiteral("ASAN_OPTIONS=detect_leaks=0")};
 
     QTemporaryDir dir;
-    std::printf("件踪宝 start-up under X, %d runs each, alternating with a bare Qt window\n", runs);
-    std::printf("%-9s %-28s %-28s %-7s %-24s %-24s %-7s\n", "book",
-                "start ms program (min/med/max)", "bare (min/med/max)", "ratio", "RSS MB program",
-                "bare", "ratio");
-    double emptyStart = 0, emptyRss = 0;
+    // The floor's tree, written by the program's own layout.
+    const QString tree = dir.filePath(QStringLiteral("tree.json"));
+    if (QProcess::execute(build + QStringLiteral("/bench/tree_dump"), {tree}) != 0) {
+        std::fprintf(stderr, "tree_dump failed\n");
+        return 1;
+    }
+    QStringList floorEnv = env;
+    floorEnv << QStringLiteral("JZB_FLOOR_TREE=") + tree
+             << QStringLiteral("JZB_FLOOR_SKIN=") + build + QStringLiteral("/skinh.she");
+    // START_BEFORE=BUILD_DIR measures that build's program too, on the same
+    // books: the change's before and after in one run.
+    const QString before = qEnvironmentVariable("START_BEFORE");
+    std::printf("件踪宝 start-up under X, %d runs each, alternating with the floor (the same "
+                "widgets and skin, no logic) and a bare Qt window; medians of the time to the "
+                "window's map, the CPU used by then, and RSS at 5 s\n",
+                runs);
+    std::printf("%-7s %-6s %-8s | %7s %7s %7s | %-18s | %-18s\n", "book", "start", "", "ms",
+                "cpu ms", "RSS MB", "÷floor ms/cpu/RSS", "÷bare ms/cpu/RSS");
+    double emptyStart[2] = {0, 0};
     // START_BOOKS="0 100000" measures only those books.
     QList<int> books = {0, 1000, 10000, 100000};
     if (qEnvironmentVariableIsSet("START_BOOKS")) {
@@ -178,29 +210,53 @@ int main(int argc, char** argv) {
     for (int parcels : books) {
         const QString folder = dir.filePath(QString::number(parcels));
         makeFolder(build, folder, parcels);
-        QList<double> startP, startB, rssP, rssB;
-        for (int i = 0; i < runs; ++i) {
-            const Run b = measure(c, build + QStringLiteral("/bench/bare_window"), env);
-            const Run p = measure(c, folder + QStringLiteral("/jianzongbao"), env);
-            startB << b.ms;
-            rssB << b.rssMb;
-            startP << p.ms;
-            rssP << p.rssMb;
+        struct Contender {
+            const char* name;
+            QString exe, folder;
+            QStringList env;
+        };
+        QList<Contender> all = {
+            {"program", folder + QStringLiteral("/jianzongbao"), folder, env},
+            {"floor", build + QStringLiteral("/bench/floor_window"), QString(), floorEnv},
+            {"bare", build + QStringLiteral("/bench/bare_window"), QString(), env}};
+        if (!before.isEmpty()) {
+            const QString old = folder + QStringLiteral("-before");
+            makeFolder(build, old, parcels);
+            for (const char* f :
+                 {"/jianzongbao", "/jianzongbao-sound.so", "/jianzongbao-mail.so"}) {
+                QFile::remove(old + QLatin1String(f));
+                QFile::copy(before + QLatin1String(f), old + QLatin1String(f));
+            }
+            all << Contender{"before", old + QStringLiteral("/jianzongbao"), old, env};
         }
-        const Stats sp = stats(startP), sb = stats(startB), rp = stats(rssP), rb = stats(rssB);
-        std::printf(
-            "%-9d %7.1f/%7.1f/%7.1f      %7.1f/%7.1f/%7.1f      %5.2fx  %5.1f/%5.1f/%5.1f        "
-            "%5.1f/%5.1f/%5.1f        %5.2fx\n",
-            parcels, sp.min, sp.median, sp.max, sb.min, sb.median, sb.max, sp.median / sb.median,
-            rp.min, rp.median, rp.max, rb.min, rb.median, rb.max, rp.median / rb.median);
-        if (parcels == 0) {
-            emptyStart = sp.median;
-            emptyRss = rp.median;
-        } else {
-            std::printf("          against the empty book: %+.0f ms, %+.1f MB\n",
-                        sp.median - emptyStart, rp.median - emptyRss);
+        for (int later = 0; later < 2; ++later) {
+            QList<QList<double>> v(all.size() * 3); // [contender * 3 + ms, cpu, rss]
+            for (int i = 0; i < runs; ++i)
+                for (qsizetype k = 0; k < all.size(); ++k) {
+                    // The day's first start makes the backup; a later one finds it.
+                    if (!later && !all[k].folder.isEmpty())
+                        QDir(all[k].folder + QStringLiteral("/db/backup")).removeRecursively();
+                    const Run r = measure(c, all[k].exe, all[k].env);
+                    v[k * 3] << r.ms;
+                    v[k * 3 + 1] << r.cpuMs;
+                    v[k * 3 + 2] << r.rssMb;
+                }
+            QList<double> m;
+            for (const QList<double>& values : v)
+                m << stats(values).median;
+            for (qsizetype k = 0; k < all.size(); ++k)
+                std::printf("%-7d %-6s %-8s | %7.0f %7.0f %7.1f | %4.2f %4.2f %4.2fx    | %4.2f "
+                            "%4.2f %4.2fx\n",
+                            parcels, later ? "later" : "first", all[k].name, m[k * 3], m[k * 3 + 1],
+                            m[k * 3 + 2], m[k * 3] / m[3], m[k * 3 + 1] / m[4], m[k * 3 + 2] / m[5],
+                            m[k * 3] / m[6], m[k * 3 + 1] / m[7], m[k * 3 + 2] / m[8]);
+            if (parcels == 0)
+                emptyStart[later] = m[0];
+            else
+                std::printf("        the program against the empty book (%s start): %+.0f ms\n",
+                            later ? "later" : "first", m[0] - emptyStart[later]);
+            std::fflush(stdout);
         }
-        std::fflush(stdout);
     }
     kill(gateway, SIGTERM);
     waitpid(gateway, nullptr, 0);
