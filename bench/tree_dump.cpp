@@ -78,6 +78,12 @@ int main(int argc, char** argv) {
     p.form->grab(); // painted once, as the shown window is
     QJsonArray tree;
     walk(p.form.get(), -1, tree);
+    // The panels not yet shown wait on the window's shelf; in the floor they
+    // are the window's, as they are once opened.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->property(ShelfOf).value<QObject*>() == p.form.get())
+            for (QObject* child : top->children())
+                if (auto* panel = qobject_cast<QWidget*>(child)) walk(panel, 0, tree);
     QFile out(QString::fromLocal8Bit(argv[1]));
     if (!out.open(QIODevice::WriteOnly)) return 1;
     out.write(QJsonDocument(tree).toJson(QJsonDocument::Compact));
