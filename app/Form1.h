@@ -372,6 +372,7 @@ private:
     int storeBusyTimeoutMs = 5000;
     QStringList m_startWarnings;        // said on the status line once the start is done
     std::optional<bool> m_storeChecked; // the store's check, once made: passed
+    QList<Switch> m_loadedChanges;      // boxes the loader changed, stored after the check
     Class1* tip = nullptr;              // the progress list's balloon, made on first use
     BookWatch* bookWatch = nullptr;
     Options* options = nullptr; // what every reader asks; the boxes show it

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QTimer>
+#include <utility>
 
 bool Form1::Form_Load() {
     setWindowIcon(QIcon());
@@ -66,6 +67,8 @@ bool Form1::checkStore() {
     const OpenResult verdict = m_store->verify();
     m_storeChecked = verdict == OpenResult::Ok;
     if (verdict != OpenResult::Ok) return storeFailed(verdict);
+    for (Switch s : std::exchange(m_loadedChanges, {}))
+        Check_Click(s); // the options the loader changed, stored as "是"/"否"
     if (const std::optional<QString> failure =
             keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
         m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +

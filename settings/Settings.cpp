@@ -21,12 +21,18 @@ void Form1::setting() {
     const auto read = m_store->settings();
     const std::optional<SettingsRow>& row = *read; // a failed read leaves every option off
     if (row) Sendmail->setText(row->address);
-    // The loader's order; a box whose state changes stores its value again.
+    // The loader's order. A box whose state changes stores its value again,
+    // once the store's check has passed (it follows the window).
     for (Switch s : {Switch::Sound, Switch::Mail, Switch::CloseOnClick, Switch::Drag,
                      Switch::Balloon, Switch::QueryFirst, Switch::AutoDetect}) {
-        boxFor(s)->setChecked(row && storedIsOn((*row)[s]));
-        options->set(s, boxFor(s)->isChecked()); // what the store kept
+        QCheckBox* box = boxFor(s);
+        const bool on = row && storedIsOn((*row)[s]);
+        if (box->isChecked() != on) m_loadedChanges << s;
+        const QSignalBlocker quiet(box);
+        box->setChecked(on);
+        options->set(s, on); // what the store kept
     }
+    Sendmail->setReadOnly(!options->on(Switch::Mail)); // as its toggle leaves it
     // Starting at login is the entry's being there, not a stored option.
     const QSignalBlocker quiet(Check10);
     Check10->setChecked(QFileInfo::exists(autostartPath(m_endpoints->autostartFolder)));

@@ -157,9 +157,11 @@ private slots:
     void theCheckAndTheBackupFollowTheWindow() {
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("1"), QStringLiteral("衣服"));
+        const QByteArray stored = fileBytes(p.storePath());
         p.form = std::make_unique<Form1>(*p.platform, p.endpoints, p.folder());
         QVERIFY(p.form->Form_Load());
         QCOMPARE(p.Text1()->count(), 1);
+        QCOMPARE(fileBytes(p.storePath()), stored); // read, not written, before the check
         QVERIFY(!QFile::exists(p.folder() + QStringLiteral("/db/backup")));
         QTRY_VERIFY(QFile::exists(p.folder() + QStringLiteral("/db/backup")));
     }
