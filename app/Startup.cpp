@@ -32,17 +32,21 @@ bool Form1::Form_Load() {
     Timer3->start();
     Timer5->start();
     setting();
-    read();
     startSource();
     checkSecretFiles();
     startWatch();
     fillTimeLists();
     Label11[3]->setText(ProgramVersion);
     DrawWindowFrame();
-    // The store's check and the day's backup follow as soon as the window
-    // shows; the store takes no write before the check has passed.
-    QTimer::singleShot(0, this, &Form1::checkStore);
-    return m_storeChecked.value_or(true); // a read found the store damaged
+    // The book fills the selector, and the store's check and the day's
+    // backup follow, as soon as the window shows (the selector shows no
+    // entry until one is chosen); the store takes no write before the check
+    // has passed.
+    QTimer::singleShot(0, this, [this] {
+        read();
+        checkStore();
+    });
+    return true;
 }
 
 // Opens the store and takes the single-copy lock. On failure it tells the
