@@ -88,10 +88,9 @@ private slots:
         p.form->openAccountPanel();
         const QObjectList order = p.form->children();
         QList<qsizetype> at;
-        for (QObject* w : {static_cast<QObject*>(p.kdmenu(0)), static_cast<QObject*>(p.kdmenu(1)),
-                           static_cast<QObject*>(p.kdmenu(3)), static_cast<QObject*>(p.kdmenu(4))})
+        for (QWidget* w :
+             QList<QWidget*>{p.kdmenu(0), p.kdmenu(1), p.kdmenu(3), p.kdmenu(4), p.Picture5()})
             at << order.indexOf(w);
-        at << order.indexOf(p.Picture5());
         QVERIFY(std::is_sorted(at.begin(), at.end()) && at.first() >= 0);
         QCOMPARE(order.last(), p.kdaccount()); // raised when opened, as before
     }
