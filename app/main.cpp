@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtChinese);
 
     RealDialogs dialogs;
-    RealHttp http;
+    ModuleHttp http(QApplication::applicationDirPath());
     ModuleMailer mailer(QApplication::applicationDirPath());
     ModuleSound sound(QApplication::applicationDirPath());
     RealShell shell;

@@ -121,7 +121,8 @@ void makeFolder(const QString& build, const QString& dir, int parcels) {
     QDir().mkpath(dir + QStringLiteral("/db"));
     QFile::copy(build + QStringLiteral("/jianzongbao"), dir + QStringLiteral("/jianzongbao"));
     QFile::copy(build + QStringLiteral("/skinh.she"), dir + QStringLiteral("/skinh.she"));
-    for (const char* module : {"/jianzongbao-sound.so", "/jianzongbao-mail.so"})
+    for (const char* module :
+         {"/jianzongbao-sound.so", "/jianzongbao-mail.so", "/jianzongbao-http.so"})
         QFile::copy(build + QLatin1String(module), dir + QLatin1String(module));
     QFile::copy(build + QStringLiteral("/ts.mp3"), dir + QStringLiteral("/ts.mp3"));
     QFile::copy(build + QStringLiteral("/db/kd100.db"), dir + QStringLiteral("/db/kd100.db"));
@@ -222,8 +223,8 @@ int main(int argc, char** argv) {
         if (!before.isEmpty()) {
             const QString old = folder + QStringLiteral("-before");
             makeFolder(build, old, parcels);
-            for (const char* f :
-                 {"/jianzongbao", "/jianzongbao-sound.so", "/jianzongbao-mail.so"}) {
+            for (const char* f : {"/jianzongbao", "/jianzongbao-sound.so", "/jianzongbao-mail.so",
+                                  "/jianzongbao-http.so"}) {
                 QFile::remove(old + QLatin1String(f));
                 QFile::copy(before + QLatin1String(f), old + QLatin1String(f));
             }

@@ -46,3 +46,28 @@ void ModuleMailer::send(const MailServer& server, const Mail& mail, QObject* con
     QMetaObject::invokeMethod(
         context, [done = std::move(done), reason] { done(reason); }, Qt::QueuedConnection);
 }
+
+ModuleHttp::ModuleHttp(const QString& folder)
+    : m_library(folder + QStringLiteral("/jianzongbao-http.so")) {}
+
+ModuleHttp::~ModuleHttp() = default;
+
+std::function<void()> ModuleHttp::send(const HttpRequest& request, QObject* context,
+                                       std::function<void(HttpReply)> done) {
+    if (!m_tried) {
+        m_tried = true;
+        m_http = make<Http>(m_library, "jzb_make_http");
+        if (!m_http)
+            qWarning("nothing can be asked on the network: %s",
+                     qPrintable(m_library.errorString()));
+    }
+    if (m_http) return m_http->send(request, context, std::move(done));
+    auto live = std::make_shared<bool>(true);
+    QMetaObject::invokeMethod(
+        context,
+        [live, done = std::move(done)] {
+            if (*live) done(HttpReply{});
+        },
+        Qt::QueuedConnection);
+    return [live] { *live = false; };
+}

@@ -1,7 +1,8 @@
-// Sound and mail come from modules beside the program and load on first use:
-// their libraries (the media framework and its codecs, the mail transfer
-// library with its TLS and directory stacks) would otherwise load at every
-// start, although most starts never play an alert or send a mail.
+// Sound, mail and HTTP come from modules beside the program and load on first use:
+// their libraries (the media framework and its codecs, the transfer library
+// with its TLS and directory stacks) would otherwise load before the window
+// shows, although most starts never play an alert or send a mail, and the
+// first request comes a second after the start.
 #pragma once
 
 #include "platform/Platform.h"
@@ -35,4 +36,19 @@ public:
 private:
     QLibrary m_library;
     std::unique_ptr<Mailer> m_mailer;
+};
+
+// Requests through jianzongbao-http.so; without the module every request
+// ends with no answer, and a warning names the reason once.
+class ModuleHttp : public Http {
+public:
+    explicit ModuleHttp(const QString& folder);
+    ~ModuleHttp() override;
+    std::function<void()> send(const HttpRequest& request, QObject* context,
+                               std::function<void(HttpReply)> done) override;
+
+private:
+    QLibrary m_library;
+    std::unique_ptr<Http> m_http;
+    bool m_tried = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <QEventLoop>
 #include <QStringDecoder>
 #include <QUrl>
 #include <QUuid>
@@ -22,6 +23,29 @@ QString bodyText(const HttpReply& reply) {
         }
     }
     return QString::fromUtf8(reply.body);
+}
+
+HttpReply Http::wait(const HttpRequest& request) {
+    std::optional<HttpReply> result;
+    QEventLoop wait;
+    send(request, &wait, [&](HttpReply reply) {
+        result = std::move(reply);
+        wait.quit();
+    });
+    if (!result) wait.exec();
+    return std::move(*result);
+}
+
+HttpReply Http::get(const QString& url) {
+    return wait(HttpRequest{url, {}, 0, 0});
+}
+
+std::optional<QByteArray> Http::headDate(const QString& url) {
+    HttpRequest request{url, {}, 0, 0};
+    request.head = true;
+    const HttpReply reply = wait(request);
+    if (reply.date.isEmpty()) return std::nullopt;
+    return reply.date;
 }
 
 namespace {

@@ -42,42 +42,51 @@ public:
 };
 
 struct HttpReply {
-    QByteArray body;        // empty on a transport failure, also one cut off part-way
-    int status = 0;         // HTTP status, 0 when no answer came
-    QByteArray contentType; // the Content-Type header, e.g. "text/plain;charset=GBK"
+    QByteArray body;           // empty on a transport failure, also one cut off part-way
+    int status = 0;            // HTTP status, 0 when no answer came
+    QByteArray contentType;    // the Content-Type header, e.g. "text/plain;charset=GBK"
+    QByteArray date;           // the Date header; empty when none came
+    qint64 retryAfterSecs = 0; // the Retry-After header, in seconds; 0 when none came
+    bool timedOut = false;     // ended at its deadline
+    bool tooLarge = false;     // ended at its size limit
 };
 
 // The body as text, decoded by the charset its Content-Type names (GBK,
 // GB18030, …) and as UTF-8 otherwise.
 QString bodyText(const HttpReply& reply);
 
-// A request made without waiting: a GET, or a POST of a form body.
+// A request made without waiting: a GET, a HEAD, or a POST of a form body.
 struct HttpRequest {
     QString url;
     QByteArray form;     // not empty: POSTed as application/x-www-form-urlencoded
-    int deadlineMs = 0;  // the whole call, answer included, ends by then; 0: no deadline
-    qint64 maxBytes = 0; // a longer answer is cut off (no body); 0: no limit
+    int deadlineMs = 0;  // the whole call, answer included, ends by then; 0: the client's own
+    qint64 maxBytes = 0; // a longer answer is cut off (no body); 0: the client's own
+    bool head = false;   // HEAD: the headers alone
 };
 
 class Http {
 public:
     virtual ~Http() = default;
-    // GET with "If-Modified-Since: 0", waiting in a nested event loop so the
-    // window keeps working; the body whatever the status.
-    virtual HttpReply get(const QString& url) = 0;
-    // HEAD with the same wait and time-out as get; the Date header, or nothing.
-    virtual std::optional<QByteArray> headDate(const QString& url) = 0;
     // The request without waiting: returns at once, and done runs later on
-    // context's thread with the reply (never before send returns). Calling
-    // the returned function aborts the request; done then never runs, nor
-    // once context is gone. A request past its deadline or its size limit
-    // ends as a transport failure.
+    // context's thread with the reply (never before send returns), once.
+    // Calling the returned function aborts the request; done then never
+    // runs, nor once context is gone. Every request ends by its deadline
+    // and stops reading at its size limit, as a transport failure; a
+    // redirect is answered as it came, never followed; a POST is sent once.
     virtual std::function<void()> send(const HttpRequest& request, QObject* context,
                                        std::function<void(HttpReply)> done) = 0;
     std::function<void()> fetch(const QString& url, QObject* context,
                                 std::function<void(HttpReply)> done) {
         return send(HttpRequest{url, {}, 0, 0}, context, std::move(done));
     }
+    // GET with "If-Modified-Since: 0", waiting in a nested event loop so the
+    // window keeps working; the body whatever the status.
+    HttpReply get(const QString& url);
+    // HEAD with the same wait and limits as get; the Date header, or nothing.
+    std::optional<QByteArray> headDate(const QString& url);
+
+private:
+    HttpReply wait(const HttpRequest& request);
 };
 
 // An SMTP relay: "smtp://host:port" or "smtps://…"; no URL means none is

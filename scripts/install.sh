@@ -14,7 +14,7 @@ build=$1 dir=$2 demo=${3:-}
 here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$dir"
 install -m 755 "$build/jianzongbao" "$dir/jianzongbao"
-install -m 644 "$build/jianzongbao-sound.so" "$build/jianzongbao-mail.so" "$dir/"
+install -m 644 "$build/jianzongbao-sound.so" "$build/jianzongbao-mail.so" "$build/jianzongbao-http.so" "$dir/"
 install -m 644 "$here/resources/skinh.she" "$here/resources/ts.mp3" "$here/resources/help.html" \
     "$here/db/seed.sql" "$dir/"
 if [ "$demo" = "--demo" ]; then

@@ -6,7 +6,7 @@ set -euo pipefail
 dir=$1
 share=${XDG_DATA_HOME:-$HOME/.local/share}
 config=${XDG_CONFIG_HOME:-$HOME/.config}
-for f in jianzongbao jianzongbao-sound.so jianzongbao-mail.so skinh.she ts.mp3 help.html \
+for f in jianzongbao jianzongbao-sound.so jianzongbao-mail.so jianzongbao-http.so skinh.she ts.mp3 help.html \
     seed.sql installed; do
     rm -f "$dir/$f"
 done

@@ -40,8 +40,9 @@ private slots:
         for (const char* size : {"48x48", "64x64", "128x128", "256x256"})
             files << QStringLiteral("usr/share/icons/hicolor/%1/apps/jianzongbao.png")
                          .arg(QLatin1String(size));
-        for (const char* f : {"jianzongbao", "jianzongbao-sound.so", "jianzongbao-mail.so",
-                              "skinh.she", "ts.mp3", "help.html", "seed.sql", "installed"})
+        for (const char* f :
+             {"jianzongbao", "jianzongbao-sound.so", "jianzongbao-mail.so", "jianzongbao-http.so",
+              "skinh.she", "ts.mp3", "help.html", "seed.sql", "installed"})
             files << QStringLiteral("usr/lib/jianzongbao/") + QLatin1String(f);
         for (const QString& f : files)
             QVERIFY2(QFileInfo(m_root + '/' + f).isFile(), qPrintable(f));

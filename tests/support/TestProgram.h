@@ -10,6 +10,7 @@
 #include "gateway/Gateway.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
+#include "platform/RealHttp.h"
 #include "platform/RealMailer.h"
 #include "platform/RealPlatform.h"
 #include "services/Version.h"
