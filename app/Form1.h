@@ -363,7 +363,8 @@ private:
     CurrentParcel cur; // the parcel chosen last
     // The state the info cells show for it; none until a query gave entries.
     std::optional<ParcelState> shownState;
-    QString answer;     // answer buffer: body of the last tracking answer
+    QString answer;        // answer buffer: body of the last tracking answer
+    QString answerFailure; // how its failure is said, when the code's text would not say it
     int entryTally = 0; // entries the parser reads
     int newCount = 0;   // rows after the last parse
     int loopTicks = 0;  // minutes since the loop started or last queried

@@ -20,6 +20,8 @@ QByteArray reason(int status) {
     switch (status) {
     case 200:
         return "OK";
+    case 307:
+        return "Temporary Redirect";
     case 404:
         return "Not Found";
     case 500:
@@ -65,15 +67,34 @@ void Gateway::releaseHanging() {
     m_hanging.clear();
 }
 
+void flood(QTcpSocket* socket, qint64* written) {
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                  "Transfer-Encoding: chunked\r\n\r\n{\"data\":[");
+    const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n";
+    const auto more = [socket, chunk] {
+        while (socket->state() == QAbstractSocket::ConnectedState &&
+               socket->bytesToWrite() < 4 * chunk.size())
+            socket->write(chunk);
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [more, written](qint64 n) {
+        *written += n;
+        more();
+    });
+    more();
+}
+
 void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
     if (reply.hang) {
         m_hanging << socket;
         return;
     }
+    if (reply.flood && !head) return flood(socket, &m_flooded);
     const std::optional<QByteArray> date = m_dateScripted ? m_date : httpDate();
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
                      (date ? "\r\nDate: " + *date : QByteArray()) +
                      "\r\nContent-Type: " + reply.contentType +
+                     (reply.location.isEmpty() ? QByteArray()
+                                               : "\r\nLocation: " + reply.location) +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      "\r\nCache-Control: no-cache\r\n\r\n";
     const bool cut = !head && reply.cutAfter >= 0;

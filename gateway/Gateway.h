@@ -23,7 +23,13 @@ struct Scripted {
     bool hang = false; // never answer
     int cutAfter = -1; // send only this many bytes of the body, then drop the connection
     QByteArray contentType = "application/json;charset=UTF-8";
+    bool flood = false;  // a chunked body as fast as the connection takes it, never ending
+    QByteArray location = {}; // not empty: a redirect there (with the status given)
 };
+
+// Writes a chunked answer that never ends into the socket as fast as it takes
+// it, adding every byte the socket took to *written, until it closes.
+void flood(QTcpSocket* socket, qint64* written);
 
 class Gateway : public QAbstractHttpServer {
     Q_OBJECT
@@ -60,6 +66,8 @@ public:
     // What arrived: each tracking query's decoded keys, in order.
     const QList<QUrlQuery>& trackingQueries() const { return m_trackingQueries; }
     int requestCount() const { return m_requests; }
+    // The bytes every flood so far got into its connection.
+    qint64 flooded() const { return m_flooded; }
     // Drops the connections of answers that hang, so waiting clients return.
     void releaseHanging();
 
@@ -81,4 +89,5 @@ private:
     double m_speed = 1.0;
     quint16 m_port = 0;
     int m_requests = 0;
+    qint64 m_flooded = 0;
 };

@@ -97,8 +97,8 @@ void Form1::addParcel() {
         return m_query->end(ForegroundQuery::Unlock::Window);
     }
 
-    if (!code) {
-        setStatus(errorMessage(3));
+    if (!code || *code == 3) {
+        setStatus(answerFailure.isEmpty() ? errorMessage(3) : answerFailure);
     } else if (*code == 1) {
         m_query->holdWatchdog();
         if (m_platform.dialogs.MsgBox(
@@ -114,6 +114,7 @@ void Form1::addParcel() {
                     keepTypedPhone(number);
                     m_platform.dialogs.MsgBox(QStringLiteral("快递添加成功！"),
                                               Mb::OkOnly + Mb::Information, BoxTitle);
+                    setStatus(QStringLiteral("快递添加成功.."));
                     sX();
                 } else {
                     m_platform.dialogs.MsgBox(addFailed(m_store->lastError()),
@@ -127,9 +128,11 @@ void Form1::addParcel() {
                 // The chosen parcel's query now owns the window.
                 if (!m_query->isCurrent(query)) return;
             }
+        } else if (m_query->isCurrent(query)) {
+            setStatus(QStringLiteral("该单号暂无物流信息,未添加.."));
         }
-    } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
-        setStatus(message);
+    } else {
+        setStatus(errorMessage(*code));
     }
     m_query->end(ForegroundQuery::Unlock::Window);
 }

@@ -120,7 +120,7 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs, Check check) {
             return OpenResult::MissingTables;
         }
     // The tables this version adds are made in a checked store only.
-    for (const char* t : {"watch", "watchoption", "answer", "parcelphone"})
+    for (const char* t : {"watch", "watchoption", "answer", "parcelphone", "pause"})
         if (!tables.contains(QLatin1String(t)))
             if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
     if (!makeTables()) {
@@ -444,7 +444,9 @@ bool Store::makeTables() {
           "watchoption (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
           "answer (com TEXT NOT NULL, number TEXT NOT NULL, body TEXT NOT NULL, answered TEXT NOT "
           "NULL, PRIMARY KEY (com, number))",
-          "parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL)"})
+          "parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL)",
+          "pause (com TEXT NOT NULL, number TEXT NOT NULL, until TEXT NOT NULL, failures INTEGER "
+          "NOT NULL, reason TEXT NOT NULL, PRIMARY KEY (com, number))"})
         if (!run(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
             return false;
     return true;
@@ -530,8 +532,31 @@ bool Store::keepAnswer(const QString& com, const QString& number, const KeptAnsw
                 {com, number, answer.body, answer.answered}, true);
 }
 
+Read<std::optional<PausedNumber>> Store::pausedNumber(const QString& com, const QString& number) {
+    const auto from = [](const QSqlQuery& q) {
+        return PausedNumber{q.value(0).toString(), q.value(1).toInt(), q.value(2).toString()};
+    };
+    return first(select<PausedNumber>(
+        m_connection,
+        QStringLiteral("SELECT until, failures, reason FROM pause WHERE com = ? AND number = ?"),
+        QVariantList{com, number}, from, m_error));
+}
+
+bool Store::pauseNumber(const QString& com, const QString& number, const PausedNumber& pause) {
+    return exec(QStringLiteral("INSERT OR REPLACE INTO pause (com, number, until, failures, "
+                               "reason) VALUES (?, ?, ?, ?, ?)"),
+                {com, number, pause.until, pause.failures, pause.reason}, true);
+}
+
+bool Store::unpauseNumber(const QString& com, const QString& number) {
+    return exec(QStringLiteral("DELETE FROM pause WHERE com = ? AND number = ?"), {com, number},
+                false);
+}
+
 bool Store::forgetAnswers(const QString& before) {
-    return exec(QStringLiteral("DELETE FROM answer WHERE answered < ?"), {before}, false);
+    return execAll({{QStringLiteral("DELETE FROM answer WHERE answered < ?"), {before}},
+                    {QStringLiteral("DELETE FROM pause WHERE until < ?"), {before}}},
+                   false);
 }
 
 Read<QString> Store::parcelPhone(qint64 parcel) {

@@ -51,6 +51,14 @@ struct KeptAnswer {
     QString answered; // "yyyy-MM-dd hh:mm:ss", local time
 };
 
+// A number the service or the network failed for: not asked again before
+// `until` ("yyyy-MM-dd hh:mm:ss", local time); failures in a row so far.
+struct PausedNumber {
+    QString until;
+    int failures = 0;
+    QString reason; // what the status line said of the last failure
+};
+
 // A selector entry: the goods text and what the watch knows of its parcel.
 struct BookEntry {
     QString goods;
@@ -153,10 +161,14 @@ public:
     Read<std::optional<QString>> watchOption(const QString& name);
     bool setWatchOption(const QString& name, const QString& value);
 
-    // The tracking service's kept answers, by courier code and number;
-    // those answered before `before` are forgotten by forgetAnswers.
+    // The tracking service's kept answers and paused numbers, by courier
+    // code and number; forgetAnswers forgets the answers given and the
+    // pauses ended before `before`.
     Read<std::optional<KeptAnswer>> keptAnswer(const QString& com, const QString& number);
     bool keepAnswer(const QString& com, const QString& number, const KeptAnswer& answer);
+    Read<std::optional<PausedNumber>> pausedNumber(const QString& com, const QString& number);
+    bool pauseNumber(const QString& com, const QString& number, const PausedNumber& pause);
+    bool unpauseNumber(const QString& com, const QString& number);
     bool forgetAnswers(const QString& before);
     // The receiver's phone the service wants for a parcel; empty when none.
     Read<QString> parcelPhone(qint64 parcel);

@@ -160,6 +160,8 @@ private slots:
         QVERIFY(!p.Timer7()->isActive());
         QVERIFY(p.Text1()->isEnabled() && p.Image2(3)->isEnabled());
         QCOMPARE(p.parcel(1).num, stored ? QStringLiteral("0") : QString());
+        QCOMPARE(p.status(), stored ? QStringLiteral("快递添加成功..")
+                                    : QStringLiteral("该单号暂无物流信息,未添加.."));
     }
 
     void addUnknownDuplicate() {

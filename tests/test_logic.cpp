@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(errorMessage(21), QStringLiteral("API出问题,请联系管理员更新.."));
         QCOMPARE(errorMessage(10), QStringLiteral("未知错误，请稍后再试.."));
         QCOMPARE(errorMessage(22), QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!"));
-        QVERIFY(errorMessage(8).isEmpty());
+        QCOMPARE(errorMessage(8), QStringLiteral("查询服务返回了未知的结果(代码8),请稍后再试.."));
         QVERIFY(errorMessage(1).isEmpty());
     }
 
@@ -107,20 +107,22 @@ private slots:
     }
 
     // Escaped quotes and backslashes stay inside a value; every JSON escape is
-    // decoded; "\/" is a blank in an entry text and a slash in a time.
+    // decoded; "\/" is a blank in an entry text and a slash in a time; line
+    // breaks and tabs are blanks, direction overrides and other invisible
+    // characters go.
     void escapedTextInEntries() {
         const QString a = QStringLiteral(
             "{\"errCode\":\"0\",\"data\":[{\"time\":\"2026\\/01\\/02 08:00\","
             "\"context\":\"签收人:\\\"张三\\\" 路径C:\\\\快递\\\\ 第一行\\n\\t\\u4e2d\\ud83d\\ude00"
-            "\\ud800x 广东\\/深圳\"},{\"time\":\"2026-01-01 "
+            "\\ud800x 广东\\/深圳 \\u202eGNP.EXE\\u200b\x07\"},{\"time\":\"2026-01-01 "
             "08:00:00\",\"context\":\"说\\\"time\\\":\\\"假\"}]}");
         QCOMPARE(countEntries(a), 2);
         const QList<Entry> e = parseEntries(a, 2);
         QCOMPARE(e[0].time, QStringLiteral("2026/01/02 08:00"));
-        QCOMPARE(e[0].context, QStringLiteral("签收人:\"张三\" 路径C:\\快递\\ 第一行\n\t中") +
+        QCOMPARE(e[0].context, QStringLiteral("签收人:\"张三\" 路径C:\\快递\\ 第一行  中") +
                                    QString::fromUtf8("\xF0\x9F\x98\x80") +
                                    QChar(QChar::ReplacementCharacter) +
-                                   QStringLiteral("x 广东 深圳"));
+                                   QStringLiteral("x 广东 深圳 GNP.EXE"));
         QCOMPARE(e[1].context, QStringLiteral("说\"time\":\"假"));
         // An even run of backslashes before a quote ends the value there.
         const QString even = QStringLiteral("\"time\":\"t\",\"context\":\"a\\\\\\\\\",\"x\":\"y\"");
@@ -161,7 +163,7 @@ private slots:
                     (QStringLiteral("[\"") + raw + QStringLiteral("\"]")).toUtf8())
                     .array();
             // No token holds a bare "/", so every slash came from "\/".
-            return decoded.at(0).toString().replace('/', slash);
+            return shownText(decoded.at(0).toString().replace('/', slash));
         };
         const QStringList tokens = {QStringLiteral("\"time\":\"2026"),
                                     QStringLiteral("\"context\":\"到"),

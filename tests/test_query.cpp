@@ -87,7 +87,6 @@ private slots:
     void errorCodes_data() {
         QTest::addColumn<QByteArray>("code");
         QTest::addColumn<QString>("status");
-        const QString waiting = QStringLiteral("顺丰快递:衣服查询中...");
         QTest::newRow("2") << QByteArray("2")
                            << QStringLiteral("验证码错误,可能此快递公司失效,请联系管理员");
         QTest::newRow("3") << QByteArray("3") << QStringLiteral("链接查询服务器失败!请稍后再试..");
@@ -100,7 +99,9 @@ private slots:
         QTest::newRow("21") << QByteArray("21") << QStringLiteral("API出问题,请联系管理员更新..");
         QTest::newRow("22") << QByteArray("22")
                             << QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
-        QTest::newRow("8 has no message") << QByteArray("8") << waiting;
+        // A code outside the table is said too: the line never stays "…查询中...".
+        QTest::newRow("8") << QByteArray("8")
+                           << QStringLiteral("查询服务返回了未知的结果(代码8),请稍后再试..");
         QTest::newRow("0 without entries") << QByteArray("0") << QStringLiteral("查询完毕...");
     }
     void errorCodes() {
@@ -169,6 +170,9 @@ private slots:
             QCOMPARE(p.gateway.trackingQueries().constLast().queryItemValue(QStringLiteral("nu")),
                      QStringLiteral("87654321"));
             QCOMPARE(p.status(), QStringLiteral("查询完毕..."));
+        } else { // the line says how the query ended, never "…查询中..."
+            QCOMPARE(p.status(), deleted ? QStringLiteral("快递信息已删除..")
+                                         : QStringLiteral("该快递单号暂无物流信息,已保留.."));
         }
         QVERIFY(p.parcel(other).id != 0);
         QVERIFY(p.Text1()->isEnabled());
@@ -202,6 +206,7 @@ private slots:
         QCOMPARE(p.dialogs.shown[2].prompt,
                  QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"));
         QCOMPARE(p.dialogs.shown[2].buttons, Mb::OkOnly + Mb::Exclamation);
+        QCOMPARE(p.status(), p.dialogs.shown[2].prompt);
     }
 
     void watchdogResetsAHangingQuery() {

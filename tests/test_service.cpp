@@ -134,12 +134,12 @@ private slots:
             {std::nullopt, {}, 3, false, false},
         };
         for (const auto& r : rows) {
-            const EnterpriseAnswer a = readEnterpriseAnswer(r.status, r.body);
+            const EnterpriseAnswer a = readEnterpriseAnswer(r.status, r.body, {}, {});
             QCOMPARE(code(QString::fromUtf8(a.text)), r.code);
             QCOMPARE(a.phoneWanted, r.phone);
             QCOMPARE(a.keep, r.keep);
         }
-        const QString ok = QString::fromUtf8(readEnterpriseAnswer(200, rows[0].body).text);
+        const QString ok = QString::fromUtf8(readEnterpriseAnswer(200, rows[0].body, {}, {}).text);
         QCOMPARE(parseEntries(ok, countEntries(ok)).first().context, QStringLiteral("a b"));
     }
 

@@ -159,6 +159,9 @@ void Form1::keepTypedPhone(const QString& number) {
 }
 
 void Form1::showAnswerTime(const TrackReply& reply) {
+    if (reply.heldUntil.isValid())
+        return Label27->setText(QStringLiteral("查询失败,该单号 %1 前不再查询")
+                                    .arg(reply.heldUntil.toString(QStringLiteral("HH:mm:ss"))));
     const QString at = reply.answered.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     Label27->setText(reply.kept ? QStringLiteral("查询时间：%1（同一单号半小时内只查询一次,"
                                                  "显示保存的结果）")

@@ -1,6 +1,7 @@
 #include "tracking/Answer.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <QUrl>
 
 namespace {
@@ -98,6 +99,12 @@ QString decoded(const QString& text, qsizetype start, qsizetype end, QChar slash
     return out;
 }
 
+bool hidden(QChar c) {
+    const QChar::Category k = c.category();
+    return k == QChar::Other_Control || k == QChar::Other_Format ||
+           k == QChar::Separator_Line || k == QChar::Separator_Paragraph;
+}
+
 // The value after a key that ends at start: up to the next quote that is not
 // escaped, with its escapes decoded. When that quote opens the next key of the
 // same kind, the value had no closing quote of its own and is empty. end
@@ -114,10 +121,26 @@ QString valueAfter(const QString& text, qsizetype start, const QString& key, QCh
     end = quote;
     if (keyAt(text, quote, key)) return QString();
     if (!QStringView(text).sliced(start, quote - start).contains(u'\\'))
-        return text.mid(start, quote - start);
-    return decoded(text, start, quote, slash);
+        return shownText(text.mid(start, quote - start));
+    return shownText(decoded(text, start, quote, slash));
 }
 } // namespace
+
+QString shownText(const QString& text) {
+    if (std::none_of(text.cbegin(), text.cend(), hidden)) return text;
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const bool breaks = c == u'\n' || c == u'\r' || c == u'\t' ||
+                            c.category() == QChar::Separator_Line ||
+                            c.category() == QChar::Separator_Paragraph;
+        if (breaks)
+            out += u' ';
+        else if (!hidden(c))
+            out += c;
+    }
+    return out;
+}
 
 QString trackingUrl(const QString& endpoint, const QString& code, const QString& number) {
     QString base = endpoint;
@@ -165,8 +188,11 @@ QString errorMessage(int code) {
         return QStringLiteral("API出问题,请联系管理员更新..");
     case 22:
         return QStringLiteral("非常抱歉!API今日查询次数已尽,请您明日再使用!");
-    default:
+    case 0:
+    case 1:
         return QString();
+    default:
+        return QStringLiteral("查询服务返回了未知的结果(代码%1),请稍后再试..").arg(code);
     }
 }
 

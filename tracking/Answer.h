@@ -21,7 +21,9 @@ std::optional<QString> errorCodeText(const QString& answer);
 // or its code is not a number (an HTML page, a portal).
 std::optional<int> errorCode(const QString& answer);
 
-// The status-line text for a failure code; empty for codes without a message.
+// The status-line text for a failure code: the code table's, or for a code
+// outside it one that names the code; empty for 0 and 1 (no failure, and the
+// number unknown to the service, which asks the user).
 QString errorMessage(int code);
 
 // Entry tally: how many time keys ("time":") the answer holds, at most 32767.
@@ -31,12 +33,19 @@ int countEntries(const QString& answer);
 struct Entry {
     QString time;
     QString context; // with every "\/" shown as one blank
+    bool operator==(const Entry&) const = default;
 };
+
+// A service's text as the program shows, keeps and mails it: line breaks and
+// tabs become blanks; other control characters and invisible format
+// characters (the direction overrides among them) are taken out.
+QString shownText(const QString& text);
 
 // Entries 1..tally, newest first. A value runs to the first quote that is not
 // escaped; its JSON escapes are decoded (\" \\ \n \t \uXXXX …), except that
-// "\/" in an entry text is one blank. A piece that is missing, or that has no
-// closing quote, gives an empty text. One pass over the answer.
+// "\/" in an entry text is one blank, and it is then made a shownText. A
+// piece that is missing, or that has no closing quote, gives an empty text.
+// One pass over the answer.
 QList<Entry> parseEntries(const QString& answer, int tally);
 
 enum class ParcelState { Signed, Delivering, InTransit };

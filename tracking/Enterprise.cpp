@@ -1,9 +1,11 @@
 #include "tracking/Enterprise.h"
+#include "tracking/Answer.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
@@ -102,39 +104,71 @@ QByteArray jsonText(const QString& text) {
 }
 
 EnterpriseAnswer error(int code, bool keep = false) {
-    return {programError(code), false, keep};
+    return {programError(code), false, keep, false, {}};
+}
+
+// A failure the number is not asked about again for a while.
+EnterpriseAnswer paced(const QString& failure = {}) {
+    return {programError(3), false, false, true, failure};
+}
+
+QString field(const QJsonObject& o, const char* name) {
+    return o.value(QLatin1String(name)).toVariant().toString().trimmed();
 }
 } // namespace
 
-EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body) {
-    if (httpStatus != 200) return error(3);
+EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body,
+                                      const QString& com, const QString& number) {
+    if (httpStatus && *httpStatus >= 300 && *httpStatus < 400)
+        return paced(QStringLiteral("查询服务要求转到其他地址,件踪宝没有跟随,请稍后再试.."));
+    if (httpStatus == 429) return paced(QStringLiteral("查询服务繁忙,请稍后再试.."));
+    if (httpStatus != 200) return paced();
     const QJsonObject answer = QJsonDocument::fromJson(body).object();
-    if (answer.isEmpty()) return error(3);
+    if (answer.isEmpty()) return paced();
     if (answer.value(QStringLiteral("result")).toBool(true) == false ||
         answer.contains(QStringLiteral("returnCode"))) {
-        const QString code = answer.value(QStringLiteral("returnCode")).toVariant().toString();
-        const QString message = answer.value(QStringLiteral("message")).toString();
+        const QString code = field(answer, "returnCode");
+        const QString message = field(answer, "message");
         if (code == QLatin1String("408") ||
             (code != QLatin1String("500") && (message.contains(QStringLiteral("手机")) ||
                                               message.contains(QStringLiteral("电话")))))
-            return {programError(1), true, false};
+            return {programError(1), true, false, false, {}};
         if (code == QLatin1String("500")) return error(1, true);
         if (code == QLatin1String("400") || code == QLatin1String("503")) return error(20);
         if (code == QLatin1String("601")) return error(22);
-        return error(3);
+        return paced();
     }
-    if (answer.value(QStringLiteral("status")).toVariant().toString() != QLatin1String("200") ||
+    const QString malformed = QStringLiteral("查询服务返回的结果格式有误,已忽略,请稍后再试..");
+    if (field(answer, "status") != QLatin1String("200") ||
         !answer.value(QStringLiteral("data")).isArray())
-        return error(3);
+        return paced(malformed);
+    // The answer is about this number and this courier, or it is not taken.
+    const QString nu = field(answer, "nu"), itsCom = field(answer, "com");
+    if ((!nu.isEmpty() && nu.compare(number.trimmed(), Qt::CaseInsensitive) != 0) ||
+        (!itsCom.isEmpty() && itsCom.compare(com, Qt::CaseInsensitive) != 0))
+        return paced(QStringLiteral("查询服务返回的不是该快递单号的结果,已忽略,请稍后再试.."));
+    const QJsonArray data = answer.value(QStringLiteral("data")).toArray();
+    if (data.size() > MaxEntries) return paced(malformed);
     QByteArray entries;
-    for (const QJsonValue& v : answer.value(QStringLiteral("data")).toArray()) {
+    QSet<QPair<QString, QString>> seen;
+    for (const QJsonValue& v : data) {
         const QJsonObject e = v.toObject();
+        const QJsonValue time = e.value(QStringLiteral("time")),
+                         ftime = e.value(QStringLiteral("ftime")),
+                         context = e.value(QStringLiteral("context"));
+        if (!v.isObject() || !time.isString() || !context.isString()) return paced(malformed);
+        const QString t = shownText(time.toString()).trimmed(),
+                      f = shownText(ftime.toString()).trimmed(),
+                      c = shownText(context.toString()).trimmed();
+        if (t.isEmpty() || c.isEmpty()) return paced(malformed);
+        if (seen.contains({f.isEmpty() ? t : f, c})) continue; // given twice: counted once
+        seen.insert({f.isEmpty() ? t : f, c});
         if (!entries.isEmpty()) entries += ',';
-        entries += "{\"time\":" + jsonText(e.value(QStringLiteral("time")).toString()) +
-                   ",\"ftime\":" + jsonText(e.value(QStringLiteral("ftime")).toString()) +
-                   ",\"context\":" + jsonText(e.value(QStringLiteral("context")).toString()) + '}';
+        entries += "{\"time\":" + jsonText(t) + ",\"ftime\":" + jsonText(f) +
+                   ",\"context\":" + jsonText(c) + '}';
     }
-    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}", false, true};
+    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}", false, true,
+            false, {}};
 }
 
 QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body) {

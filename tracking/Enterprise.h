@@ -51,14 +51,23 @@ struct EnterpriseAnswer {
     QByteArray text;          // the program's answer
     bool phoneWanted = false; // the phone is missing or did not match
     bool keep = false;        // an answer about the number: kept for half an hour
+    bool pace = false;        // a failure of the service or the network: not asked again soon
+    QString failure;          // what the status line says of a failure, when the code's text
+                              // would not say it
 };
+// An answer holds at most this many entries; more is no answer of a parcel.
+inline constexpr int MaxEntries = 1000;
 // "errCode" "0" and the entries (time, ftime, context; "/" written "\/") on
 // success; code 1 when the service has no result for the number; the phone
 // answer (returnCode 408, or a refusal that names the phone); 20 for a
 // refused signature or an account problem; 22 over quota or with the key
 // expired; 3 for anything else (a service error, a status other than 200, no
-// answer at all: nothing).
-EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body);
+// answer at all: nothing). An answer is taken only when it is about the
+// number and the courier asked (where it names them) and its entries are
+// objects with a time and a text, at most MaxEntries of them; an entry given
+// twice counts once.
+EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body,
+                                      const QString& com, const QString& number);
 // The program's error answer with this code.
 QByteArray programError(int code);
 // The auto-number answer: the service's list as it is, or "[]" for an error.

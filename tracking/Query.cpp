@@ -78,6 +78,7 @@ bool Form1::kdgs(const QString& number, qint64 parcel) {
         return false;
     }
     answer = reply.body;
+    answerFailure = reply.failure;
     if (!answer.isEmpty()) showAnswerTime(reply);
     return true;
 }
@@ -99,15 +100,15 @@ void Form1::cx() {
         // An answer that is not the service's (an error page, a portal):
         // the query could not reach the service. What the watch
         // remembers of the parcel is shown instead, when it has it.
-        setStatus(errorMessage(3));
+        setStatus(answerFailure.isEmpty() ? errorMessage(3) : answerFailure);
         showRemembered();
     } else if (*code == 1) {
         offerToDelete(query);
         // The offer may have started the next query (the first parcel);
         // its animation, watchdog and controls are that query's own.
         if (!m_query->isCurrent(query)) return;
-    } else if (const QString message = errorMessage(*code); !message.isEmpty()) {
-        setStatus(message);
+    } else {
+        setStatus(errorMessage(*code));
     }
     m_query->end(ForegroundQuery::Unlock::Window);
 }
@@ -126,16 +127,21 @@ void Form1::offerToDelete(quint64 query) {
         QStringLiteral("您好,您当前查询的快递单号不存在,是否保留?\n\n"
                        "如果此快递单号是您刚添加不久,建议几小时后再来查询"),
         Mb::YesNo + Mb::Information, BoxTitle);
-    if (keep == Mb::Yes || !m_query->isCurrent(query) ||
-        !ask(QStringLiteral("二次防误操作：确认要删除此快递单号?")))
+    if (!m_query->isCurrent(query)) return;
+    if (keep == Mb::Yes || !ask(QStringLiteral("二次防误操作：确认要删除此快递单号?"))) {
+        if (m_query->isCurrent(query)) setStatus(QStringLiteral("该快递单号暂无物流信息,已保留.."));
         return;
+    }
     const qint64 id = cur.id;
-    if (id && m_store->deleteParcel(id))
+    if (id && m_store->deleteParcel(id)) {
         m_platform.dialogs.MsgBox(QStringLiteral("快递信息已删除!"), Mb::OkOnly + Mb::Information,
                                   BoxTitle);
-    else
-        m_platform.dialogs.MsgBox(QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中"),
-                                  Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        setStatus(QStringLiteral("快递信息已删除.."));
+    } else {
+        const QString failed = QStringLiteral("快递信息删除失败!该快递可能已不在快递列表中");
+        m_platform.dialogs.MsgBox(failed, Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        setStatus(failed);
+    }
     if (sX() && options->on(Switch::QueryFirst) && Text1->count() > 0) selectListIndex(0);
 }
 

@@ -27,10 +27,14 @@ const QString TimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 // A failure as the log shows it: the address without its query (which may
 // carry the key) and the status, never a body or a header.
 void logFailure(const QString& url, const HttpReply& reply) {
+    const QString what = reply.timedOut   ? QStringLiteral("nothing before its deadline")
+                         : reply.tooLarge ? QStringLiteral("more than its size limit")
+                         : reply.status && reply.status != 200
+                             ? QStringLiteral("HTTP %1").arg(reply.status)
+                             : QStringLiteral("nothing (no answer, or cut off)");
     qWarning("tracking service %s answered %s",
              qPrintable(QUrl(url).adjusted(QUrl::RemoveQuery | QUrl::RemoveUserInfo).toString()),
-             reply.status ? qPrintable(QStringLiteral("HTTP %1").arg(reply.status))
-                          : "nothing (no answer, cut off, or past its deadline or size limit)");
+             qPrintable(what));
 }
 } // namespace
 
@@ -43,7 +47,7 @@ std::function<void()> GatewaySource::track(const TrackRequest& request,
     return m_http.fetch(
         trackingUrl(m_tracking, request.com, request.number), this,
         [done = std::move(done)](const HttpReply& reply) {
-            done(TrackReply{bodyText(reply), false, QDateTime::currentDateTime(), false});
+            done(TrackReply{bodyText(reply), false, QDateTime::currentDateTime(), false, {}, {}});
         });
 }
 
@@ -69,7 +73,7 @@ std::function<void()> DemoSource::track(const TrackRequest& request,
     return later<TrackReply>(this, 300, std::move(done), [this, request] {
         return TrackReply{
             QString::fromUtf8(trackingAnswer(request.number, request.com, m_anchor, now())), false,
-            QDateTime::currentDateTime(), false};
+            QDateTime::currentDateTime(), false, {}, {}};
     });
 }
 
@@ -85,25 +89,52 @@ EnterpriseSource::EnterpriseSource(Http& http, Store& store, SystemClock& clock,
     : TrackingSource(parent), m_http(http), m_store(store), m_clock(clock), m_poll(std::move(poll)),
       m_autoNumber(std::move(autoNumber)) {}
 
-// The kept answer while it is young enough. A clock set back by less than
-// the half hour still counts it as young; one set back further asks again.
-std::optional<TrackReply> EnterpriseSource::keptReply(const TrackRequest& request) {
-    const auto kept = m_store.keptAnswer(request.com, request.number);
-    if (kept.failed() || !*kept) return std::nullopt;
-    const QDateTime at = QDateTime::fromString((*kept)->answered, TimeFormat);
-    const qint64 age = at.isValid() ? at.secsTo(m_clock.now()) : keepSecs;
-    if (age >= keepSecs || age <= -keepSecs) return std::nullopt;
-    return TrackReply{(*kept)->body, false, at, true};
+// What a number settled before answers now, or nothing when it is to be
+// asked. The first look of a session goes by the wall clock of the store's
+// rows (a clock set back by less than the hold still counts a kept answer as
+// young); from then on by the elapsed clock alone.
+std::optional<TrackReply> EnterpriseSource::heldReply(const TrackRequest& request,
+                                                      const QString& flight) {
+    const qint64 now = m_clock.elapsedSecs();
+    const QDateTime wall = m_clock.now();
+    const auto held = m_holds.constFind(flight);
+    const bool known = held != m_holds.cend();
+    if (known && now >= held->until) return std::nullopt;
+    if (!known || !held->failure) {
+        const auto kept = m_store.keptAnswer(request.com, request.number);
+        if (!kept.failed() && *kept) {
+            const QDateTime at = QDateTime::fromString((*kept)->answered, TimeFormat);
+            const qint64 age = at.isValid() ? at.secsTo(wall) : keepSecs;
+            if (known || (age < keepSecs && age > -keepSecs)) {
+                if (!known) m_holds.insert(flight, {now + keepSecs - qMax<qint64>(age, 0), false});
+                return TrackReply{(*kept)->body, false, at, true, {}, {}};
+            }
+        }
+    }
+    if (!known || held->failure) {
+        const auto pause = m_store.pausedNumber(request.com, request.number);
+        if (!pause.failed() && *pause) {
+            const QDateTime until = QDateTime::fromString((*pause)->until, TimeFormat);
+            const qint64 left = until.isValid() ? wall.secsTo(until) : 0;
+            if (known || (left > 0 && left <= LongestAskedPauseSecs)) {
+                if (!known) m_holds.insert(flight, {now + left, true});
+                const qint64 rest = m_holds.value(flight).until - now;
+                return TrackReply{QString::fromUtf8(programError(3)), false, wall, true,
+                                  (*pause)->reason, wall.addSecs(rest)};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 std::function<void()> EnterpriseSource::track(const TrackRequest& request,
                                               std::function<void(TrackReply)> done) {
     if (!ready()) // nothing is sent without an account
         return later<TrackReply>(this, 0, std::move(done), [] { return TrackReply{}; });
-    if (std::optional<TrackReply> kept = keptReply(request))
-        return later<TrackReply>(this, 0, std::move(done), [kept] { return *kept; });
-
     const QString flight = request.com + u'|' + request.number;
+    if (std::optional<TrackReply> held = heldReply(request, flight))
+        return later<TrackReply>(this, 0, std::move(done), [held] { return *held; });
+
     const quint64 id = ++m_waiters;
     const bool underWay = m_flights.contains(flight);
     m_flights[flight].append({id, std::move(done)});
@@ -131,14 +162,35 @@ std::function<void()> EnterpriseSource::track(const TrackRequest& request,
 void EnterpriseSource::answered(const QString& flight, const TrackRequest& request,
                                 const HttpReply& reply) {
     if (reply.body.isEmpty() || reply.status != 200) logFailure(m_poll, reply);
-    const EnterpriseAnswer a = readEnterpriseAnswer(
-        reply.body.isEmpty() ? std::nullopt : std::optional<int>(reply.status), reply.body);
+    const bool broken = reply.status == 0 || reply.timedOut || reply.tooLarge;
+    EnterpriseAnswer a = readEnterpriseAnswer(broken ? std::nullopt : std::optional(reply.status),
+                                              reply.body, request.com, request.number);
+    if (reply.timedOut)
+        a.failure = QStringLiteral("查询服务%1秒内没有回答,请稍后再试..").arg((deadlineMs + 999) / 1000);
+    else if (reply.tooLarge)
+        a.failure = QStringLiteral("查询服务的回答过大,已忽略,请稍后再试..");
     const QDateTime now = m_clock.now();
+    const qint64 elapsed = m_clock.elapsedSecs();
     const QString text = QString::fromUtf8(a.text);
-    if (a.keep) m_store.keepAnswer(request.com, request.number, {text, now.toString(TimeFormat)});
+    QDateTime heldUntil;
+    if (a.keep) {
+        m_store.keepAnswer(request.com, request.number, {text, now.toString(TimeFormat)});
+        m_store.unpauseNumber(request.com, request.number);
+        m_holds.insert(flight, {elapsed + keepSecs, false});
+    } else if (a.pace) {
+        const auto before = m_store.pausedNumber(request.com, request.number);
+        const int failures = (!before.failed() && *before ? (*before)->failures : 0) + 1;
+        const qint64 secs =
+            qMax(qMin(LongestPauseSecs, FirstPauseSecs << qMin(failures - 1, 10)),
+                 qMin(reply.retryAfterSecs, LongestAskedPauseSecs));
+        heldUntil = now.addSecs(secs);
+        m_store.pauseNumber(request.com, request.number,
+                            {heldUntil.toString(TimeFormat), failures, a.failure});
+        m_holds.insert(flight, {elapsed + secs, true});
+    }
     const QList<Waiter> waiting = m_flights.take(flight);
     for (const Waiter& w : waiting)
-        w.done(TrackReply{text, a.phoneWanted, now, false});
+        w.done(TrackReply{text, a.phoneWanted, now, false, a.failure, heldUntil});
 }
 
 std::function<void()> EnterpriseSource::autoNumber(const QString& number,

@@ -29,6 +29,8 @@ struct TrackReply {
     bool phoneWanted = false; // the service wants the receiver's phone (or another one)
     QDateTime answered;       // when the service gave this answer
     bool kept = false;        // a kept answer: nothing was asked this time
+    QString failure = {};     // a failure said in the program's words; empty: the code's text
+    QDateTime heldUntil = {}; // a failure that pauses the number: not asked before then
 };
 
 class TrackingSource : public QObject {
@@ -97,10 +99,15 @@ private:
 
 // The tracking service's enterprise API with the user's own account. A number
 // is asked at most once per half hour: within that time its kept answer (in
-// the store, so across restarts) is the answer. Requests for one number never
-// overlap: a second one joins the call under way. Every call has a deadline
-// and a size limit. The key goes only into the signature and the auto-number
-// request; it is never logged.
+// the store, so across restarts) is the answer. A number the service or the
+// network failed for is paused: two minutes after the first failure, twice as
+// long after each further one up to half an hour, longer when the service asks
+// for it (Retry-After, up to six hours); meanwhile the failure is the answer.
+// Within a session those times run on the elapsed clock, so setting the wall
+// clock neither asks again nor holds a number longer. Requests for one number
+// never overlap: a second one joins the call under way. Every call has a
+// deadline and a size limit. The key goes only into the signature and the
+// auto-number request; it is never logged.
 class EnterpriseSource : public TrackingSource {
 public:
     EnterpriseSource(Http& http, Store& store, SystemClock& clock, QString poll, QString autoNumber,
@@ -116,13 +123,21 @@ public:
     int keepSecs = 30 * 60;    // the service locks numbers asked more often
     int deadlineMs = 8000;     // shorter than the window's ten-second watchdog
     qint64 maxBytes = 1 << 20; // answers hold tens of entries, a few kilobytes
+    static constexpr qint64 FirstPauseSecs = 2 * 60, LongestPauseSecs = 30 * 60,
+                            LongestAskedPauseSecs = 6 * 3600;
 
 private:
     struct Waiter {
         quint64 id;
         std::function<void(TrackReply)> done;
     };
-    std::optional<TrackReply> keptReply(const TrackRequest& request);
+    // A number settled this session: not asked before `until` (elapsed
+    // seconds); a failure or an answer is its answer until then.
+    struct Hold {
+        qint64 until = 0;
+        bool failure = false;
+    };
+    std::optional<TrackReply> heldReply(const TrackRequest& request, const QString& flight);
     void answered(const QString& flight, const TrackRequest& request, const HttpReply& reply);
 
     Http& m_http;
@@ -131,5 +146,6 @@ private:
     QString m_poll, m_autoNumber;
     TrackingAccount m_account;
     QHash<QString, QList<Waiter>> m_flights; // calls under way, with everyone waiting for them
+    QHash<QString, Hold> m_holds;
     quint64 m_waiters = 0;
 };

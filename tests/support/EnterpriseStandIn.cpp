@@ -1,4 +1,5 @@
 #include "EnterpriseStandIn.h"
+#include "gateway/Gateway.h"
 
 #include <QCryptographicHash>
 #include <QHostAddress>
@@ -49,10 +50,11 @@ QStringList EnterpriseStandIn::asked() const {
     return numbers;
 }
 
-void EnterpriseStandIn::send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs) {
+void EnterpriseStandIn::send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs,
+                             const QByteArray& headers) {
     const QByteArray out = "HTTP/1.1 " + QByteArray::number(status) +
-                           (status == 200 ? " OK" : " Internal Server Error") +
-                           "\r\nContent-Type: application/json;charset=UTF-8\r\nContent-Length: " +
+                           (status == 200 ? " OK" : " Not OK") + "\r\n" + headers +
+                           "Content-Type: application/json;charset=UTF-8\r\nContent-Length: " +
                            QByteArray::number(body.size()) + "\r\n\r\n" + body;
     QTimer::singleShot(delayMs, this, [s = QPointer<QTcpSocket>(socket), out] {
         if (s) s->write(out);
@@ -69,7 +71,10 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
             send(socket, 200, failure("601", QStringLiteral("key过期")));
             return true;
         }
-        if (q.queryItemValue(QStringLiteral("num")).startsWith(QLatin1String("FAIL")))
+        const QString num = q.queryItemValue(QStringLiteral("num"));
+        if (num.startsWith(QLatin1String("FLOOD")))
+            flood(socket, &m_flooded);
+        else if (num.startsWith(QLatin1String("FAIL")))
             send(socket, 500, "<html>500</html>");
         else
             send(socket, 200, "[{\"comCode\":\"yuantong\",\"lengthPre\":13,\"noCount\":1}]");
@@ -115,6 +120,18 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
     case Behaviour::Huge:
         send(socket, 200, "{\"message\":\"" + QByteArray(2 << 20, 'x') + "\"}");
         return true;
+    case Behaviour::Flood:
+        flood(socket, &m_flooded);
+        return true;
+    case Behaviour::Redirect:
+        send(socket, 307, "{}", 0, "Location: " + s.location.toUtf8() + "\r\n");
+        return true;
+    case Behaviour::Close:
+        socket->disconnectFromHost();
+        return true;
+    case Behaviour::Busy:
+        send(socket, 429, "{}", 0, "Retry-After: 120\r\n");
+        return true;
     case Behaviour::ServerError:
         send(socket, 500, "<html><body>500 Internal Server Error</body></html>", s.delayMs);
         return true;
@@ -124,6 +141,9 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
     case Behaviour::NoResult:
         send(socket, 200, failure("500", QStringLiteral("查询无结果，请隔段时间再查")), s.delayMs);
         return true;
+    case Behaviour::OtherNumber:
+    case Behaviour::Malformed:
+    case Behaviour::Duplicated:
     case Behaviour::NeedsPhone:
         if (p.value(QStringLiteral("phone")).toString() != s.phone) {
             send(socket, 200, failure("408", QStringLiteral("手机号码后四位校验失败")), s.delayMs);
@@ -132,13 +152,19 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
         [[fallthrough]];
     case Behaviour::Moving: {
         QJsonArray data;
+        const int times = s.behaviour == Behaviour::Duplicated ? 40 : 1;
         for (const auto& [time, context] : s.entries)
-            data.append(QJsonObject{{QStringLiteral("time"), time},
-                                    {QStringLiteral("ftime"), time},
-                                    {QStringLiteral("context"), context},
-                                    {QStringLiteral("location"), QString()}});
+            for (int i = 0; i < times; ++i)
+                data.append(QJsonObject{{QStringLiteral("time"), time},
+                                        {QStringLiteral("ftime"), time},
+                                        {QStringLiteral("context"), context},
+                                        {QStringLiteral("location"), QString()}});
+        if (s.behaviour == Behaviour::Malformed)
+            for (int i = 0; i < 100000; ++i)
+                data.append(i);
+        const QString nu = s.behaviour == Behaviour::OtherNumber ? num + QStringLiteral("0") : num;
         const QJsonObject answer{{QStringLiteral("message"), QStringLiteral("ok")},
-                                 {QStringLiteral("nu"), num},
+                                 {QStringLiteral("nu"), nu},
                                  {QStringLiteral("ischeck"), QStringLiteral("0")},
                                  {QStringLiteral("condition"), QStringLiteral("00")},
                                  {QStringLiteral("com"), com},

@@ -16,7 +16,12 @@
 class EnterpriseStandIn : public QAbstractHttpServer {
     Q_OBJECT
 public:
-    // Trickle: an answer that arrives one byte every 100 ms; Huge: one of 2 MB.
+    // Trickle: an answer that arrives one byte every 100 ms; Huge: one of
+    // 2 MB; Flood: a chunked one that never ends, as fast as it is taken.
+    // The hostile ones: OtherNumber answers about another number, Malformed
+    // holds a list of 100,000 non-objects, Duplicated each entry 40 times,
+    // Redirect sends the client to location, Close drops the connection
+    // unanswered, Busy is 429 with Retry-After: 120.
     enum class Behaviour {
         Moving,
         NoResult,
@@ -25,13 +30,21 @@ public:
         Hang,
         NeedsPhone,
         Trickle,
-        Huge
+        Huge,
+        Flood,
+        OtherNumber,
+        Malformed,
+        Duplicated,
+        Redirect,
+        Close,
+        Busy
     };
     struct Script {
         Behaviour behaviour = Behaviour::Moving;
         QList<QPair<QString, QString>> entries; // (time, context), newest first
         QString phone;                          // NeedsPhone: the phone it wants
         int delayMs = 0;
+        QString location = {}; // Redirect: where to
     };
 
     EnterpriseStandIn(QString customer, QString key);
@@ -41,6 +54,8 @@ public:
 
     void script(const QString& number, Script s) { m_scripts[number] = std::move(s); }
     int calls() const { return m_calls; }
+    // The bytes every flood so far got into its connection.
+    qint64 flooded() const { return m_flooded; }
     // Every param the real-time query received, decoded.
     const QList<QJsonObject>& params() const { return m_params; }
     // Every request body and query string, as sent.
@@ -54,7 +69,8 @@ protected:
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
-    void send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs = 0);
+    void send(QTcpSocket* socket, int status, const QByteArray& body, int delayMs = 0,
+              const QByteArray& headers = {});
 
     QString m_customer, m_key;
     QHash<QString, Script> m_scripts;
@@ -63,4 +79,5 @@ private:
     QList<QPointer<QTcpSocket>> m_hanging;
     quint16 m_port = 0;
     int m_calls = 0;
+    qint64 m_flooded = 0;
 };
