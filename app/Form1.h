@@ -365,9 +365,9 @@ private:
     std::optional<ParcelState> shownState;
     QString answer;        // answer buffer: body of the last tracking answer
     QString answerFailure; // how its failure is said, when the code's text would not say it
-    int entryTally = 0; // entries the parser reads
-    int newCount = 0;   // rows after the last parse
-    int loopTicks = 0;  // minutes since the loop started or last queried
+    int entryTally = 0;    // entries the parser reads
+    int newCount = 0;      // rows after the last parse
+    int loopTicks = 0;     // minutes since the loop started or last queried
     PollMode pollMode = PollMode::Off;
     std::unique_ptr<Announcement> notice; // fetched once at start-up
     int storeBusyTimeoutMs = 5000;

@@ -69,7 +69,7 @@ void Gateway::releaseHanging() {
 
 void flood(QTcpSocket* socket, qint64* written) {
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
-                  "Transfer-Encoding: chunked\r\n\r\n{\"data\":[");
+                  "Transfer-Encoding: chunked\r\n\r\n9\r\n{\"data\":[\r\n");
     const QByteArray chunk = "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n";
     const auto more = [socket, chunk] {
         while (socket->state() == QAbstractSocket::ConnectedState &&
@@ -93,8 +93,7 @@ void Gateway::answer(QTcpSocket* socket, const Scripted& reply, bool head) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reason(reply.status) +
                      (date ? "\r\nDate: " + *date : QByteArray()) +
                      "\r\nContent-Type: " + reply.contentType +
-                     (reply.location.isEmpty() ? QByteArray()
-                                               : "\r\nLocation: " + reply.location) +
+                     (reply.location.isEmpty() ? QByteArray() : "\r\nLocation: " + reply.location) +
                      "\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
                      "\r\nCache-Control: no-cache\r\n\r\n";
     const bool cut = !head && reply.cutAfter >= 0;

@@ -23,7 +23,7 @@ struct Scripted {
     bool hang = false; // never answer
     int cutAfter = -1; // send only this many bytes of the body, then drop the connection
     QByteArray contentType = "application/json;charset=UTF-8";
-    bool flood = false;  // a chunked body as fast as the connection takes it, never ending
+    bool flood = false;       // a chunked body as fast as the connection takes it, never ending
     QByteArray location = {}; // not empty: a redirect there (with the status given)
 };
 

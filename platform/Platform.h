@@ -45,7 +45,7 @@ struct HttpReply {
     QByteArray body;           // empty on a transport failure, also one cut off part-way
     int status = 0;            // HTTP status, 0 when no answer came
     QByteArray contentType;    // the Content-Type header, e.g. "text/plain;charset=GBK"
-    QByteArray date = {};   // the Date header; empty when none came
+    QByteArray date = {};      // the Date header; empty when none came
     qint64 retryAfterSecs = 0; // the Retry-After header, in seconds; 0 when none came
     bool timedOut = false;     // ended at its deadline
     bool tooLarge = false;     // ended at its size limit

@@ -41,8 +41,7 @@ struct RealHttp::Callbacks {
         const size_t n = size * count;
         const QByteArray line = QByteArray::fromRawData(data, qsizetype(n));
         if (line.startsWith("HTTP/")) t->date.clear(); // a new response (after 100 Continue)
-        if (line.size() > 5 && line.first(5).toLower() == "date:")
-            t->date = line.mid(5).trimmed();
+        if (line.size() > 5 && line.first(5).toLower() == "date:") t->date = line.mid(5).trimmed();
         return n;
     }
     static int socket(CURL*, curl_socket_t fd, int what, void* self, void*) {
@@ -59,7 +58,8 @@ struct RealHttp::Callbacks {
     }
 };
 
-RealHttp::RealHttp(int deadlineMs, qint64 maxBytes) : m_deadlineMs(deadlineMs), m_maxBytes(maxBytes) {
+RealHttp::RealHttp(int deadlineMs, qint64 maxBytes)
+    : m_deadlineMs(deadlineMs), m_maxBytes(maxBytes) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     m_multi = curl_multi_init();
     curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, Callbacks::socket);

@@ -543,9 +543,11 @@ Read<std::optional<PausedNumber>> Store::pausedNumber(const QString& com, const 
 }
 
 bool Store::pauseNumber(const QString& com, const QString& number, const PausedNumber& pause) {
-    return exec(QStringLiteral("INSERT OR REPLACE INTO pause (com, number, until, failures, "
-                               "reason) VALUES (?, ?, ?, ?, ?)"),
-                {com, number, pause.until, pause.failures, pause.reason}, true);
+    return exec(
+        QStringLiteral("INSERT OR REPLACE INTO pause (com, number, until, failures, "
+                       "reason) VALUES (?, ?, ?, ?, ?)"),
+        {com, number, pause.until, pause.failures, pause.reason.isNull() ? "" : pause.reason},
+        true);
 }
 
 bool Store::unpauseNumber(const QString& com, const QString& number) {

@@ -141,15 +141,35 @@ private slots:
         QVERIFY(ticks >= 5);
     }
 
-    void aTransferTimeLimit() {
-        Gateway g;
-        QVERIFY(g.listenLocal());
-        Scripted hang;
+    // Every read ends at its deadline and at its size limit while the answer
+    // streams in, and a redirect comes back as the answer it is.
+    void everyReadEndsAtItsLimits() {
+        Gateway g, elsewhere;
+        QVERIFY(g.listenLocal() && elsewhere.listenLocal());
+        Scripted hang, flood, moved{"moved", 307};
         hang.hang = true;
+        flood.flood = true;
+        moved.location = elsewhere.baseUrl().toUtf8() + "/version.txt";
         g.script(QStringLiteral("7"), hang);
-        RealHttp http(300);
-        QVERIFY(http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QStringLiteral("7")))
-                    .body.isEmpty());
+        g.script(QStringLiteral("8"), flood);
+        g.script(QStringLiteral("9"), moved);
+        RealHttp http(500, 64 << 10);
+        const auto get = [&](const char* number) {
+            return http.get(trackingUrl(g.baseUrl(), QStringLiteral("ems"), QLatin1String(number)));
+        };
+        QElapsedTimer t;
+        t.start();
+        const HttpReply hung = get("7");
+        QVERIFY(hung.body.isEmpty() && hung.timedOut && !hung.tooLarge);
+        QVERIFY(t.elapsed() < 2000);
+        const HttpReply flooded = get("8");
+        QVERIFY(flooded.body.isEmpty() && flooded.tooLarge && !flooded.timedOut);
+        QVERIFY(t.elapsed() < 3000);
+        QVERIFY2(g.flooded() < (16 << 20), qPrintable(QString::number(g.flooded())));
+        const HttpReply redirect = get("9");
+        QCOMPARE(redirect.status, 307);
+        QCOMPARE(redirect.body, QByteArray("moved"));
+        QCOMPARE(elsewhere.requestCount(), 0);
     }
 };
 

@@ -310,6 +310,126 @@ private slots:
         QCOMPARE(s.api.asked().count(QStringLiteral("once")), 1);
     }
 
+    // What a hostile service sends ends once, as a failure said as such, and
+    // never as progress; each number reaches the service once.
+    void hostileAnswersEndOnceAsFailures() {
+        Service s;
+        EnterpriseStandIn elsewhere{Customer, Key};
+        QVERIFY(elsewhere.listenLocal());
+        Store store(QStringLiteral("hostile"));
+        QCOMPARE(store.open(s.p.storePath()), OpenResult::Ok);
+        EnterpriseSource source(*s.p.http, store, s.p.clock, s.api.pollUrl(), s.api.autoUrl());
+        source.setAccount({Customer, Key, {}});
+        source.deadlineMs = 2000;
+        const struct {
+            Behaviour behaviour;
+            const char* failure; // empty: the code's own text
+            int code, rows;
+            qint64 pausedSecs;
+        } rows[] = {
+            {Behaviour::OtherNumber, "不是该快递单号的结果", 3, 0, 120},
+            {Behaviour::Malformed, "格式有误", 3, 0, 120},
+            {Behaviour::Duplicated, "", 0, 2, 0},
+            {Behaviour::Redirect, "转到其他地址", 3, 0, 120},
+            {Behaviour::Close, "", 3, 0, 120},
+            {Behaviour::Busy, "繁忙", 3, 0, 600},
+            {Behaviour::Flood, "过大", 3, 0, 120},
+            {Behaviour::Trickle, "2秒内没有回答", 3, 0, 120},
+        };
+        for (const auto& r : rows) {
+            const QString number = QStringLiteral("H%1").arg(int(r.behaviour));
+            auto script = moving(r.behaviour);
+            script.location = elsewhere.pollUrl();
+            s.api.script(number, script);
+            QList<TrackReply> replies;
+            QElapsedTimer t;
+            t.start();
+            source.track({QStringLiteral("yuantong"), number, {}},
+                         [&](const TrackReply& reply) { replies << reply; });
+            QTRY_COMPARE_WITH_TIMEOUT(replies.size(), 1, 5000);
+            QTest::qWait(50);
+            QCOMPARE(replies.size(), 1);
+            const TrackReply& reply = replies.first();
+            QVERIFY2(t.elapsed() < 3000, qPrintable(number));
+            QCOMPARE(code(reply.body), r.code);
+            QVERIFY2(reply.failure.contains(QString::fromUtf8(r.failure)),
+                     qPrintable(number + u' ' + reply.failure));
+            QCOMPARE(parseEntries(reply.body, countEntries(reply.body)).size(), r.rows);
+            QCOMPARE(s.api.asked().count(number), 1);
+            QCOMPARE(store.keptAnswer(QStringLiteral("yuantong"), number)->has_value(),
+                     r.code == 0);
+            QCOMPARE(reply.heldUntil.isValid() ? T0.secsTo(reply.heldUntil) : 0, r.pausedSecs);
+        }
+        // The whole-book watch takes another number's answer for nothing either.
+        auto signedElsewhere = moving(Behaviour::OtherNumber);
+        signedElsewhere.entries.prepend(
+            {QStringLiteral("2026-12-09 09:00:00"), QStringLiteral("已签收,感谢使用")});
+        s.api.script(QStringLiteral("W1"), signedElsewhere);
+        const qint64 watched =
+            s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("W1"), QStringLiteral("书"));
+        BookWatch watch(store, source, s.p.clock);
+        watch.setOn(true);
+        watch.tick();
+        QTRY_COMPARE(s.api.asked().count(QStringLiteral("W1")), 1);
+        QTRY_VERIFY(!watch.asking());
+        QVERIFY(!store.watchRow(watched)->has_value());
+        // The auto-number query ends at its size limit too.
+        QCOMPARE(waitFor<QString>([&](std::function<void(QString)> done) {
+                     return source.autoNumber(QStringLiteral("FLOOD00000"), std::move(done));
+                 }),
+                 QStringLiteral("[]"));
+        QCOMPARE(elsewhere.calls(), 0); // the redirect was not followed
+        QVERIFY2(s.api.flooded() < (16 << 20), qPrintable(QString::number(s.api.flooded())));
+    }
+
+    // A number the service failed for waits, longer after each failure and
+    // across a restart; setting the wall clock asks nothing again.
+    void failuresPauseANumberAndClockJumpsAskNothing() {
+        Service s;
+        s.api.script(QStringLiteral("YT1"), moving(Behaviour::ServerError));
+        const qint64 id =
+            s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT1"), QStringLiteral("书"));
+        s.p.clock.elapsed = 1000;
+        s.p.start();
+        const auto at = [&](int minutes, bool restart = false) {
+            s.p.clock.fixed = T0.addSecs(minutes * 60);
+            s.p.clock.elapsed = 1000 + minutes * 60;
+            if (restart) {
+                s.p.form.reset();
+                s.p.start();
+            }
+            return s.query(0);
+        };
+        QVERIFY(at(0));
+        QCOMPARE(s.api.calls(), 1);
+        QCOMPARE(s.p.status(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
+        QCOMPARE(s.p.Label27()->text(), QStringLiteral("查询失败,该单号 10:02:00 前不再查询"));
+        QVERIFY(at(1));
+        QCOMPARE(s.api.calls(), 1);
+        QCOMPARE(s.p.status(), QStringLiteral("链接查询服务器失败!请稍后再试.."));
+        QVERIFY(at(2)); // its pause is over: asked, and now four minutes
+        QCOMPARE(s.api.calls(), 2);
+        QVERIFY(at(5, true));
+        QCOMPARE(s.api.calls(), 2);
+        QCOMPARE(s.p.Label27()->text(), QStringLiteral("查询失败,该单号 10:06:00 前不再查询"));
+        s.api.script(QStringLiteral("YT1"), moving());
+        QVERIFY(at(6)); // an answer at last: the count rises as it should
+        QCOMPARE(s.api.calls(), 3);
+        QCOMPARE(s.p.Label12(3)->text(), QStringLiteral("有更新"));
+        QCOMPARE(s.p.parcel(id).num, QStringLiteral("2"));
+        // Six jumps of the wall clock by more than the half hour, in seconds.
+        for (int jump : {31, -31, 62, -62, 93, -93}) {
+            s.p.clock.fixed = T0.addSecs((6 + jump) * 60);
+            *s.p.clock.elapsed += 5;
+            QVERIFY(s.query(0));
+        }
+        QCOMPARE(s.api.calls(), 3);
+        QCOMPARE(s.p.ListView1()->topLevelItemCount(), 2);
+        *s.p.clock.elapsed += 30 * 60;
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.calls(), 4);
+    }
+
     void anHttpsServiceMustShowATrustedCertificate() {
         QTemporaryDir dir;
         const QString key = dir.filePath("key.pem"), cert = dir.filePath("cert.pem");

@@ -90,13 +90,16 @@ private slots:
                                   << 404 << true;
         QTest::newRow("portal") << QByteArray("<html>请先登录无线网络</html>") << 200 << true;
         QTest::newRow("version with error status") << QByteArray("V5.3") << 503 << true;
+        QTest::newRow("an answer without end") << QByteArray() << -1 << true;
     }
     void failedCheck() {
         QFETCH(QByteArray, body);
         QFETCH(int, status);
         QFETCH(bool, reachable);
         TestProgram p;
-        p.gateway.setVersion(text(body, status));
+        Scripted version = text(body, status);
+        version.flood = status < 0;
+        p.gateway.setVersion(version);
         if (!reachable) p.endpoints.versionFile = QStringLiteral("http://127.0.0.1:1/version.txt");
         p.start();
         QCOMPARE(p.dialogs.prompts(),
@@ -109,6 +112,7 @@ private slots:
         QVERIFY(!p.kdmenu(0)->isVisible()); // no add panel without a check
         QVERIFY(p.form->announcement().link.isEmpty());
         QVERIFY(p.shell.ended.isEmpty());
+        QVERIFY(p.gateway.flooded() < (16 << 20)); // read no further than its size limit
     }
 
     // The time calibration: one Date reading set as the instant it names.

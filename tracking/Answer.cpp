@@ -1,8 +1,8 @@
 #include "tracking/Answer.h"
 
 #include <QRegularExpression>
-#include <algorithm>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 const QString TimeKey = QStringLiteral("\"time\":\"");
@@ -101,8 +101,8 @@ QString decoded(const QString& text, qsizetype start, qsizetype end, QChar slash
 
 bool hidden(QChar c) {
     const QChar::Category k = c.category();
-    return k == QChar::Other_Control || k == QChar::Other_Format ||
-           k == QChar::Separator_Line || k == QChar::Separator_Paragraph;
+    return k == QChar::Other_Control || k == QChar::Other_Format || k == QChar::Separator_Line ||
+           k == QChar::Separator_Paragraph;
 }
 
 // The value after a key that ends at start: up to the next quote that is not

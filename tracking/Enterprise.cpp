@@ -167,8 +167,11 @@ EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByte
         entries += "{\"time\":" + jsonText(t) + ",\"ftime\":" + jsonText(f) +
                    ",\"context\":" + jsonText(c) + '}';
     }
-    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}", false, true,
-            false, {}};
+    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}",
+            false,
+            true,
+            false,
+            {}};
 }
 
 QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body) {

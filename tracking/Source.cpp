@@ -72,8 +72,12 @@ std::function<void()> DemoSource::track(const TrackRequest& request,
     // A short wait, as a service's answer would take.
     return later<TrackReply>(this, 300, std::move(done), [this, request] {
         return TrackReply{
-            QString::fromUtf8(trackingAnswer(request.number, request.com, m_anchor, now())), false,
-            QDateTime::currentDateTime(), false, {}, {}};
+            QString::fromUtf8(trackingAnswer(request.number, request.com, m_anchor, now())),
+            false,
+            QDateTime::currentDateTime(),
+            false,
+            {},
+            {}};
     });
 }
 
@@ -97,34 +101,30 @@ std::optional<TrackReply> EnterpriseSource::heldReply(const TrackRequest& reques
                                                       const QString& flight) {
     const qint64 now = m_clock.elapsedSecs();
     const QDateTime wall = m_clock.now();
+    const auto failed = [&](const Hold& hold) {
+        return TrackReply{QString::fromUtf8(programError(3)), false, wall, true, hold.reason,
+                          wall.addSecs(hold.until - now)};
+    };
     const auto held = m_holds.constFind(flight);
     const bool known = held != m_holds.cend();
-    if (known && now >= held->until) return std::nullopt;
-    if (!known || !held->failure) {
-        const auto kept = m_store.keptAnswer(request.com, request.number);
-        if (!kept.failed() && *kept) {
-            const QDateTime at = QDateTime::fromString((*kept)->answered, TimeFormat);
-            const qint64 age = at.isValid() ? at.secsTo(wall) : keepSecs;
-            if (known || (age < keepSecs && age > -keepSecs)) {
-                if (!known) m_holds.insert(flight, {now + keepSecs - qMax<qint64>(age, 0), false});
-                return TrackReply{(*kept)->body, false, at, true, {}, {}};
-            }
+    if (known && (now >= held->until || held->failure))
+        return now < held->until ? std::optional(failed(*held)) : std::nullopt;
+    const auto kept = m_store.keptAnswer(request.com, request.number);
+    if (!kept.failed() && *kept) {
+        const QDateTime at = QDateTime::fromString((*kept)->answered, TimeFormat);
+        const qint64 age = at.isValid() ? at.secsTo(wall) : keepSecs;
+        if (known || (age < keepSecs && age > -keepSecs)) {
+            if (!known) m_holds.insert(flight, {now + keepSecs - qMax<qint64>(age, 0), false, {}});
+            return TrackReply{(*kept)->body, false, at, true, {}, {}};
         }
     }
-    if (!known || held->failure) {
-        const auto pause = m_store.pausedNumber(request.com, request.number);
-        if (!pause.failed() && *pause) {
-            const QDateTime until = QDateTime::fromString((*pause)->until, TimeFormat);
-            const qint64 left = until.isValid() ? wall.secsTo(until) : 0;
-            if (known || (left > 0 && left <= LongestAskedPauseSecs)) {
-                if (!known) m_holds.insert(flight, {now + left, true});
-                const qint64 rest = m_holds.value(flight).until - now;
-                return TrackReply{QString::fromUtf8(programError(3)), false, wall, true,
-                                  (*pause)->reason, wall.addSecs(rest)};
-            }
-        }
-    }
-    return std::nullopt;
+    if (known) return std::nullopt; // the kept answer is gone: asked again
+    const auto pause = m_store.pausedNumber(request.com, request.number);
+    if (pause.failed() || !*pause) return std::nullopt;
+    const QDateTime until = QDateTime::fromString((*pause)->until, TimeFormat);
+    const qint64 left = until.isValid() ? wall.secsTo(until) : 0;
+    if (left <= 0 || left > LongestAskedPauseSecs) return std::nullopt;
+    return failed(*m_holds.insert(flight, {now + left, true, (*pause)->reason}));
 }
 
 std::function<void()> EnterpriseSource::track(const TrackRequest& request,
@@ -166,7 +166,8 @@ void EnterpriseSource::answered(const QString& flight, const TrackRequest& reque
     EnterpriseAnswer a = readEnterpriseAnswer(broken ? std::nullopt : std::optional(reply.status),
                                               reply.body, request.com, request.number);
     if (reply.timedOut)
-        a.failure = QStringLiteral("查询服务%1秒内没有回答,请稍后再试..").arg((deadlineMs + 999) / 1000);
+        a.failure =
+            QStringLiteral("查询服务%1秒内没有回答,请稍后再试..").arg((deadlineMs + 999) / 1000);
     else if (reply.tooLarge)
         a.failure = QStringLiteral("查询服务的回答过大,已忽略,请稍后再试..");
     const QDateTime now = m_clock.now();
@@ -176,17 +177,16 @@ void EnterpriseSource::answered(const QString& flight, const TrackRequest& reque
     if (a.keep) {
         m_store.keepAnswer(request.com, request.number, {text, now.toString(TimeFormat)});
         m_store.unpauseNumber(request.com, request.number);
-        m_holds.insert(flight, {elapsed + keepSecs, false});
+        m_holds.insert(flight, {elapsed + keepSecs, false, {}});
     } else if (a.pace) {
         const auto before = m_store.pausedNumber(request.com, request.number);
         const int failures = (!before.failed() && *before ? (*before)->failures : 0) + 1;
-        const qint64 secs =
-            qMax(qMin(LongestPauseSecs, FirstPauseSecs << qMin(failures - 1, 10)),
-                 qMin(reply.retryAfterSecs, LongestAskedPauseSecs));
+        const qint64 secs = qMax(qMin(LongestPauseSecs, FirstPauseSecs << qMin(failures - 1, 10)),
+                                 qMin(reply.retryAfterSecs, LongestAskedPauseSecs));
         heldUntil = now.addSecs(secs);
         m_store.pauseNumber(request.com, request.number,
                             {heldUntil.toString(TimeFormat), failures, a.failure});
-        m_holds.insert(flight, {elapsed + secs, true});
+        m_holds.insert(flight, {elapsed + secs, true, a.failure});
     }
     const QList<Waiter> waiting = m_flights.take(flight);
     for (const Waiter& w : waiting)

@@ -136,6 +136,7 @@ private:
     struct Hold {
         qint64 until = 0;
         bool failure = false;
+        QString reason; // a failure's text
     };
     std::optional<TrackReply> heldReply(const TrackRequest& request, const QString& flight);
     void answered(const QString& flight, const TrackRequest& request, const HttpReply& reply);

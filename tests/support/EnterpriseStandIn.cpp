@@ -130,7 +130,7 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
         socket->disconnectFromHost();
         return true;
     case Behaviour::Busy:
-        send(socket, 429, "{}", 0, "Retry-After: 120\r\n");
+        send(socket, 429, "{}", 0, "Retry-After: 600\r\n");
         return true;
     case Behaviour::ServerError:
         send(socket, 500, "<html><body>500 Internal Server Error</body></html>", s.delayMs);

@@ -21,7 +21,7 @@ public:
     // The hostile ones: OtherNumber answers about another number, Malformed
     // holds a list of 100,000 non-objects, Duplicated each entry 40 times,
     // Redirect sends the client to location, Close drops the connection
-    // unanswered, Busy is 429 with Retry-After: 120.
+    // unanswered, Busy is 429 with Retry-After: 600.
     enum class Behaviour {
         Moving,
         NoResult,
