@@ -211,15 +211,23 @@ bool Form1::placeStore() {
     return true;
 }
 
-// Files holding a password or a key that others than the user may read.
+// The user's config folder is theirs alone; files holding a password or a key
+// that others may read, or that are no plain small files, are named.
 void Form1::checkSecretFiles() {
+    makeFolderPrivate(m_endpoints->configFolder);
     for (const QString& file :
          {m_endpoints->configFolder + QStringLiteral("/mail.conf"), accountPath(),
-          m_folder + QStringLiteral("/mail.conf"), m_folder + QStringLiteral("/gateway.conf")})
-        if (readableByOthers(file))
+          m_folder + QStringLiteral("/mail.conf"), m_folder + QStringLiteral("/gateway.conf")}) {
+        bool refused = false;
+        readConfigFile(file, &refused);
+        if (refused)
+            m_startWarnings << QStringLiteral("注意：%1 不是普通文件、超过64KB或无法读取,已忽略")
+                                   .arg(QDir::toNativeSeparators(file));
+        else if (readableByOthers(file))
             m_startWarnings << QStringLiteral("注意：%1 其他用户也能读取,其中的密码或key可能外泄,"
                                               "请改为仅本人可读(chmod 600)")
                                    .arg(QDir::toNativeSeparators(file));
+    }
 }
 
 void Form1::fillTimeLists() {

@@ -1,6 +1,6 @@
 #include "platform/Endpoints.h"
+#include "platform/SecretFile.h"
 
-#include <QFileInfo>
 #include <QSettings>
 
 Endpoints Endpoints::defaults() {
@@ -32,7 +32,8 @@ Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& 
                                      const QString& mailConf) {
     Endpoints e = defaults();
     if (const QString g = getenv("JZB_GATEWAY"); !g.isEmpty()) e = atGateway(g);
-    if (!mailConf.isEmpty() && QFileInfo::exists(mailConf)) {
+    // Only a small regular file is handed on to be read.
+    if (!mailConf.isEmpty() && readConfigFile(mailConf)) {
         const QSettings conf(mailConf, QSettings::IniFormat);
         const auto take = [&](const char* key, QString& field) {
             const QString v = conf.value(QStringLiteral("smtp/") + QLatin1String(key)).toString();

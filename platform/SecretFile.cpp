@@ -40,6 +40,41 @@ std::optional<QString> writePrivateFile(const QString& path, const QByteArray& d
     return std::nullopt;
 }
 
+std::optional<QByteArray> readConfigFile(const QString& path, bool* refused, qint64 maxBytes) {
+    if (refused) *refused = false;
+    // Opened without waiting: a FIFO would otherwise wait here for a writer.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (refused) *refused = errno != ENOENT && errno != ENOTDIR;
+        return std::nullopt;
+    }
+    struct stat st {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes) {
+        QByteArray data(qsizetype(st.st_size), Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += n;
+        }
+        if (got == data.size()) bytes = data;
+    }
+    ::close(fd);
+    if (refused) *refused = !bytes;
+    return bytes;
+}
+
+void makeFolderPrivate(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+        (st.st_mode & 077))
+        ::chmod(name.constData(), st.st_mode & 0700);
+}
+
 bool readableByOthers(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;

@@ -16,7 +16,11 @@
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
+#include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString Customer = QStringLiteral("C0FFEE12");
@@ -533,6 +537,52 @@ private slots:
         QVERIFY(places.size() >= 6);
         for (const QByteArray& place : std::as_const(places))
             QVERIFY2(!place.contains(Key.toUtf8()), place.left(200).constData());
+    }
+
+    // A FIFO, a device or a huge file under a config file's name neither holds
+    // the start nor floods it: it is named and left alone, and the config
+    // folder becomes the user's alone.
+    void hostileConfigFilesAreRefused() {
+        for (const char* kind : {"fifo", "device", "huge"}) {
+            Service s(TrackingAccount{});
+            const QString folder = s.p.endpoints.configFolder;
+            QVERIFY(QDir().mkpath(folder));
+            ::chmod(QFile::encodeName(folder).constData(), 0755);
+            for (const char* name : {"/account.conf", "/mail.conf"}) {
+                const QByteArray path = QFile::encodeName(folder + QLatin1String(name));
+                if (kind == QLatin1String("fifo")) QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+                if (kind == QLatin1String("device")) QVERIFY(QFile::link("/dev/zero", path));
+                if (kind == QLatin1String("huge")) {
+                    QFile huge(QString::fromLocal8Bit(path));
+                    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(200 << 20));
+                }
+            }
+            // A reader stuck on a FIFO is let go after three seconds.
+            std::atomic<bool> started = false;
+            std::thread writer([&] {
+                for (int i = 0; i < 60 && !started; ++i)
+                    QThread::msleep(50);
+                for (const char* name : {"/account.conf", "/mail.conf"})
+                    if (const int fd = ::open(QFile::encodeName(folder + QLatin1String(name)),
+                                              O_WRONLY | O_NONBLOCK);
+                        fd >= 0)
+                        ::close(fd);
+            });
+            QElapsedTimer t;
+            t.start();
+            const Endpoints mail = Endpoints::fromEnvironment(
+                [](const char*) { return QString(); }, folder + QStringLiteral("/mail.conf"));
+            s.p.start();
+            started = true;
+            writer.join();
+            QVERIFY2(t.elapsed() < 2500, kind);
+            QVERIFY(mail.smtpUrl.isEmpty());
+            for (const char* name : {"/account.conf", "/mail.conf"})
+                QVERIFY2(s.p.status().contains(folder + QLatin1String(name) +
+                                               QStringLiteral(" 不是普通文件")),
+                         qPrintable(s.p.status()));
+            QCOMPARE(mode(folder), 0700);
+        }
     }
 
     void anEarlierGatewayConfIsTakenOverOnce() {

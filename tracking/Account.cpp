@@ -21,9 +21,9 @@
 
 namespace {
 std::optional<AccountFile> readAccountFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return parseAccountFile(QString::fromUtf8(file.readAll()));
+    const std::optional<QByteArray> bytes = readConfigFile(path);
+    if (!bytes) return std::nullopt;
+    return parseAccountFile(QString::fromUtf8(*bytes));
 }
 
 // What the environment names wins over what the file holds.
