@@ -107,6 +107,9 @@ public:
 
     // The start-up steps; false when the program ended during them.
     bool Form_Load();
+    // The session ends while a box waits or before the window runs: the
+    // program ends at once.
+    void endNow() { quitProgram(0); }
 
     struct CurrentParcel {
         qint64 id = 0; // its row in the book; 0 before the first choice

@@ -22,18 +22,28 @@
 namespace {
 // Ending the session (SIGTERM) or Ctrl-C in a terminal (SIGINT) quits the
 // program as closing it does: the event loop ends, the book is closed and
-// its lock removed. The handler only writes to a pipe the loop watches.
+// its lock removed. Before that loop runs, or while a box waits for an
+// answer (a start-up message among them), the program ends at once, its lock
+// given back. The handler only writes to a pipe the loops watch.
 int quitPipe[2] = {-1, -1};
+bool looping = false; // the event loop of app.exec() runs
 
 void askToQuit(int) {
     const char byte = 0;
     [[maybe_unused]] const ssize_t written = ::write(quitPipe[1], &byte, 1);
 }
 
-void quitOnSignals(QApplication& app) {
+void quitOnSignals(QApplication& app, Form1& form) {
     if (::pipe(quitPipe) != 0) return;
     auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QApplication::quit);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&form] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(quitPipe[0], &byte, 1);
+        if (looping && !QApplication::activeModalWidget())
+            QApplication::quit();
+        else
+            form.endNow();
+    });
     struct sigaction action {};
     action.sa_handler = askToQuit;
     sigemptyset(&action.sa_mask);
@@ -65,7 +75,6 @@ int main(int argc, char** argv) {
     // machine without a sound card.
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
-    quitOnSignals(app);
     QApplication::setApplicationName(QStringLiteral("jianzongbao"));
     QApplication::setApplicationVersion(ProgramVersion);
     QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
@@ -106,9 +115,11 @@ int main(int argc, char** argv) {
     if (endpoints.promotion.isEmpty()) endpoints.promotion = help + QStringLiteral("#mail");
 
     Form1 form(platform, endpoints, folder);
+    quitOnSignals(app, form);
     if (!form.Form_Load()) return 1;
     if (QScreen* screen = QApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
     form.showAtStart(QApplication::arguments().contains(AutostartArgument));
+    looping = true;
     return app.exec();
 }

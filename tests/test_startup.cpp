@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
 #include <QThread>
@@ -314,6 +316,29 @@ private slots:
         QVERIFY(third.Form_Load());
         QCoreApplication::processEvents(); // the first turn reads the book
         QCOMPARE(third.findChild<QComboBox*>(QStringLiteral("Text1"))->count(), 1);
+    }
+
+    // The session ends (SIGTERM) while a box of the start waits for its
+    // answer: the program ends, and the lock of the copy already running stays.
+    void theSessionsEndEndsABoxOfTheStart() {
+        const QString lock = QStringLiteral(JZB_BUILD_DIR "/db/kd100.db.lock");
+        QLockFile running(lock);
+        QVERIFY(running.tryLock(0));
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QStringLiteral(JZB_BUILD_DIR "/jianzongbao"), {});
+        QVERIFY(program.waitForStarted());
+        QVERIFY(!program.waitForFinished(3000)); // "程序已运行!" waits for its OK
+        program.terminate();
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY(QFile::exists(lock));
     }
 
     void startUpFillsTheWindow() {
