@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
@@ -22,17 +25,65 @@ void removeBook(const QString& folder) {
     QDir(folder).rmdir(QStringLiteral("db/backup"));
 }
 
-// Backups the new folder lacks are moved; those it has are left where they are.
-void moveBackups(const QString& from, const QString& to) {
-    const QDir old(from + QStringLiteral("/db/backup"));
-    if (!old.exists()) return;
-    const QString target = to + QStringLiteral("/db/backup");
-    if (!makePrivateFolder(target)) return;
-    for (const QFileInfo& f : old.entryInfoList({QStringLiteral("kd100-*.db")}, QDir::Files)) {
-        const QString moved = target + '/' + f.fileName();
-        if (!QFile::exists(moved) && QFile::rename(f.absoluteFilePath(), moved))
-            QFile::setPermissions(moved, OwnerOnly);
+// Copies a file to path through path.part (0600, synced), compares the copy
+// with the original byte for byte and only then gives it its name; on any
+// failure nothing is left at either name.
+bool copyChecked(const QString& source, const QString& path) {
+    const QString part = path + QStringLiteral(".part");
+    QFile::remove(part);
+    QFile in(source), out(part);
+    bool ok = in.open(QIODevice::ReadOnly) &&
+              out.open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly);
+    while (ok && !in.atEnd()) {
+        const QByteArray block = in.read(1 << 16);
+        ok = !block.isEmpty() && out.write(block) == block.size();
     }
+    ok = ok && out.flush() && ::fsync(out.handle()) == 0;
+    out.close();
+    if (ok && out.open(QIODevice::ReadOnly) && in.seek(0)) {
+        while (ok && !in.atEnd())
+            ok = in.read(1 << 16) == out.read(1 << 16);
+        ok = ok && out.atEnd();
+        out.close();
+    } else {
+        ok = false;
+    }
+    if (ok &&
+        ::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    QFile::remove(part);
+    return false;
+}
+
+// Backups the new folder lacks are moved: renamed on the same disk, else
+// copied and checked first. Those it has, and those that cannot be moved,
+// stay where they are; the latter are counted.
+int moveBackups(const QString& from, const QString& to) {
+    const QDir old(from + QStringLiteral("/db/backup"));
+    if (!old.exists()) return 0;
+    const QFileInfoList backups = old.entryInfoList({QStringLiteral("kd100-*.db")}, QDir::Files);
+    const QString target = to + QStringLiteral("/db/backup");
+    if (!makePrivateFolder(target)) return int(backups.size());
+    int left = 0;
+    for (const QFileInfo& f : backups) {
+        const QString moved = target + '/' + f.fileName();
+        if (QFile::exists(moved)) continue;
+        const QByteArray source = QFile::encodeName(f.absoluteFilePath());
+        if (::rename(source.constData(), QFile::encodeName(moved).constData()) == 0 ||
+            (errno == EXDEV && copyChecked(f.absoluteFilePath(), moved) &&
+             ::unlink(source.constData()) == 0))
+            QFile::setPermissions(moved, OwnerOnly);
+        else
+            ++left;
+    }
+    return left;
+}
+
+QString backupsLeft(int left, const QString& from) {
+    if (left == 0) return QString();
+    return QStringLiteral("；%1 个备份未能移动,仍在 %2")
+        .arg(left)
+        .arg(QDir::toNativeSeparators(from + QStringLiteral("/db/backup")));
 }
 
 // The digest of an open store, or nothing when it cannot be read.
@@ -99,9 +150,11 @@ StoreMove moveStore(const QString& from, const QString& to) {
         if (!before || checkedDigest(target, &ignored) != before)
             return {true, QStringLiteral("注意：旧的快递数据库 %1 与 %2 中的不同,已保留未动")
                               .arg(QDir::toNativeSeparators(old), shown)};
-        moveBackups(from, to);
+        const int left = moveBackups(from, to);
         removeBook(from);
-        return {true, QString()};
+        return {true, left
+                          ? QStringLiteral("快递数据库已在 %1").arg(shown) + backupsLeft(left, from)
+                          : QString()};
     }
     const auto failed = [&](const QString& why) {
         QFile::remove(part);
@@ -112,7 +165,7 @@ StoreMove moveStore(const QString& from, const QString& to) {
     const std::optional<QByteArray> check = checkedDigest(part, &error);
     if (check != before) return failed(check ? QStringLiteral("副本与原数据库不一致") : error);
     if (!QFile::rename(part, target)) return failed(QStringLiteral("副本无法改名"));
-    moveBackups(from, to);
+    const int left = moveBackups(from, to);
     removeBook(from);
-    return {true, QStringLiteral("快递数据库已移到 %1").arg(shown)};
+    return {true, QStringLiteral("快递数据库已移到 %1").arg(shown) + backupsLeft(left, from)};
 }

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QTest>
+#include <sys/mount.h>
 
 namespace {
 void write(const QString& path, const QByteArray& bytes = {}) {
@@ -98,6 +100,42 @@ private slots:
         QVERIFY(i.p.load());
         QCOMPARE(i.p.Text1()->count(), 2);
         QVERIFY(!i.startWarning().contains(QStringLiteral("移到")));
+    }
+
+    // Onto another, nearly full disk: each backup lands whole under its name
+    // or stays where it was, nothing is left half-written, and the status line
+    // says which stayed.
+    void backupsThatDoNotFitStayWhereTheyWere() {
+        Installed i;
+        i.p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1"), QStringLiteral("衣服"));
+        const QByteArray share = QFile::encodeName(i.p.folder() + QStringLiteral("/share"));
+        QVERIFY(QDir().mkpath(QString::fromLocal8Bit(share)));
+        if (::mount("tmpfs", share.constData(), "tmpfs", 0, "size=400k") != 0)
+            QSKIP("a small tmpfs cannot be mounted here (needs root)");
+        const auto unmount = qScopeGuard([&] { ::umount2(share.constData(), MNT_DETACH); });
+        const QString oldBackups = i.p.folder() + QStringLiteral("/db/backup/");
+        QList<QByteArray> bytes;
+        for (int day = 1; day <= 4; ++day) {
+            bytes << QByteArray(100 << 10, char('a' + day));
+            write(oldBackups + QStringLiteral("kd100-2026120%1.db").arg(day), bytes.last());
+        }
+        QVERIFY(i.p.load());
+        QCOMPARE(rowsIn(i.book).first, 1);
+        int moved = 0;
+        for (int day = 1; day <= 4; ++day) {
+            const QString name = QStringLiteral("kd100-2026120%1.db").arg(day);
+            const QString there = i.data + QStringLiteral("/db/backup/") + name;
+            const bool arrived = QFile::exists(there);
+            QCOMPARE(fileBytes(arrived ? there : oldBackups + name), bytes[day - 1]);
+            QCOMPARE(QFile::exists(oldBackups + name), !arrived);
+            if (arrived) QCOMPARE(fileMode(there), 0600);
+            moved += arrived;
+        }
+        QVERIFY2(moved > 0 && moved < 4, qPrintable(QString::number(moved)));
+        QVERIFY(QDir(i.data + QStringLiteral("/db/backup")).entryList({"*.part"}).isEmpty());
+        QVERIFY(i.startWarning().contains(QStringLiteral("；%1 个备份未能移动,仍在 %2")
+                                              .arg(4 - moved)
+                                              .arg(oldBackups.chopped(1))));
     }
 
     // A move cut short after its copy was in place: the copy is the book, and
