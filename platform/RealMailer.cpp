@@ -6,10 +6,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QThreadPool>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <curl/curl.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 struct Upload {
@@ -31,24 +35,62 @@ int keepGoing(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<const Upload*>(user)->deadline.hasExpired() ? 1 : 0;
 }
 
-// Every socket a send opens is known until it is closed, so that the
-// program's end can cut it.
+// The sockets of one send: its own, which its deadline cuts, and the
+// program's, which the program's end cuts.
+struct SendSockets {
+    MailConnections own;
+    MailConnections* program = nullptr;
+    std::vector<MailConnections*> all() {
+        std::vector<MailConnections*> sets{&own};
+        if (program) sets.push_back(program);
+        return sets;
+    }
+};
+
+// Every socket a send opens is known until it is closed, so that its
+// deadline and the program's end can cut it.
 int socketOpened(void* user, curl_socket_t fd, curlsocktype) {
-    auto* c = static_cast<MailConnections*>(user);
-    const std::lock_guard<std::mutex> held(c->lock);
-    if (c->closing) return CURL_SOCKOPT_ERROR;
-    c->open.insert(fd);
+    for (MailConnections* c : static_cast<SendSockets*>(user)->all()) {
+        const std::lock_guard<std::mutex> held(c->lock);
+        if (c->closing) return CURL_SOCKOPT_ERROR;
+        c->open.insert(fd);
+    }
     return CURL_SOCKOPT_OK;
 }
 
 int socketClosed(void* user, curl_socket_t fd) {
-    auto* c = static_cast<MailConnections*>(user);
-    {
+    for (MailConnections* c : static_cast<SendSockets*>(user)->all()) {
         const std::lock_guard<std::mutex> held(c->lock);
         c->open.erase(fd);
     }
     return ::close(fd);
 }
+
+// Cuts a send's connections when its time is up, whatever libcurl waits for
+// (the relay's reply to the message, or to QUIT).
+class Deadline {
+public:
+    Deadline(MailConnections& sockets, long seconds)
+        : m_thread([this, &sockets, seconds] {
+              std::unique_lock<std::mutex> held(m_lock);
+              if (!m_over.wait_for(held, std::chrono::seconds(seconds), [this] { return m_done; }))
+                  sockets.closeAll();
+          }) {}
+    ~Deadline() {
+        {
+            const std::lock_guard<std::mutex> held(m_lock);
+            m_done = true;
+        }
+        m_over.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_over;
+    bool m_done = false;
+    std::thread m_thread;
+};
 } // namespace
 
 void MailConnections::closeAll() {
@@ -109,17 +151,26 @@ std::optional<QString> RealMailer::sendNow(const MailServer& server, const Mail&
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, keepGoing);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &upload);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    if (connections) {
-        curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, socketOpened);
-        curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, connections);
-        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, socketClosed);
-        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, connections);
-    }
+    SendSockets sockets;
+    sockets.program = connections;
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, socketOpened);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &sockets);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, socketClosed);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, &sockets);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-    const CURLcode result = curl_easy_perform(curl);
+    CURLcode result = CURLE_OK;
+    {
+        // The whole send, the relay's last replies included, ends in time.
+        const Deadline deadline(sockets.own, totalTimeout);
+        result = curl_easy_perform(curl);
+        curl_easy_cleanup(curl); // says QUIT, which a silent relay never answers
+    }
     curl_slist_free_all(recipients);
-    curl_easy_cleanup(curl);
+    const bool cut = [&] {
+        const std::lock_guard<std::mutex> held(sockets.own.lock);
+        return sockets.own.closing;
+    }();
     if (result == CURLE_OK) return std::nullopt;
     if (result == CURLE_USE_SSL_FAILED)
         return QStringLiteral("邮件服务器不提供加密连接(STARTTLS),为保护密码没有登录发送");
@@ -127,7 +178,7 @@ std::optional<QString> RealMailer::sendNow(const MailServer& server, const Mail&
         const std::lock_guard<std::mutex> held(connections->lock);
         if (connections->closing) return QStringLiteral("程序已退出,邮件没有发送");
     }
-    if (result == CURLE_ABORTED_BY_CALLBACK || result == CURLE_OPERATION_TIMEDOUT)
+    if (cut || result == CURLE_ABORTED_BY_CALLBACK || result == CURLE_OPERATION_TIMEDOUT)
         return QStringLiteral("邮件服务器%1秒内没有完成发送").arg(totalTimeout);
     return QString::fromUtf8(error[0] ? error : curl_easy_strerror(result));
 }
