@@ -1,4 +1,5 @@
 #include "services/Version.h"
+#include "tracking/Answer.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -44,6 +45,6 @@ void Announcement::take(const QString& body) {
     raw = body;
     if (raw.isEmpty()) return;
     const QStringList pieces = raw.split('|');
-    text = pieces.size() > 1 ? pieces[0] : QString();
-    if (pieces.size() > 1) link = pieces[1];
+    text = pieces.size() > 1 ? shownText(pieces[0]) : QString();
+    if (pieces.size() > 1) link = shownText(pieces[1]);
 }

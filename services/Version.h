@@ -20,6 +20,7 @@ QString loadSummary(int parcelCount);
 struct Announcement {
     QString raw, text, link;
     // Takes a fetched announcement body "text|link|…". An empty body changes
-    // nothing; a body without "|" empties the text and keeps the link.
+    // nothing; a body without "|" empties the text and keeps the link. Control
+    // and direction characters are taken out of both, as of every service text.
     void take(const QString& body);
 };

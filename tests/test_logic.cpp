@@ -319,8 +319,8 @@ private slots:
         Announcement a;
         a.take(QString());
         QVERIFY(a.text.isEmpty() && a.link.isEmpty());
-        a.take(QStringLiteral("新版上线|http://x/|ignored"));
-        QCOMPARE(a.text, QStringLiteral("新版上线"));
+        a.take(QStringLiteral("新版\u202E上线\n|http://x/|ignored"));
+        QCOMPARE(a.text, QStringLiteral("新版上线 "));
         QCOMPARE(a.link, QStringLiteral("http://x/"));
         a.take(QStringLiteral("只有文字"));
         QVERIFY(a.text.isEmpty());

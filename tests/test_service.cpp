@@ -125,8 +125,8 @@ private slots:
             int code;
             bool phone, keep;
         } rows[] = {
-            {200, R"({"status":"200","data":[{"time":"t","ftime":"t","context":"a/b"}]})", 0, false,
-             true},
+            {200, R"({"status":"200","data":[{"time":"t","ftime":"t","context":"a/b\u202Ex"}]})", 0,
+             false, true},
             {200, fail("500", "查询无结果"), 1, false, true},
             {200, fail("408", "校验失败"), 1, true, false},
             {200, fail("400", "请提供收件人手机号"), 1, true, false},
@@ -144,7 +144,7 @@ private slots:
             QCOMPARE(a.keep, r.keep);
         }
         const QString ok = QString::fromUtf8(readEnterpriseAnswer(200, rows[0].body, {}, {}).text);
-        QCOMPARE(parseEntries(ok, countEntries(ok)).first().context, QStringLiteral("a b"));
+        QCOMPARE(parseEntries(ok, countEntries(ok)).first().context, QStringLiteral("a bx"));
     }
 
     // The installed program alone: no gateway, no version file, no box.
