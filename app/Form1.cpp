@@ -7,6 +7,7 @@
 #include "settings/Options.h"
 #include "store/Store.h"
 #include "tracking/ForegroundQuery.h"
+#include "tracking/Reading.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,7 +38,8 @@ QTimer* timer(QObject* parent, const char* name, int interval, bool enabled) {
 } // namespace
 
 Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWidget* parent)
-    : QWidget(parent), notice(std::make_unique<Announcement>()), m_platform(platform),
+    : QWidget(parent), reading(std::make_unique<Reading>()), shown(std::make_unique<Reading>()),
+      notice(std::make_unique<Announcement>()), m_platform(platform),
       m_endpoints(std::make_unique<Endpoints>(std::move(endpoints))),
       m_folder(std::move(programFolder)),
       m_store(std::make_unique<Store>(QStringLiteral("kd100-%1").arg(nextConnection++))) {

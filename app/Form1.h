@@ -74,6 +74,7 @@ enum class OpenResult;
 enum class ParcelState;
 struct ParcelRow;
 struct Platform;
+struct Reading;
 template <class T> class [[nodiscard]] Read;
 class Store;
 enum class Switch;
@@ -228,8 +229,9 @@ public:
     TrackingAccount loadAccount();
     QString accountPath() const;
     void openAccountPanel();
-    void saveAccount(); // Command7
-    void noAccount();   // a query or a detection without an account
+    void saveAccount();                          // Command7
+    void noAccount();                            // a query or a detection without an account
+    void accountRefused(const QString& failure); // the service refused the account's key
     // The service wants the receiver's phone: asked once; what was typed.
     std::optional<QString> askPhone(const QString& number, bool sentOne);
     void keepTypedPhone(const QString& number); // after an add: the phone goes with the parcel
@@ -254,6 +256,8 @@ public:
     // calling mail, the update mail, as the options say.
     void announce(const std::function<void()>& mail);
     void emailgx();
+    MailFacts mailFacts(const QString& label, const QString& number, const QString& company,
+                        const Reading& read) const;
     void sendUpdateMail(MailFacts facts, std::function<void(std::optional<QString>)> done);
     bool saveAddress(); // closing the settings panel; false keeps it open
 
@@ -262,10 +266,10 @@ public:
     void Check9_Click();
     void setWatching(bool on);
     void Combo5_Click();
-    void watchMoved(qint64 parcel, const QList<Entry>& entries);
+    void watchMoved(qint64 parcel, const Reading& read);
     void backgroundMailFailed(const QString& reason);
     void refreshMarks();
-    void rememberAnswer(const QList<Entry>& entries); // the current parcel's parsed answer
+    void rememberAnswer(const Reading& read); // the current parcel's parsed answer
     bool showRemembered();          // a query without answer: the remembered entries, greyed
     void showParcel(qint64 parcel); // a notification activated: the window, that parcel
     // Shows the window when the start is done; started at login with the
@@ -363,14 +367,15 @@ private:
            *Timer6 = nullptr, *Timer7 = nullptr;
 
     // ---- the state ----
-    CurrentParcel cur; // the parcel chosen last
-    // The state the info cells show for it; none until a query gave entries.
-    std::optional<ParcelState> shownState;
-    QString answer;        // answer buffer: body of the last tracking answer
-    QString answerFailure; // how its failure is said, when the code's text would not say it
-    int entryTally = 0;    // entries the parser reads
-    int newCount = 0;      // rows after the last parse
-    int loopTicks = 0;     // minutes since the loop started or last queried
+    CurrentParcel cur;                // the parcel chosen last
+    QString answer;                   // answer buffer: body of the last tracking answer
+    std::unique_ptr<Reading> reading; // the one reading of that answer
+    // What the list and the info cells show of the parcel: the reading last
+    // parsed; without entries until a query of this choice gave some.
+    std::unique_ptr<Reading> shown;
+    int entryTally = 0; // entries the parser reads
+    int newCount = 0;   // rows after the last parse
+    int loopTicks = 0;  // minutes since the loop started or last queried
     PollMode pollMode = PollMode::Off;
     std::unique_ptr<Announcement> notice; // fetched once at start-up
     int storeBusyTimeoutMs = 5000;
@@ -436,6 +441,7 @@ private:
     TrackingSource* m_source = nullptr;       // where answers come from
     EnterpriseSource* m_enterprise = nullptr; // that source, when it is the service's
     bool m_toldNoAccount = false;             // the no-account box shows once a session
+    bool m_toldAccountRefused = false;        // so does the refused-account box
     struct {
         QString number, phone;
     } m_typedPhone;                       // the phone typed for a number being added

@@ -14,6 +14,7 @@ QString autoNumberUrl(const QString& endpoint, const QString& number) {
 Detected readAutoNumberAnswer(const QString& body) {
     if (body.isEmpty()) return {};
     const qsizetype at = body.indexOf(CodeKey);
+    if (at < 0 && body.contains(QLatin1String("\"refused\":"))) return {Detected::Refused, {}};
     if (at < 0)
         return {body.contains(QLatin1String("503")) ? Detected::Busy : Detected::NoCode, {}};
     const qsizetype start = at + CodeKey.size();

@@ -13,6 +13,7 @@ struct Detected {
     enum Kind {
         Nothing, // empty answer (also an unreachable service): detection still running
         Busy,    // the service's busy signal, "503", in an answer without a company code
+        Refused, // the service refuses the account: detection is for paying accounts
         NoCode,  // no company-code key in the answer
         Code     // the first company code (possibly empty)
     } kind = Nothing;

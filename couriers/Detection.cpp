@@ -47,6 +47,12 @@ void Form1::detectCourier() {
     case Detected::Busy:
         Command1[12]->setText(QStringLiteral("检测出错,请手动选择或多次刷新"));
         return;
+    case Detected::Refused:
+        // A good number: the account may not use the detection.
+        Command1[12]->setText(QStringLiteral("请选择快递公司"));
+        setStatus(QStringLiteral("快递100的单号自动识别只对付费账户开放,请点击\"请选择快递公司\""
+                                 "或按F12手动选择快递公司.."));
+        return;
     case Detected::NoCode:
         Command1[12]->setText(QStringLiteral("检测出错,请查询您的单号是否正确"));
         return;

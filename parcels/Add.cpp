@@ -6,6 +6,7 @@
 #include "store/Store.h"
 #include "tracking/Answer.h"
 #include "tracking/ForegroundQuery.h"
+#include "tracking/Reading.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -66,10 +67,10 @@ void Form1::addParcel() {
     setToolbarEnabled(false);
     if (!kdgs(number)) return; // a newer query owns the window
     const quint64 query = m_query->current();
-    if (answer.isEmpty()) return; // the watchdog reports it
+    const Reading read = *reading;
+    if (read.outcome == Reading::Outcome::Nothing) return; // the watchdog reports it
 
-    const std::optional<int> code = errorCode(answer);
-    if (code == 0) {
+    if (read.outcome == Reading::Outcome::Progress) {
         entryTally = 0;
         const auto stored = m_store->parcelsWithNumber(number);
         if (stored.failed()) {
@@ -97,9 +98,10 @@ void Form1::addParcel() {
         return m_query->end(ForegroundQuery::Unlock::Window);
     }
 
-    if (!code || *code == 3) {
-        setStatus(answerFailure.isEmpty() ? errorMessage(3) : answerFailure);
-    } else if (*code == 1) {
+    if (read.outcome == Reading::Outcome::Failed) {
+        setStatus(read.failure);
+        if (read.accountRefused) accountRefused(read.failure);
+    } else {
         m_query->holdWatchdog();
         if (m_platform.dialogs.MsgBox(
                 QStringLiteral("您好,您当前输入的单号不存在有效信息,是否先进行保存?"),
@@ -131,8 +133,6 @@ void Form1::addParcel() {
         } else if (m_query->isCurrent(query)) {
             setStatus(QStringLiteral("该单号暂无物流信息,未添加.."));
         }
-    } else {
-        setStatus(errorMessage(*code));
     }
     m_query->end(ForegroundQuery::Unlock::Window);
 }

@@ -103,7 +103,7 @@ void Form1::Text1_Click() {
         if (*courier) cur.code = (*courier)->code;
         for (int i : {7, 2, 3, 5})
             Label12[i]->setText(QStringLiteral("未查询"));
-        shownState.reset();
+        *shown = Reading();
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         cur.index = QString::number(Text1->currentIndex());
         cx();

@@ -466,15 +466,22 @@ Read<QList<WatchRow>> Store::watchRows() {
                             QVariant(), watchFrom, m_error);
 }
 
-Read<QList<std::pair<qint64, bool>>> Store::watchedParcels(const QString& doneState) {
+Read<QList<std::pair<qint64, bool>>> Store::watchedParcels(const QStringList& doneStates) {
     const auto from = [](const QSqlQuery& q) {
         return std::pair<qint64, bool>(q.value(0).toLongLong(), q.value(1).toBool());
     };
+    QStringList marks;
+    QVariantList values;
+    for (const QString& state : doneStates) {
+        marks << QStringLiteral("?");
+        values << state;
+    }
     return select<std::pair<qint64, bool>>(
         m_connection,
-        QStringLiteral("SELECT kd100.id, coalesce(watch.state = ?, 0) FROM kd100 LEFT JOIN watch "
-                       "ON watch.parcel = kd100.id ORDER BY kd100.id"),
-        doneState, from, m_error);
+        QStringLiteral("SELECT kd100.id, coalesce(watch.state IN (%1), 0) FROM kd100 LEFT JOIN "
+                       "watch ON watch.parcel = kd100.id ORDER BY kd100.id")
+            .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u',')),
+        values, from, m_error);
 }
 
 Read<std::optional<WatchRow>> Store::watchRow(qint64 parcel) {

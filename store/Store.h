@@ -40,7 +40,8 @@ struct WatchRow {
     qint64 parcel = 0;
     QString entries;
     QString answered; // "yyyy-MM-dd hh:mm:ss"
-    QString state;    // 已签收, 派件中 or 运送中; empty before the first answer
+    QString state; // the parcel's state as shown (已签收, 派件中, 待取件 …); empty before the first
+                   // answer
     int notified = 0;
 };
 
@@ -152,8 +153,9 @@ public:
     // before them keeps every row and gains them.
     Read<QList<WatchRow>> watchRows();
     // Every parcel's id in book order, and whether its remembered state is
-    // doneState (the watch's one read per request, so it reads nothing else).
-    Read<QList<std::pair<qint64, bool>>> watchedParcels(const QString& doneState);
+    // one of doneStates (the watch's one read per request, so it reads
+    // nothing else).
+    Read<QList<std::pair<qint64, bool>>> watchedParcels(const QStringList& doneStates);
     Read<std::optional<WatchRow>> watchRow(qint64 parcel);
     // Writes the row if its parcel is still in the book; false otherwise.
     bool saveWatch(const WatchRow& row);

@@ -225,8 +225,9 @@ private slots:
         QTRY_COMPARE(desktop.shown.size(), 1);
         QCOMPARE(desktop.shown[0].app, QStringLiteral("件踪宝"));
         QCOMPARE(desktop.shown[0].summary, QStringLiteral("【妈妈的<b>鞋子</b>】有最新动态"));
-        QCOMPARE(desktop.shown[0].body,
-                 QStringLiteral("2026-12-03 08:00:00 快件到达第3站")); // the newest entry
+        QCOMPARE(
+            desktop.shown[0].body,
+            QStringLiteral("运送中：2026-12-03 08:00:00 快件到达第3站")); // state, newest entry
         QVERIFY(desktop.shown[0].actions.contains(QStringLiteral("default")));
         QCOMPARE(p.sound.played.size(), 1);
         QCOMPARE(p.parcel(id).num, QStringLiteral("2")); // the watch never raises num
@@ -244,7 +245,8 @@ private slots:
         tickAt(p, T0.addSecs(2700)); // the other parcel's turn
         tickAt(p, T0.addSecs(3600));
         QTRY_COMPARE(desktop.shown.size(), 2);
-        QCOMPARE(desktop.shown[1].body, QStringLiteral("2026-12-04 08:00:00 快件到达第4站"));
+        QCOMPARE(desktop.shown[1].body,
+                 QStringLiteral("运送中：2026-12-04 08:00:00 快件到达第4站"));
         QCOMPARE(p.sound.played.size(), 2);
         QCOMPARE(p.parcel(id).num, QStringLiteral("2"));
 

@@ -263,17 +263,60 @@ private slots:
             QVERIFY2(!isNumberText(QString::fromUtf8(bad)), bad);
     }
 
-    void stateFromTheTwoNewestEntries() {
-        QCOMPARE(deriveState(QStringLiteral("已签收,签收人是本人"), QString()),
-                 ParcelState::Signed);
-        QCOMPARE(deriveState(QStringLiteral("到达营业点"), QStringLiteral("妥投")),
-                 ParcelState::Signed);
-        QCOMPARE(deriveState(QStringLiteral("感谢使用"), QString()), ParcelState::Signed);
-        QCOMPARE(deriveState(QStringLiteral("正在派件"), QStringLiteral("到达")),
-                 ParcelState::Delivering);
-        QCOMPARE(deriveState(QStringLiteral("到达"), QStringLiteral("离开")),
-                 ParcelState::InTransit);
-        QCOMPARE(stateText(ParcelState::Delivering), QStringLiteral("派件中"));
+    // The service's state decides when the answer carries one; without one
+    // (a gateway, an answer kept from before) the words of the two newest
+    // entries do. Only a finished parcel is done: it alone never alerts.
+    void aReadingTakesTheServicesState() {
+        using S = ParcelState;
+        const struct {
+            const char *state, *newest, *second;
+            S is;
+            const char* text;
+        } rows[] = {
+            {"14", "您的快件已被收件人拒签,感谢使用", "派件中", S::Refused, "已拒签"},
+            {"501", "快件已放入驿站,请及时取件,感谢使用", "", S::AwaitingPickup, "待取件"},
+            {"304", "已由驿站代收签收", "", S::AwaitingPickup, "待取件"},
+            {"5", "快件已放入驿站,感谢使用", "", S::Delivering, "派件中"},
+            {"4", "退回件已签收", "", S::Returned, "已退签"},
+            {"401", "运单已撤销", "", S::Cancelled, "已销单"},
+            {"3", "到达", "", S::Signed, "已签收"},
+            {"301", "本人签收", "", S::Signed, "已签收"},
+            {"6", "退回途中,感谢使用", "", S::Returning, "退回中"},
+            {"2", "地址不详", "", S::Problem, "疑难件"},
+            {"11", "清关", "", S::Customs, "清关中"},
+            {"13", "海关扣留", "", S::CustomsProblem, "清关异常"},
+            {"102", "已下单", "", S::AwaitingCollection, "待揽收"},
+            {"1002", "干线运输中,派件员", "", S::InTransit, "运送中"},
+            {"999", "正在派件", "", S::Delivering, "派件中"}, // a code it does not document
+            {"", "已签收,签收人是本人", "", S::Signed, "已签收"},
+            {"", "到达营业点", "妥投", S::Signed, "已签收"},
+            {"", "感谢使用", "", S::Signed, "已签收"},
+            {"", "正在派件", "到达", S::Delivering, "派件中"},
+            {"", "到达", "离开", S::InTransit, "运送中"},
+        };
+        for (const auto& r : rows) {
+            QList<QPair<QString, QString>> entries{
+                {QStringLiteral("2026-12-08 10:00:00"), QString::fromUtf8(r.newest)}};
+            if (*r.second) entries.append({QStringLiteral("2026-12-08 09:00:00"), r.second});
+            const Reading read =
+                Reading::of(QString::fromUtf8(answerOf(entries, {}, QString::fromUtf8(r.state))));
+            QCOMPARE(read.outcome, Reading::Outcome::Progress);
+            QVERIFY2(read.state == r.is, r.newest);
+            QCOMPARE(stateText(read.state), QString::fromUtf8(r.text));
+            QCOMPARE(stateOfText(stateText(read.state)), std::optional(r.is));
+            const bool done = r.is == S::Signed || r.is == S::Returned || r.is == S::Cancelled;
+            QCOMPARE(read.done(), done);
+            QString base = QStringLiteral("0"); // news alerts unless nothing can follow
+            QCOMPARE(judgeChange(base, 1, read.state),
+                     done ? ChangeOutcome::Finished : ChangeOutcome::Updated);
+        }
+        QCOMPARE(stateOfText(QStringLiteral("未查询")), std::nullopt);
+        QCOMPARE(Reading::of(QString()).outcome, Reading::Outcome::Nothing);
+        QCOMPARE(Reading::of(QStringLiteral("{\"errCode\":\"1\"}")).outcome,
+                 Reading::Outcome::NoResult);
+        const Reading failed = Reading::of(QStringLiteral("<html>"));
+        QCOMPARE(failed.outcome, Reading::Outcome::Failed);
+        QCOMPARE(failed.failure, QStringLiteral("链接查询服务器失败!请稍后再试.."));
     }
 
     void transitTimes() {
@@ -338,7 +381,7 @@ private slots:
         base = QStringLiteral("7");
         QCOMPARE(judgeChange(base, 5, ParcelState::Delivering), ChangeOutcome::NoUpdate);
         base = QStringLiteral("5");
-        QCOMPARE(judgeChange(base, 6, ParcelState::Signed), ChangeOutcome::Signed);
+        QCOMPARE(judgeChange(base, 6, ParcelState::Signed), ChangeOutcome::Finished);
         base.clear();
         QCOMPARE(judgeChange(base, 4, ParcelState::InTransit), ChangeOutcome::NoUpdate);
         QCOMPARE(base, QStringLiteral("4"));
@@ -373,6 +416,10 @@ private slots:
         QCOMPARE(bookMark(QStringLiteral("已签收"), 5, 5), BookMark::Signed);
         QCOMPARE(bookMark(QStringLiteral("派件中"), 5, -1), BookMark::Delivering);
         QCOMPARE(bookMark(QStringLiteral("运送中"), 2, 5), BookMark::InTransit);
+        QCOMPARE(bookMark(QStringLiteral("待取件"), 2, 5), BookMark::Delivering);
+        QCOMPARE(bookMark(QStringLiteral("已拒签"), 2, 5), BookMark::Attention);
+        QCOMPARE(bookMark(QStringLiteral("已退签"), 2, 5), BookMark::Closed);
+        QCOMPARE(finishedStateTexts(), (QStringList{"已签收", "已退签", "已销单"}));
 
         QCOMPARE(watchInterval(QStringLiteral("120")), 120);
         QCOMPARE(watchInterval(QStringLiteral(" 30 ")), 30);
@@ -389,23 +436,28 @@ private slots:
         QVERIFY(decodeEntries(QStringLiteral("not json")).isEmpty());
         QCOMPARE(notificationTitle(QStringLiteral("鞋子")), QStringLiteral("【鞋子】有最新动态"));
 
-        // Time under way: to now while moving, to the signature once signed.
+        // Time under way: to now while moving, to the last entry once finished.
         const QDateTime at(QDate(2026, 12, 8), QTime(12, 0));
-        const QList<Entry> moving = {
-            {QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("在途")},
-            {QStringLiteral("2026-12-08 09:00:00"), QStringLiteral("揽收")}};
-        QCOMPARE(transitSeconds(moving, at), 3 * 3600);
-        const QList<Entry> done = {
-            {QStringLiteral("2026-12-08 10:00:00"), QStringLiteral("已签收")}, moving[1]};
-        QCOMPARE(transitSeconds(done, at), 3600);
-        QCOMPARE(transitSeconds({}, at), 0);
-        const WatchRow row = rememberedRow(7, done, at, 2);
+        const QPair<QString, QString> collected{QStringLiteral("2026-12-08 09:00:00"),
+                                                QStringLiteral("揽收")};
+        const auto reading = [&](const char* newest, const QString& state = {}) {
+            return Reading::of(QString::fromUtf8(answerOf(
+                {{QStringLiteral("2026-12-08 10:00:00"), QString::fromUtf8(newest)}, collected}, {},
+                state)));
+        };
+        QCOMPARE(reading("在途").transitSecs(at), 3 * 3600);
+        QCOMPARE(reading("已签收").transitSecs(at), 3600);
+        QCOMPARE(reading("退回", QStringLiteral("4")).transitSecs(at), 3600);
+        QCOMPARE(reading("已拒签", QStringLiteral("14")).transitSecs(at), 3 * 3600);
+        QCOMPARE(Reading().transitSecs(at), 0);
+        const WatchRow row = rememberedRow(7, reading("已签收"), at, 2);
         QCOMPARE(row.state, QStringLiteral("已签收"));
         QCOMPARE(row.answered, QStringLiteral("2026-12-08 12:00:00"));
         QCOMPARE(row.notified, 2);
         QCOMPARE(decodeEntries(row.entries).size(), 2);
-        QCOMPARE(rememberedRow(7, {}, at, 0).state, QString());
-        QCOMPARE(notificationBody(entries[0]).left(20), QStringLiteral("2026-12-08 09:00:00 "));
+        QCOMPARE(rememberedRow(7, Reading(), at, 0).state, QString());
+        QCOMPARE(notificationBody(ParcelState::AwaitingPickup, entries[0]).left(24),
+                 QStringLiteral("待取件：2026-12-08 09:00:00 "));
     }
 
     void clockOptionsAndEndpoints() {

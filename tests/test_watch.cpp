@@ -310,7 +310,7 @@ private slots:
             "【&lt;script&gt;O&#39;Brien&lt;/script&gt;】（12345678）</font>有了最新动态")));
         QVERIFY(!html.contains(QStringLiteral("<script>")));
         QVERIFY(
-            html.contains(QStringLiteral("font-weight:bold;'>2026-01-03 08:00:00 派件中 "
+            html.contains(QStringLiteral("font-weight:bold;'>派件中：2026-01-03 08:00:00 派件中 "
                                          "&lt;b&gt;快递员&lt;/b&gt; &amp; &quot;张三&quot;</p>")));
         QVERIFY(html.contains(
             QStringLiteral("当前您的快递约已派送：<font "

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 namespace {
 std::optional<AccountFile> readAccountFile(const QString& path) {
@@ -136,6 +137,19 @@ void Form1::noAccount() {
             QStringLiteral("尚未设置查询账户!\n \n件踪宝通过您自己的快递100企业版账户查询物流信息,"
                            "没有账户时不发出任何查询。\n请在\"相关设置\"(F9)中点击\"查询账户\","
                            "填写授权码(customer)和key。\n \n是否现在设置?"),
+            Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes)
+        openAccountPanel();
+}
+
+// The service refused the account's signature: the user can mend it, and is
+// offered the account panel once a session; the status line says it always.
+void Form1::accountRefused(const QString& failure) {
+    setStatus(failure);
+    if (std::exchange(m_toldAccountRefused, true)) return;
+    m_query->holdWatchdog(); // the box waits for the user, not the watchdog
+    if (m_platform.dialogs.MsgBox(
+            QStringLiteral("快递100拒绝了查询账户：授权码(customer)或key不正确。\n \n"
+                           "是否现在打开\"查询账户\"检查?"),
             Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes)
         openAccountPanel();
 }

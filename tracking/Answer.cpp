@@ -231,6 +231,55 @@ ParcelState deriveState(const QString& newest, const QString& second) {
     return ParcelState::InTransit;
 }
 
+std::optional<ParcelState> serviceState(int code) {
+    switch (code) {
+    case 0:    // 在途
+    case 1:    // 揽收
+    case 103:  // 已揽收
+    case 1001: // 到达派件城市
+    case 1002: // 干线
+    case 1003: // 转递
+    case 7:    // 转投
+    case 12:   // 已清关
+        return ParcelState::InTransit;
+    case 101: // 已下单
+    case 102: // 待揽收
+        return ParcelState::AwaitingCollection;
+    case 2:
+        return ParcelState::Problem;
+    case 3:   // 签收
+    case 301: // 本人签收
+    case 302: // 派件异常后签收
+    case 303: // 代签
+        return ParcelState::Signed;
+    case 304: // 投柜或站签收: the locker or the station signed, the receiver has yet to come
+    case 501: // 投柜或驿站
+        return ParcelState::AwaitingPickup;
+    case 4:
+        return ParcelState::Returned;
+    case 401:
+        return ParcelState::Cancelled;
+    case 5:
+        return ParcelState::Delivering;
+    case 6:
+        return ParcelState::Returning;
+    case 8:  // 清关
+    case 10: // 待清关
+    case 11: // 清关中
+        return ParcelState::Customs;
+    case 13:
+        return ParcelState::CustomsProblem;
+    case 14:
+        return ParcelState::Refused;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool finished(ParcelState s) {
+    return s == ParcelState::Signed || s == ParcelState::Returned || s == ParcelState::Cancelled;
+}
+
 QString stateText(ParcelState s) {
     switch (s) {
     case ParcelState::Signed:
@@ -239,8 +288,45 @@ QString stateText(ParcelState s) {
         return QStringLiteral("派件中");
     case ParcelState::InTransit:
         break;
+    case ParcelState::AwaitingPickup:
+        return QStringLiteral("待取件");
+    case ParcelState::AwaitingCollection:
+        return QStringLiteral("待揽收");
+    case ParcelState::Problem:
+        return QStringLiteral("疑难件");
+    case ParcelState::Refused:
+        return QStringLiteral("已拒签");
+    case ParcelState::Returning:
+        return QStringLiteral("退回中");
+    case ParcelState::Returned:
+        return QStringLiteral("已退签");
+    case ParcelState::Cancelled:
+        return QStringLiteral("已销单");
+    case ParcelState::Customs:
+        return QStringLiteral("清关中");
+    case ParcelState::CustomsProblem:
+        return QStringLiteral("清关异常");
     }
     return QStringLiteral("运送中");
+}
+
+std::optional<ParcelState> stateOfText(const QString& text) {
+    for (int s = 0; s <= int(ParcelState::CustomsProblem); ++s)
+        if (stateText(ParcelState(s)) == text) return ParcelState(s);
+    return std::nullopt;
+}
+
+std::optional<int> stateCode(const QString& answer) {
+    static const QString key = QStringLiteral("\"state\":\"");
+    qsizetype at = answer.indexOf(key);
+    while (at > 0 && escapedAt(answer, at))
+        at = answer.indexOf(key, at + 1);
+    if (at < 0) return std::nullopt;
+    const qsizetype start = at + key.size();
+    bool number = false;
+    const int code = answer.mid(start, answer.indexOf(u'"', start) - start).toInt(&number);
+    if (!number) return std::nullopt;
+    return code;
 }
 
 std::optional<QDateTime> parseEntryTime(const QString& text) {

@@ -48,12 +48,39 @@ QString shownText(const QString& text);
 // One pass over the answer.
 QList<Entry> parseEntries(const QString& answer, int tally);
 
-enum class ParcelState { Signed, Delivering, InTransit };
+// A parcel's state. The first three are the ones words in the entries tell;
+// the others only the service's own state names.
+enum class ParcelState {
+    Signed,             // 已签收: by the receiver, or for them
+    Delivering,         // 派件中
+    InTransit,          // 运送中
+    AwaitingPickup,     // 待取件: in a locker or a station
+    AwaitingCollection, // 待揽收: ordered, not yet collected
+    Problem,            // 疑难件
+    Refused,            // 已拒签
+    Returning,          // 退回中
+    Returned,           // 已退签: returned and signed for by the sender
+    Cancelled,          // 已销单
+    Customs,            // 清关中
+    CustomsProblem      // 清关异常
+};
 
 // From the texts of the two newest entries: a signature word (签, 妥, 感谢)
-// means signed for, else 派 means out for delivery, else in transit.
+// means signed for, else 派 means out for delivery, else in transit. For
+// answers that carry no state of the service.
 ParcelState deriveState(const QString& newest, const QString& second);
+// The tracking service's state (快递100's state, or the finer code it gives
+// when asked with resultv2 4: 501 投柜或驿站, 304 投柜或站签收, 401 已销单 …);
+// nothing for a code it does not document.
+std::optional<ParcelState> serviceState(int code);
+// Nothing follows: signed for, returned to and signed for by the sender, or
+// cancelled. Every other state is watched, may be polled and alerts on news.
+bool finished(ParcelState s);
 QString stateText(ParcelState s);
+// The state a text of stateText names; nothing for any other text.
+std::optional<ParcelState> stateOfText(const QString& text);
+// The state code an answer carries ("state":"501"); nothing without one.
+std::optional<int> stateCode(const QString& answer);
 
 // An entry time "2026-01-05 09:03:07" (also with "/" or without leading
 // zeros or seconds); nothing when it is not a date.

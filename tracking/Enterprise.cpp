@@ -63,7 +63,8 @@ QString phoneToSend(const QString& com, const QString& parcelPhone, const QStrin
 QByteArray enterpriseParam(const QString& com, const QString& num, const QString& phone) {
     QJsonObject param{{QStringLiteral("com"), com},
                       {QStringLiteral("num"), num},
-                      {QStringLiteral("order"), QStringLiteral("desc")}};
+                      {QStringLiteral("order"), QStringLiteral("desc")},
+                      {QStringLiteral("resultv2"), QStringLiteral("4")}};
     if (!phone.isEmpty()) param.insert(QStringLiteral("phone"), phone);
     return QJsonDocument(param).toJson(QJsonDocument::Compact);
 }
@@ -103,13 +104,13 @@ QByteArray jsonText(const QString& text) {
     return quoted.replace("/", "\\/");
 }
 
-EnterpriseAnswer error(int code, bool keep = false) {
-    return {programError(code), false, keep, false, {}};
+EnterpriseAnswer error(int code, bool keep = false, const QString& failure = {}) {
+    return {programError(code), false, keep, false, failure, false};
 }
 
 // A failure the number is not asked about again for a while.
 EnterpriseAnswer paced(const QString& failure = {}) {
-    return {programError(3), false, false, true, failure};
+    return {programError(3), false, false, true, failure, false};
 }
 
 QString field(const QJsonObject& o, const char* name) {
@@ -132,11 +133,25 @@ EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByte
         if (code == QLatin1String("408") ||
             (code != QLatin1String("500") && (message.contains(QStringLiteral("手机")) ||
                                               message.contains(QStringLiteral("电话")))))
-            return {programError(1), true, false, false, {}};
+            return {programError(1), true, false, false, {}, false};
         if (code == QLatin1String("500")) return error(1, true);
-        if (code == QLatin1String("400") || code == QLatin1String("503")) return error(20);
-        if (code == QLatin1String("601")) return error(22);
-        return paced();
+        if (code == QLatin1String("503")) {
+            EnterpriseAnswer refused = error(
+                20, false,
+                QStringLiteral(
+                    "快递100拒绝了查询账户的签名:授权码或key不正确,请按F9在\"查询账户\"中检查.."));
+            refused.accountRefused = true;
+            return refused;
+        }
+        if (code == QLatin1String("400"))
+            return error(20, false,
+                         QStringLiteral("快递100拒绝了这次查询:请检查所选的快递公司是否正确,"
+                                        "以及查询账户是否已开通实时查询并已充值.."));
+        if (code == QLatin1String("601"))
+            return error(22, false,
+                         QStringLiteral("快递100查询账户的查询次数已用完或key已过期,"
+                                        "请到快递100充值后再查询.."));
+        return paced(QStringLiteral("快递100暂时无法查询,请稍后再试.."));
     }
     const QString malformed = QStringLiteral("查询服务返回的结果格式有误,已忽略,请稍后再试..");
     if (field(answer, "status") != QLatin1String("200") ||
@@ -161,20 +176,30 @@ EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByte
                       f = shownText(ftime.toString()).trimmed(),
                       c = shownText(context.toString()).trimmed();
         if (t.isEmpty() || c.isEmpty()) return paced(malformed);
-        if (seen.contains({f.isEmpty() ? t : f, c})) continue; // given twice: counted once
-        seen.insert({f.isEmpty() ? t : f, c});
+        const QString when = f.isEmpty() ? t : f; // ftime is the service's normalised time
+        if (seen.contains({when, c})) continue;   // given twice: counted once
+        seen.insert({when, c});
         if (!entries.isEmpty()) entries += ',';
-        entries += "{\"time\":" + jsonText(t) + ",\"ftime\":" + jsonText(f) +
-                   ",\"context\":" + jsonText(c) + '}';
+        entries += "{\"time\":" + jsonText(when) + ",\"context\":" + jsonText(c) + '}';
     }
-    return {"{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[" + entries + "]}",
+    // The service's own state, when it gives one that is a number.
+    bool isNumber = false;
+    const int state = field(answer, "state").toInt(&isNumber);
+    const QByteArray stateKey =
+        isNumber ? ",\"state\":\"" + QByteArray::number(state) + '"' : QByteArray();
+    return {"{\"message\":\"ok\",\"errCode\":\"0\"" + stateKey + ",\"data\":[" + entries + "]}",
             false,
             true,
             false,
-            {}};
+            {},
+            false};
 }
 
 QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body) {
-    if (httpStatus != 200 || !QJsonDocument::fromJson(body).isArray()) return "[]";
-    return body;
+    const QJsonDocument answer = QJsonDocument::fromJson(body);
+    if (httpStatus == 200 && answer.isArray()) return body;
+    // The service speaks, but not a list: it refuses the account (the query
+    // is for paying accounts only); else it is busy or out of reach.
+    if (httpStatus == 200 && answer.isObject()) return AutoNumberRefused;
+    return "503";
 }

@@ -37,7 +37,8 @@ bool needsPhone(const QString& com);
 // account's for a courier that needs one, else none.
 QString phoneToSend(const QString& com, const QString& parcelPhone, const QString& accountPhone);
 
-// The query's param: {"com":…,"num":…,"order":"desc"} and "phone" when given.
+// The query's param: {"com":…,"num":…,"order":"desc","resultv2":"4"} and
+// "phone" when given. resultv2 4 asks for the service's finer states.
 QByteArray enterpriseParam(const QString& com, const QString& num, const QString& phone);
 // Upper-case hex MD5 of param + key + customer.
 QByteArray enterpriseSign(const QByteArray& param, const QString& key, const QString& customer);
@@ -48,21 +49,24 @@ QString enterpriseAutoNumberUrl(const QString& endpoint, const QString& number, 
 
 // What the service's answer means to the program.
 struct EnterpriseAnswer {
-    QByteArray text;          // the program's answer
-    bool phoneWanted = false; // the phone is missing or did not match
-    bool keep = false;        // an answer about the number: kept for half an hour
-    bool pace = false;        // a failure of the service or the network: not asked again soon
-    QString failure;          // what the status line says of a failure, when the code's text
-                              // would not say it
+    QByteArray text;             // the program's answer
+    bool phoneWanted = false;    // the phone is missing or did not match
+    bool keep = false;           // an answer about the number: kept for half an hour
+    bool pace = false;           // a failure of the service or the network: not asked again soon
+    QString failure;             // what the status line says of a failure, when the code's text
+                                 // would not say it
+    bool accountRefused = false; // the signature was refused: the customer or the key is wrong
 };
 // An answer holds at most this many entries; more is no answer of a parcel.
 inline constexpr int MaxEntries = 1000;
-// "errCode" "0" and the entries (time, ftime, context; "/" written "\/") on
-// success; code 1 when the service has no result for the number; the phone
-// answer (returnCode 408, or a refusal that names the phone); 20 for a
-// refused signature or an account problem; 22 over quota or with the key
-// expired; 3 for anything else (a service error, a status other than 200, no
-// answer at all: nothing). An answer is taken only when it is about the
+// "errCode" "0", the service's "state" and the entries (time, the service's
+// ftime where it gives one; context; "/" written "\/") on success; code 1
+// when the service has no result for the number; the phone answer
+// (returnCode 408, or a refusal that names the phone); 20 for a refused
+// signature (the account refused) or refused data (400); 22 with no queries
+// left or the key expired (601), each said in words that tell what to do; 3
+// for anything else (a service error, a status other than 200, no answer at
+// all: nothing). An answer is taken only when it is about the
 // number and the courier asked (where it names them) and its entries are
 // objects with a time and a text, at most MaxEntries of them; an entry given
 // twice counts once.
@@ -70,5 +74,7 @@ EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByte
                                       const QString& com, const QString& number);
 // The program's error answer with this code.
 QByteArray programError(int code);
-// The auto-number answer: the service's list as it is, or "[]" for an error.
+// The auto-number answer: the service's list as it is; AutoNumberRefused when
+// the service refuses the account; "503", the busy answer, for anything else.
+inline constexpr char AutoNumberRefused[] = "{\"refused\":\"account\"}";
 QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body);

@@ -8,6 +8,7 @@
 #include "store/Store.h"
 #include "tracking/Answer.h"
 #include "tracking/ForegroundQuery.h"
+#include "tracking/Reading.h"
 #include "tracking/Source.h"
 
 #include <QCheckBox>
@@ -78,7 +79,7 @@ bool Form1::kdgs(const QString& number, qint64 parcel) {
         return false;
     }
     answer = reply.body;
-    answerFailure = reply.failure;
+    *reading = Reading::of(reply);
     if (!answer.isEmpty()) showAnswerTime(reply);
     return true;
 }
@@ -89,26 +90,26 @@ void Form1::cx() {
     Label27->clear();
     if (!kdgs(cur.number, cur.id)) return;
     const quint64 query = m_query->current();
-    if (answer.isEmpty()) return; // the watchdog reports it
-    const std::optional<int> code = errorCode(answer);
-    if (code == 0) {
+    switch (reading->outcome) {
+    case Reading::Outcome::Nothing:
+        return; // the watchdog reports it
+    case Reading::Outcome::Progress:
         hx2();
         // The answer is in; the parser, or hx2 itself, gives the window back.
         return m_query->end(ForegroundQuery::Unlock::None);
-    }
-    if (!code || *code == 3) {
-        // An answer that is not the service's (an error page, a portal):
-        // the query could not reach the service. What the watch
-        // remembers of the parcel is shown instead, when it has it.
-        setStatus(answerFailure.isEmpty() ? errorMessage(3) : answerFailure);
-        showRemembered();
-    } else if (*code == 1) {
+    case Reading::Outcome::NoResult:
         offerToDelete(query);
         // The offer may have started the next query (the first parcel);
         // its animation, watchdog and controls are that query's own.
         if (!m_query->isCurrent(query)) return;
-    } else {
-        setStatus(errorMessage(*code));
+        break;
+    case Reading::Outcome::Failed:
+        // What the watch remembers of the parcel is shown instead, when it
+        // has it; a refused account is said whatever is shown.
+        setStatus(reading->failure);
+        showRemembered();
+        if (reading->accountRefused) accountRefused(reading->failure);
+        break;
     }
     m_query->end(ForegroundQuery::Unlock::Window);
 }
@@ -146,7 +147,7 @@ void Form1::offerToDelete(quint64 query) {
 }
 
 void Form1::hx2() {
-    entryTally = countEntries(answer);
+    entryTally = reading->count();
     m_query->parseAnswer();
     if (entryTally > 0) {
         Timer1->start();
@@ -179,11 +180,12 @@ void Form1::Timer1_Timer() {
         return;
     }
     ListView1->setEnabled(true);
-    const QList<Entry> entries = parseEntries(answer, entryTally);
+    const Reading read = *reading; // ql() below lets the answer go
     QList<QTreeWidgetItem*> rows;
-    rows.reserve(entries.size());
-    for (int i = 0; i < entries.size(); ++i)
-        rows << new QTreeWidgetItem({QString::number(i + 1), entries[i].time, entries[i].context});
+    rows.reserve(read.count());
+    for (int i = 0; i < read.count(); ++i)
+        rows << new QTreeWidgetItem(
+            {QString::number(i + 1), read.entries[i].time, read.entries[i].context});
     ListView1->addTopLevelItems(rows);
     Timer1->stop();
     if (QTreeWidgetItem* newest = ListView1->topLevelItem(0)) {
@@ -195,42 +197,32 @@ void Form1::Timer1_Timer() {
         }
     }
     ql();
-    newCount = ListView1->topLevelItemCount();
-
-    const int last = newCount - 1;
-    const QString oldestTime = last >= 0 ? ListView1->topLevelItem(last)->text(1) : QString();
-    const QString newestTime = last >= 0 ? ListView1->topLevelItem(0)->text(1) : QString();
-    const qint64 elapsed = secondsBetween(oldestTime, m_platform.clock.now());
-    const qint64 span = secondsBetween(oldestTime, newestTime);
+    newCount = read.count();
 
     setStatus(QStringLiteral("查询完毕..."));
     Label12[7]->setText(cur.company);
     m_query->end(ForegroundQuery::Unlock::AfterQuery);
-    if (last >= 0) {
+    if (newCount > 0) {
         // The oldest row is selected, but the list keeps showing its top,
         // where the newest row stands in red.
         ListView1->setAutoScroll(false);
-        ListView1->setCurrentItem(ListView1->topLevelItem(last));
+        ListView1->setCurrentItem(ListView1->topLevelItem(newCount - 1));
         ListView1->setAutoScroll(true);
         ListView1->scrollToTop();
     }
 
-    const auto text = [this](int row) {
-        QTreeWidgetItem* item = ListView1->topLevelItem(row);
-        return item ? item->text(2) : QString();
-    };
-    const ParcelState state = deriveState(text(0), text(1));
-    shownState = state;
-    Label12[2]->setText(stateText(state));
-    Label12[5]->setText(transitText(state == ParcelState::Signed ? span : elapsed));
+    *shown = read;
+    Label12[2]->setText(stateText(read.state));
+    Label12[5]->setText(transitText(read.transitSecs(m_platform.clock.now())));
     Timer1->stop();
     gxtj();
-    rememberAnswer(entries); // after gxtj, so the marks see the count just stored
+    rememberAnswer(read); // after gxtj, so the marks see the count just stored
 }
 
 void Form1::ql() {
     entryTally = 0;
     answer.clear();
+    *reading = Reading();
 }
 
 void Form1::Timer7_Timer() {

@@ -143,10 +143,16 @@ QByteArray trackingAnswer(const QString& number, const QString& code, const QDat
                 ",\"location\":null}";
     }
     const bool signedFor = seen == int(p->events.size());
+    // The service's state of the newest step: 揽收, 在途 on the way, 派件 on
+    // the last day, 签收 at the end.
+    const char* state = signedFor                           ? "3"
+                        : seen == int(p->events.size()) - 1 ? "5"
+                        : seen == 1                         ? "1"
+                                                            : "0";
     return "{\"message\":\"ok\",\"nu\":" + jsonString(number) + ",\"ischeck\":\"" +
            (signedFor ? "1" : "0") + "\",\"com\":\"" + p->courierCode.toLatin1() +
-           "\",\"status\":\"200\",\"errCode\":\"0\",\"state\":\"" + (signedFor ? "3" : "0") +
-           "\",\"data\":[" + data + "]}";
+           "\",\"status\":\"200\",\"errCode\":\"0\",\"state\":\"" + state + "\",\"data\":[" + data +
+           "]}";
 }
 
 QByteArray autoNumberAnswer(const QString& number, const QDateTime& anchor) {

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "tracking/Enterprise.h"
+#include "tracking/Reading.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -22,15 +23,6 @@ class Store;
 struct TrackRequest {
     QString com, number;
     QString phone; // the parcel's own phone, when it has one
-};
-
-struct TrackReply {
-    QString body;             // the answer as the program reads it; empty when none came
-    bool phoneWanted = false; // the service wants the receiver's phone (or another one)
-    QDateTime answered;       // when the service gave this answer
-    bool kept = false;        // a kept answer: nothing was asked this time
-    QString failure = {};     // a failure said in the program's words; empty: the code's text
-    QDateTime heldUntil = {}; // a failure that pauses the number: not asked before then
 };
 
 class TrackingSource : public QObject {

@@ -10,6 +10,7 @@
 #include "store/Store.h"
 #include "tracking/Answer.h"
 #include "tracking/ForegroundQuery.h"
+#include "tracking/Reading.h"
 #include "watch/BookWatch.h"
 #include "watch/MailText.h"
 #include "watch/Marks.h"
@@ -90,24 +91,19 @@ void Form1::Combo5_Click() {
 
 // A parcel gained entries in the background: one notification, the alert
 // sound and the update mail, as the options say.
-void Form1::watchMoved(qint64 parcel, const QList<Entry>& entries) {
+void Form1::watchMoved(qint64 parcel, const Reading& read) {
     const auto row = m_store->parcelById(parcel);
-    if (row.failed() || !*row || entries.isEmpty()) return;
+    if (row.failed() || !*row || read.entries.isEmpty()) return;
     const ParcelRow& p = **row;
-    if (m_notifications)
-        m_notifications->show(notificationTitle(p.goods), notificationBody(entries.first()),
-                              parcel);
+    const QString body = notificationBody(read.state, read.entries.constFirst());
+    if (m_notifications) m_notifications->show(notificationTitle(p.goods), body, parcel);
+    if (m_tray)
+        m_tray->setToolTip(QStringLiteral("件踪宝\n") + notificationTitle(p.goods) + u'\n' + body);
     announce([&] {
-        MailFacts facts;
-        facts.label = p.goods;
-        facts.number = p.number;
-        facts.company = p.company;
-        facts.newestTime = entries.first().time;
-        facts.newestText = entries.first().context;
-        facts.transit = transitText(transitSeconds(entries, m_platform.clock.now()));
-        sendUpdateMail(facts, [this](std::optional<QString> failure) {
-            if (failure) backgroundMailFailed(*failure);
-        });
+        sendUpdateMail(mailFacts(p.goods, p.number, p.company, read),
+                       [this](std::optional<QString> failure) {
+                           if (failure) backgroundMailFailed(*failure);
+                       });
     });
 }
 
@@ -133,24 +129,27 @@ void Form1::refreshMarks() {
     const auto entries = m_store->bookEntries();
     if (entries.failed() || entries->size() != book->rowCount()) return;
     QList<BookMark> marks;
+    QStringList says;
     marks.reserve(entries->size());
+    says.reserve(entries->size());
     for (qsizetype i = 0; i < entries->size(); ++i) {
         const BookEntry& e = entries->at(i);
         if (book->index(int(i)).data().toString() != e.goods) return;
         marks << bookMark(e.state, e.watchCount, e.seen);
+        says << (marks.last() == BookMark::Moved ? QStringLiteral("有更新：") + e.state : e.state);
     }
-    book->setMarks(marks);
+    book->setMarks(marks, says);
 }
 
 // The current parcel's answer is remembered for the times the service cannot
 // be reached. What was announced stays as it is.
-void Form1::rememberAnswer(const QList<Entry>& entries) {
+void Form1::rememberAnswer(const Reading& read) {
     const qint64 id = cur.id;
     if (!options->watching() || id == 0) return;
     const auto old = m_store->watchRow(id);
     if (old.failed()) return;
     if (m_store->saveWatch(
-            rememberedRow(id, entries, m_platform.clock.now(), *old ? (*old)->notified : 0)))
+            rememberedRow(id, read, m_platform.clock.now(), *old ? (*old)->notified : 0)))
         refreshMarks();
 }
 

@@ -44,7 +44,8 @@ void BookWatch::tick() {
     }
     if (foregroundBusy() || now < m_nextAt || !m_source.ready()) return;
 
-    const auto parcels = m_store.watchedParcels(stateText(ParcelState::Signed));
+    static const QStringList done = finishedStateTexts();
+    const auto parcels = m_store.watchedParcels(done);
     if (parcels.failed()) return; // the store is busy: try again next tick
     QList<WatchCandidate> candidates;
     candidates.reserve(parcels->size());
@@ -74,26 +75,25 @@ void BookWatch::ask(const ParcelRow& parcel) {
 void BookWatch::answered(qint64 parcel, const TrackReply& reply) {
     if (parcel != m_asking) return;
     finishRequest();
-    const QString& body = reply.body;
+    const Reading read = Reading::of(reply);
     // No answer, or one that wants a phone: what is remembered stays.
-    if (reply.phoneWanted || errorCode(body) != 0) return;
-    const QList<Entry> entries = parseEntries(body, countEntries(body));
+    if (reply.phoneWanted || read.outcome != Reading::Outcome::Progress) return;
     const auto book = m_store.parcelById(parcel);
     const auto old = m_store.watchRow(parcel);
     if (book.failed() || !*book || old.failed()) return;
 
-    WatchRow row = rememberedRow(parcel, entries, m_clock.now(), *old ? (*old)->notified : 0);
+    WatchRow row = rememberedRow(parcel, read, m_clock.now(), *old ? (*old)->notified : 0);
     // A parcel without a stored count has never been looked at: its entries
     // are no news, as in the window.
     const QString& num = (*book)->num;
-    const int seen = num.trimmed().isEmpty() ? int(entries.size()) : int(leadingNumber(num));
-    const bool news = announces(int(entries.size()), row.notified, seen);
-    if (news) row.notified = int(entries.size());
+    const int seen = num.trimmed().isEmpty() ? read.count() : int(leadingNumber(num));
+    const bool news = announces(read.count(), row.notified, seen);
+    if (news) row.notified = read.count();
     if (!m_store.saveWatch(row)) return; // not remembered: not announced either
     const bool sameMark = *old && (*old)->state == row.state &&
-                          decodeEntries((*old)->entries).size() == entries.size();
+                          decodeEntries((*old)->entries).size() == read.entries.size();
     if (!sameMark) emit remembered();
-    if (news) emit moved(parcel, entries);
+    if (news) emit moved(parcel, read);
 }
 
 // Ends the request under way and sets when the next may start: the parcels

@@ -37,7 +37,7 @@ public:
 
 signals:
     // A parcel's answer holds entries nobody has been told of yet.
-    void moved(qint64 parcel, const QList<Entry>& entries);
+    void moved(qint64 parcel, const Reading& read);
     // What the watch remembers of a parcel changed its state or its count
     // (the selector's marks may change).
     void remembered();

@@ -16,9 +16,9 @@ qint64 leadingNumber(const QString& text) {
 
 ChangeOutcome judgeChange(QString& baseline, int newCount, ParcelState state) {
     if (baseline.isEmpty()) baseline = QString::number(newCount);
-    const bool signedFor = state == ParcelState::Signed;
-    if (leadingNumber(baseline) < newCount && !signedFor) return ChangeOutcome::Updated;
-    return signedFor ? ChangeOutcome::Signed : ChangeOutcome::NoUpdate;
+    const bool over = finished(state);
+    if (leadingNumber(baseline) < newCount && !over) return ChangeOutcome::Updated;
+    return over ? ChangeOutcome::Finished : ChangeOutcome::NoUpdate;
 }
 
 bool timedQueryDue(const QDateTime& last, const QDateTime& now, int hour, int minute) {

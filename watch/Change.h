@@ -8,11 +8,13 @@
 // does not start with a number (how a stored count is read).
 qint64 leadingNumber(const QString& text);
 
-enum class ChangeOutcome { Updated, NoUpdate, Signed };
+enum class ChangeOutcome { Updated, NoUpdate, Finished };
 
 // Compares the parcel's new entry count with its stored count. An empty
 // baseline is first set to the new count, so a parcel with no stored count
-// never alerts. A signed-for parcel never counts as updated.
+// never alerts. A finished parcel (signed for, returned and signed for by
+// its sender, cancelled) never counts as updated; every other state alerts
+// on news.
 ChangeOutcome judgeChange(QString& baseline, int newCount, ParcelState state);
 
 // The timed query's moment: the clock reads the set hour and minute, or the

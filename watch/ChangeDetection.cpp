@@ -4,13 +4,13 @@
 #include "settings/Options.h"
 #include "store/Store.h"
 #include "tracking/Answer.h"
+#include "tracking/Reading.h"
 #include "watch/Change.h"
 
 #include <QLabel>
 
 void Form1::gxtj() {
-    const ChangeOutcome outcome =
-        judgeChange(cur.num, newCount, shownState.value_or(ParcelState::InTransit));
+    const ChangeOutcome outcome = judgeChange(cur.num, newCount, shown->state);
     switch (outcome) {
     case ChangeOutcome::Updated: {
         Label12[3]->setText(QStringLiteral("有更新"));
@@ -30,9 +30,9 @@ void Form1::gxtj() {
         Label12[3]->setText(QStringLiteral("无更新"));
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
         break;
-    case ChangeOutcome::Signed:
+    case ChangeOutcome::Finished:
         Label12[3]->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
-        Label12[3]->setText(QStringLiteral("已签收"));
+        Label12[3]->setText(stateText(shown->state)); // 已签收, 已退签 or 已销单
         break;
     }
 }

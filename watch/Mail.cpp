@@ -6,6 +6,7 @@
 #include "services/Version.h"
 #include "settings/Options.h"
 #include "store/Store.h"
+#include "tracking/Reading.h"
 #include "watch/MailText.h"
 
 #include <QCheckBox>
@@ -22,18 +23,26 @@ void Form1::announce(const std::function<void()>& mail) {
 
 void Form1::emailgx() {
     setStatus(QStringLiteral(" 正发送最新动态邮件,请稍等.."));
-    const QTreeWidgetItem* newest = ListView1->topLevelItem(0);
+    sendUpdateMail(mailFacts(cur.goods, cur.number, cur.company, *shown),
+                   [this](std::optional<QString> failure) {
+                       setStatus(failure ? QStringLiteral("最新信息发送失败!错误原因") + *failure
+                                         : QStringLiteral("快递有最新进展，已发送至邮箱!"));
+                   });
+}
+
+MailFacts Form1::mailFacts(const QString& label, const QString& number, const QString& company,
+                           const Reading& read) const {
     MailFacts facts;
-    facts.label = Text1->currentText();
-    facts.number = cur.number;
-    facts.company = cur.company;
-    facts.newestTime = newest ? newest->text(1) : QString();
-    facts.newestText = newest ? newest->text(2) : QString();
-    facts.transit = Label12[5]->text();
-    sendUpdateMail(facts, [this](std::optional<QString> failure) {
-        setStatus(failure ? QStringLiteral("最新信息发送失败!错误原因") + *failure
-                          : QStringLiteral("快递有最新进展，已发送至邮箱!"));
-    });
+    facts.label = label;
+    facts.number = number;
+    facts.company = company;
+    if (!read.entries.isEmpty()) {
+        facts.state = stateText(read.state);
+        facts.newestTime = read.entries.constFirst().time;
+        facts.newestText = read.entries.constFirst().context;
+    }
+    facts.transit = transitText(read.transitSecs(m_platform.clock.now()));
+    return facts;
 }
 
 // The update mail of these facts to the notification address; the

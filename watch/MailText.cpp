@@ -49,7 +49,7 @@ QString mailBody(const MailFacts& f) {
     b += QStringLiteral(
         "）</font>有了最新动态：</p><p style='line-height:25px;margin:0;border-bottom: "
         "1px dashed #ccc;color:red;margin-top:15px;font-weight:bold;'>");
-    b += html(f.newestTime) + ' ' + html(f.newestText);
+    b += html(f.state) + QStringLiteral("：") + html(f.newestTime) + ' ' + html(f.newestText);
     b += QStringLiteral("</p><p style='line-height:25px;margin:0;border-bottom: 1px dashed "
                         "#ccc;margin-top:10px;'>当前您的快递约已派送：<font "
                         "style='font-weight:bold;color:red;'>");

@@ -9,6 +9,7 @@ struct MailFacts {
     QString label;   // the selector's text (the goods)
     QString number;  // tracking number
     QString company; // courier name
+    QString state;   // the parcel's state: 派件中, 待取件, 已拒签 …
     QString newestTime, newestText;
     QString transit;                // "2天3小时5分"
     QString noticeText, noticeLink; // the announcement fetched at start-up

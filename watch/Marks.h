@@ -11,11 +11,13 @@ class MarkedBook : public QStringListModel {
     Q_OBJECT
 public:
     using QStringListModel::QStringListModel;
-    // Marks for the rows in order; fewer marks leave the rest unmarked.
-    void setMarks(QList<BookMark> marks);
+    // Marks for the rows in order, and what each says (its tooltip); fewer
+    // marks leave the rest unmarked.
+    void setMarks(QList<BookMark> marks, QStringList says = {});
     BookMark mark(int row) const { return row < m_marks.size() ? m_marks[row] : BookMark::None; }
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     QList<BookMark> m_marks;
+    QStringList m_says;
 };

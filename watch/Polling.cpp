@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "platform/Platform.h"
 #include "tracking/Answer.h"
+#include "tracking/Reading.h"
 #include "watch/Change.h"
 
 #include <QComboBox>
@@ -24,10 +25,12 @@ bool Form1::readyToPoll(const QString& notQueried, bool timeSet, const QString& 
         m_platform.dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
         return false;
     };
-    if (Text1->currentText().isEmpty() || !shownState) return notice(notQueried);
+    if (Text1->currentText().isEmpty() || shown->entries.isEmpty()) return notice(notQueried);
     if (!timeSet) return notice(noTime);
-    if (*shownState == ParcelState::Signed)
-        return notice(QStringLiteral("当前快递已签收,您不需要使用此功能"));
+    // Signed for, returned or cancelled: nothing more will come.
+    if (shown->done())
+        return notice(QStringLiteral("当前快递") + stateText(shown->state) +
+                      QStringLiteral(",您不需要使用此功能"));
     return true;
 }
 

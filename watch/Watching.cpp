@@ -34,36 +34,46 @@ bool announces(int count, int notified, int seen) {
 BookMark bookMark(const QString& state, int watchCount, int seen) {
     if (state.isEmpty()) return BookMark::None;
     if (seen >= 0 && watchCount > seen) return BookMark::Moved;
-    if (state == stateText(ParcelState::Signed)) return BookMark::Signed;
-    if (state == stateText(ParcelState::Delivering)) return BookMark::Delivering;
-    return BookMark::InTransit;
+    switch (stateOfText(state).value_or(ParcelState::InTransit)) {
+    case ParcelState::Signed:
+        return BookMark::Signed;
+    case ParcelState::Delivering:
+    case ParcelState::AwaitingPickup:
+        return BookMark::Delivering;
+    case ParcelState::InTransit:
+    case ParcelState::AwaitingCollection:
+    case ParcelState::Customs:
+        return BookMark::InTransit;
+    case ParcelState::Problem:
+    case ParcelState::Refused:
+    case ParcelState::Returning:
+    case ParcelState::CustomsProblem:
+        return BookMark::Attention;
+    case ParcelState::Returned:
+    case ParcelState::Cancelled:
+        break;
+    }
+    return BookMark::Closed;
 }
 
-WatchRow rememberedRow(qint64 parcel, const QList<Entry>& entries, const QDateTime& at,
-                       int notified) {
-    WatchRow row{parcel, encodeEntries(entries), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
-                 QString(), notified};
-    if (!entries.isEmpty())
-        row.state = stateText(
-            deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()));
-    return row;
+WatchRow rememberedRow(qint64 parcel, const Reading& read, const QDateTime& at, int notified) {
+    return {parcel, encodeEntries(read.entries), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+            read.entries.isEmpty() ? QString() : stateText(read.state), notified};
 }
 
-qint64 transitSeconds(const QList<Entry>& entries, const QDateTime& now) {
-    if (entries.isEmpty()) return 0;
-    const QString& oldest = entries.last().time;
-    const bool signedFor =
-        deriveState(entries[0].context, entries.size() > 1 ? entries[1].context : QString()) ==
-        ParcelState::Signed;
-    return signedFor ? secondsBetween(oldest, entries.first().time) : secondsBetween(oldest, now);
+QStringList finishedStateTexts() {
+    QStringList texts;
+    for (int s = 0; s <= int(ParcelState::CustomsProblem); ++s)
+        if (finished(ParcelState(s))) texts << stateText(ParcelState(s));
+    return texts;
 }
 
 QString notificationTitle(const QString& goods) {
     return QStringLiteral("【") + goods + QStringLiteral("】有最新动态");
 }
 
-QString notificationBody(const Entry& newest) {
-    return newest.time + u' ' + newest.context;
+QString notificationBody(ParcelState state, const Entry& newest) {
+    return stateText(state) + QStringLiteral("：") + newest.time + u' ' + newest.context;
 }
 
 QString offlineStatus(const QString& answered) {

@@ -5,6 +5,7 @@
 
 #include "store/Store.h"
 #include "tracking/Answer.h"
+#include "tracking/Reading.h"
 
 #include <QDateTime>
 #include <QList>
@@ -47,20 +48,22 @@ bool announces(int count, int notified, int seen);
 
 // A selector entry's mark: moved since the user last looked, else the state
 // of the remembered answer; none without one. seen is -1 for a parcel
-// never looked at.
-enum class BookMark { None, Moved, Delivering, Signed, InTransit };
+// never looked at. Delivering also marks a parcel waiting to be picked up;
+// Attention a problem, a refusal, a return or held customs; Closed a parcel
+// returned to its sender or cancelled.
+enum class BookMark { None, Moved, Delivering, Signed, InTransit, Attention, Closed };
 BookMark bookMark(const QString& state, int watchCount, int seen);
 
 QString notificationTitle(const QString& goods); // 【物品】有最新动态
-QString notificationBody(const Entry& newest);   // the newest entry: time and text
-QString offlineStatus(const QString& answered);  // 离线记录：time
+// The state, then the newest entry: time and text.
+QString notificationBody(ParcelState state, const Entry& newest);
+QString offlineStatus(const QString& answered); // 离线记录：time
 
-// The row that remembers this answer, taken at `at`; notified is carried over.
-WatchRow rememberedRow(qint64 parcel, const QList<Entry>& entries, const QDateTime& at,
-                       int notified);
-// The time under way the window would show for these entries: up to the
-// newest entry when signed for, else up to now.
-qint64 transitSeconds(const QList<Entry>& entries, const QDateTime& now);
+// The row that remembers this reading (with entries), taken at `at`; notified
+// is carried over.
+WatchRow rememberedRow(qint64 parcel, const Reading& read, const QDateTime& at, int notified);
+// The states whose parcels the watch leaves alone, as the rows keep them.
+QStringList finishedStateTexts();
 
 // Remembered entries as stored: a JSON array of [time, text] pairs.
 QString encodeEntries(const QList<Entry>& entries);

@@ -8,15 +8,18 @@
 #include <QString>
 
 // An answer with these (time, text) entries; extra goes into each entry's
-// object after its text (",\"updatetime\":\"x\"").
+// object after its text (",\"updatetime\":\"x\""); a state, when given, is
+// the service's state of the parcel ("501").
 inline QByteArray answerOf(const QList<QPair<QString, QString>>& entries,
-                           const QString& extra = QString()) {
+                           const QString& extra = QString(), const QString& state = QString()) {
     QString data;
     for (const auto& [time, context] : entries)
         data += QStringLiteral("%1{\"time\":\"%2\",\"ftime\":\"%2\",\"context\":\"%3\"%4}")
                     .arg(data.isEmpty() ? QString() : QStringLiteral(","), time, context, extra);
-    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",\"data\":[%1]}")
-        .arg(data)
+    const QString stateKey =
+        state.isEmpty() ? QString() : QStringLiteral("\"state\":\"%1\",").arg(state);
+    return QStringLiteral("{\"message\":\"ok\",\"errCode\":\"0\",%1\"data\":[%2]}")
+        .arg(stateKey, data)
         .toUtf8();
 }
 

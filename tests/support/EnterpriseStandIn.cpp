@@ -11,6 +11,43 @@
 #include <QUrlQuery>
 
 namespace {
+// The documented name of a state code (the base states, and the finer codes
+// of resultv2 4 the tests use).
+QString stateName(int code) {
+    static const QHash<int, QString> names = {{0, "在途"},
+                                              {1, "揽收"},
+                                              {2, "疑难"},
+                                              {3, "签收"},
+                                              {4, "退签"},
+                                              {5, "派件"},
+                                              {6, "退回"},
+                                              {7, "转投"},
+                                              {8, "清关"},
+                                              {10, "待清关"},
+                                              {11, "清关中"},
+                                              {12, "已清关"},
+                                              {13, "清关异常"},
+                                              {14, "拒签"},
+                                              {101, "已下单"},
+                                              {102, "待揽收"},
+                                              {103, "已揽收"},
+                                              {1001, "到达派件城市"},
+                                              {1002, "干线"},
+                                              {1003, "转递"},
+                                              {501, "投柜或驿站"},
+                                              {301, "本人签收"},
+                                              {302, "派件异常后签收"},
+                                              {303, "代签"},
+                                              {304, "投柜或站签收"},
+                                              {401, "已销单"}};
+    return names.value(code);
+}
+
+// A finer code's base state: 501 is 5, 1002 is 0.
+int baseState(int code) {
+    return code >= 1000 ? 0 : code >= 100 ? code / 100 : code;
+}
+
 QByteArray failure(const char* code, const QString& message) {
     return QJsonDocument(QJsonObject{{QStringLiteral("result"), false},
                                      {QStringLiteral("returnCode"), QLatin1String(code)},
@@ -104,7 +141,9 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
         send(socket, 200, failure("400", QStringLiteral("找不到对应公司")));
         return true;
     }
-    const Script s = m_scripts.value(num, Script{Behaviour::NoResult, {}, {}, 0});
+    Script unknown;
+    unknown.behaviour = Behaviour::NoResult;
+    const Script s = m_scripts.value(num, unknown);
     switch (s.behaviour) {
     case Behaviour::Hang:
         m_hanging << socket;
@@ -153,24 +192,39 @@ bool EnterpriseStandIn::handleRequest(const QHttpServerRequest& request, QTcpSoc
     case Behaviour::Moving: {
         QJsonArray data;
         const int times = s.behaviour == Behaviour::Duplicated ? 40 : 1;
-        for (const auto& [time, context] : s.entries)
+        // Asked with resultv2 4, the answer and each entry carry the finer state.
+        const bool finer = p.value(QStringLiteral("resultv2")).toString() == QLatin1String("4");
+        const int code = s.state.toInt();
+        const int state = finer ? code : baseState(code);
+        for (qsizetype e = 0; e < s.entries.size(); ++e) {
+            const auto& [time, context] = s.entries[e];
+            const int its = e == 0 ? state : finer ? 1002 : 0;
+            QJsonObject entry{{QStringLiteral("time"), time},
+                              {QStringLiteral("ftime"), time},
+                              {QStringLiteral("context"), context},
+                              {QStringLiteral("location"), QJsonValue()},
+                              {QStringLiteral("areaName"), QJsonValue()},
+                              {QStringLiteral("status"), stateName(its)}};
+            if (finer) entry.insert(QStringLiteral("statusCode"), QString::number(its));
             for (int i = 0; i < times; ++i)
-                data.append(QJsonObject{{QStringLiteral("time"), time},
-                                        {QStringLiteral("ftime"), time},
-                                        {QStringLiteral("context"), context},
-                                        {QStringLiteral("location"), QString()}});
+                data.append(entry);
+        }
         if (s.behaviour == Behaviour::Malformed)
             for (int i = 0; i < 100000; ++i)
                 data.append(i);
         const QString nu = s.behaviour == Behaviour::OtherNumber ? num + QStringLiteral("0") : num;
-        const QJsonObject answer{{QStringLiteral("message"), QStringLiteral("ok")},
-                                 {QStringLiteral("nu"), nu},
-                                 {QStringLiteral("ischeck"), QStringLiteral("0")},
-                                 {QStringLiteral("condition"), QStringLiteral("00")},
-                                 {QStringLiteral("com"), com},
-                                 {QStringLiteral("status"), QStringLiteral("200")},
-                                 {QStringLiteral("state"), QStringLiteral("0")},
-                                 {QStringLiteral("data"), data}};
+        const QJsonObject answer{
+            {QStringLiteral("message"), QStringLiteral("ok")},
+            {QStringLiteral("nu"), nu},
+            // 1 once signed for, returned ones too
+            {QStringLiteral("ischeck"), baseState(code) == 3 || baseState(code) == 4
+                                            ? QStringLiteral("1")
+                                            : QStringLiteral("0")},
+            {QStringLiteral("condition"), QStringLiteral("00")},
+            {QStringLiteral("com"), com},
+            {QStringLiteral("status"), QStringLiteral("200")},
+            {QStringLiteral("state"), QString::number(state)},
+            {QStringLiteral("data"), data}};
         send(socket, 200, QJsonDocument(answer).toJson(QJsonDocument::Compact), s.delayMs);
         return true;
     }

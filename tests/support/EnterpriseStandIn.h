@@ -45,6 +45,9 @@ public:
         QString phone;                          // NeedsPhone: the phone it wants
         int delayMs = 0;
         QString location = {}; // Redirect: where to
+        // The parcel's state as the service gives it asked with resultv2 4
+        // (the finer code, 501 or 304 …); asked without, its base state (5, 3 …).
+        QString state = QStringLiteral("0");
     };
 
     EnterpriseStandIn(QString customer, QString key);
