@@ -105,16 +105,29 @@ private slots:
         QCOMPARE(back.key, QStringLiteral("K[x]")); // a line break cannot start a section
         QCOMPARE(back.phone, QStringLiteral("13800001111"));
 
-        for (const auto& [text, ok] : {std::pair{"5678", true},
-                                       {"13800001111", true},
-                                       {"23800001111", false},
-                                       {"567", false},
-                                       {"56a8", false},
-                                       {"", false}})
+        // A mobile, a landline with its area code, the last four digits, or a
+        // shop's virtual number, whose four digits after "-" are what is sent.
+        for (const auto& [text, ok, sent] : {std::tuple{"5678", true, "5678"},
+                                             {"13800001111", true, "13800001111"},
+                                             {"010-12345678", true, "010-12345678"},
+                                             {"0755-1234567", true, "0755-1234567"},
+                                             {"075512345678", true, "075512345678"},
+                                             {"13800001111-1234", true, "1234"},
+                                             {"23800001111", false, ""},
+                                             {"567", false, ""},
+                                             {"56a8", false, ""},
+                                             {"010-123", false, ""},
+                                             {"13800001111-12", false, ""},
+                                             {"1380000111-1234", false, ""},
+                                             {"", false, ""}}) {
             QVERIFY2(isPhoneText(QString::fromLatin1(text)) == ok, text);
+            if (ok)
+                QCOMPARE(phoneToSend(QStringLiteral("yuantong"), QString::fromLatin1(text), {}),
+                         QString::fromLatin1(sent));
+        }
         QCOMPARE(phoneToSend(QStringLiteral("yuantong"), {}, QStringLiteral("5678")), QString());
-        QCOMPARE(phoneToSend(QStringLiteral("yuantong"), QStringLiteral("1234"), {}),
-                 QStringLiteral("1234"));
+        QCOMPARE(phoneToSend(QStringLiteral("shunfeng"), {}, QStringLiteral("13800001111-9876")),
+                 QStringLiteral("9876"));
     }
 
     void everyAnswerIsTranslated() {
@@ -261,6 +274,118 @@ private slots:
         QVERIFY(s.p.dialogs.shown[1].prompt.contains(QStringLiteral("不匹配")));
         QVERIFY(s.p.status().startsWith(QStringLiteral("需要正确的收件人手机号码")));
         QCOMPARE(s.p.parcel(id).number, QStringLiteral("SF1"));
+    }
+
+    // The service's state through the window's query (kept across a
+    // restart), the add panel and the whole-book watch: a refused parcel is
+    // not signed for and stays watched and pollable; a returned one is done.
+    void theServicesStateReachesEveryReader() {
+        Service s;
+        const auto state = [&](const char* number, const char* code, const char* newest) {
+            auto script = moving();
+            script.state = QLatin1String(code);
+            script.entries[0].second = QString::fromUtf8(newest);
+            s.api.script(QLatin1String(number), script);
+        };
+        state("YT1", "14", "您的快件已被收件人拒签,感谢使用");
+        state("YT2", "501", "快件已放入驿站,请凭取件码取件,感谢使用");
+        state("YT3", "4", "退回件已由寄件人签收");
+        const qint64 refused =
+            s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT1"), QStringLiteral("书"));
+        const qint64 returned =
+            s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT3"), QStringLiteral("笔"));
+        s.p.start();
+        QVERIFY(s.query(0));
+        QCOMPARE(s.p.Label12(2)->text(), QStringLiteral("已拒签"));
+        QCOMPARE(s.p.Label12(3)->text(), QStringLiteral("有更新"));
+        QCOMPARE(s.p.parcel(refused).num, QStringLiteral("2"));
+        s.p.Combo4()->setCurrentIndex(0);
+        QTest::mouseClick(s.p.Command1(16), Qt::LeftButton);
+        QCOMPARE(s.p.Command1(16)->text(), QStringLiteral("停止循环")); // pollable
+        QTest::mouseClick(s.p.Command1(16), Qt::LeftButton);
+        s.p.form.reset(); // the kept answer says the same after a restart
+        s.p.start();
+        QVERIFY(s.query(0));
+        QCOMPARE(s.api.asked().count(QStringLiteral("YT1")), 1);
+        QCOMPARE(s.p.Label12(2)->text(), QStringLiteral("已拒签"));
+
+        s.p.press(Qt::Key_F4);
+        s.p.Text3()->setCurrentText(QStringLiteral("YT2"));
+        s.p.Command1(12)->setText(QStringLiteral("圆通速递"));
+        s.p.Text2()->setText(QStringLiteral("茶"));
+        QTest::mouseClick(s.p.Command1(13), Qt::LeftButton);
+        QVERIFY(s.p.waitForQueryEnd());
+        QCOMPARE(s.p.Text1()->currentText(), QStringLiteral("茶"));
+        QCOMPARE(s.p.Label12(2)->text(), QStringLiteral("待取件"));
+
+        Store store(QStringLiteral("states"));
+        QCOMPARE(store.open(s.p.storePath()), OpenResult::Ok);
+        s.p.clock.elapsed = 0;
+        s.p.watch()->setOn(true);
+        for (int i = 0; i < 3; ++i) { // a turn of its own for each parcel
+            *s.p.clock.elapsed += 3600;
+            s.p.watch()->tick();
+            QTRY_VERIFY(!s.p.watch()->asking());
+        }
+        QCOMPARE((*store.watchRow(returned))->state, QStringLiteral("已退签"));
+        QCOMPARE((*store.watchRow(refused))->state, QStringLiteral("已拒签"));
+        const auto watched = store.watchedParcels(finishedStateTexts());
+        QCOMPARE(*watched,
+                 (QList<std::pair<qint64, bool>>{{refused, false}, {returned, true}, {3, false}}));
+    }
+
+    // Each failure says what to do; a refused account offers 查询账户 once.
+    void failuresSayWhatToDo() {
+        Service s({Customer, QStringLiteral("WRONG-KEY"), {}});
+        s.api.script(QStringLiteral("YT1"), moving());
+        s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("YT1"), QStringLiteral("书"));
+        s.p.dialogs.answers = {Mb::Yes};
+        s.p.start();
+        QVERIFY(s.query(0));
+        const QString refused = QStringLiteral(
+            "快递100拒绝了查询账户的签名:授权码或key不正确,请按F9在\"查询账户\"中检查..");
+        QCOMPARE(s.p.status(), refused);
+        QCOMPARE(
+            s.p.dialogs.prompts(),
+            QStringList{QStringLiteral("快递100拒绝了查询账户：授权码(customer)或key不正确。\n \n"
+                                       "是否现在打开\"查询账户\"检查?")});
+        QVERIFY(s.p.kdaccount()->isVisible());
+        QVERIFY(s.query(0)); // once a session: the status line after that
+        QCOMPARE(s.p.status(), refused);
+        QCOMPARE(s.p.dialogs.shown.size(), 1);
+        // Detection is for paying accounts: a refusal never blames the number.
+        s.p.Check8()->setChecked(true);
+        s.p.press(Qt::Key_F4);
+        QTest::keyClicks(s.p.Text3()->lineEdit(), QStringLiteral("YT12345678"));
+        QCOMPARE(s.p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
+        QVERIFY(s.p.status().startsWith(QStringLiteral("快递100的单号自动识别只对付费账户开放")));
+
+        const struct {
+            Behaviour behaviour;
+            const char* company;
+            const char* said;
+        } rows[] = {
+            // First: no code left from an earlier choice, so none is sent.
+            {Behaviour::Moving, "没有代码的快递",
+             "快递100拒绝了这次查询:请检查所选的快递公司是否正确,以及查询账户是否已开通实时查询"
+             "并已充值.."},
+            {Behaviour::OverQuota, "圆通速递",
+             "快递100查询账户的查询次数已用完或key已过期,请到快递100充值后再查询.."},
+            {Behaviour::ServerError, "圆通速递", "链接查询服务器失败!请稍后再试.."},
+            {Behaviour::Busy, "圆通速递", "查询服务繁忙,请稍后再试.."},
+        };
+        Service t;
+        for (const auto& r : rows)
+            t.p.addParcel(QString::fromUtf8(r.company), QStringLiteral("F%1").arg(int(r.behaviour)),
+                          QStringLiteral("g%1").arg(int(r.behaviour)));
+        t.p.start();
+        for (int i = 0; i < int(std::size(rows)); ++i) {
+            t.api.script(QStringLiteral("F%1").arg(int(rows[i].behaviour)),
+                         moving(rows[i].behaviour));
+            QVERIFY(t.query(i));
+            QCOMPARE(t.p.status(), QString::fromUtf8(rows[i].said));
+        }
+        QVERIFY(t.p.dialogs.shown.isEmpty());
     }
 
     void eachNumberAtMostOncePerHalfHour() {

@@ -116,7 +116,7 @@ void Form1::saveAccount() {
     if (spaced(account.customer) || spaced(account.key))
         return setStatus(QStringLiteral("授权码或key格式不正确,请您检查.."));
     if (!account.phone.isEmpty() && !isPhoneText(account.phone))
-        return setStatus(QStringLiteral("手机号码应为11位手机号或其后四位.."));
+        return setStatus(QStringLiteral("手机号码应为11位手机号、带区号的座机号或其后四位.."));
     if (const std::optional<QString> failure =
             writePrivateFile(accountPath(), accountFileText(account)))
         return setStatus(QStringLiteral("查询账户保存失败!原因：") + *failure);
@@ -158,7 +158,8 @@ std::optional<QString> Form1::askPhone(const QString& number, bool sentOne) {
     const std::optional<QString> typed = m_platform.dialogs.InputBox(
         (sentOne ? QStringLiteral("快递100提示收件人手机号码不匹配。\n")
                  : QStringLiteral("该快递公司需要收件人手机号码才能查询。\n")) +
-            QStringLiteral("请输入单号 %1 收件人的手机号码或其后四位：").arg(number),
+            QStringLiteral("请输入单号 %1 收件人的手机号码或其后四位(也可以是带区号的座机号)：")
+                .arg(number),
         BoxTitle);
     if (!typed || !isPhoneText(typed->trimmed())) return std::nullopt;
     return typed->trimmed();

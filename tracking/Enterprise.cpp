@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
@@ -45,9 +46,14 @@ QByteArray accountFileText(const TrackingAccount& account) {
 }
 
 bool isPhoneText(const QString& text) {
-    for (QChar c : text)
-        if (c < u'0' || c > u'9') return false;
-    return text.size() == 4 || (text.size() == 11 && text.startsWith(u'1'));
+    static const QRegularExpression phone(
+        QStringLiteral("^(?:\\d{4}|1\\d{10}|0\\d{2,3}-?\\d{7,8}|1\\d{10}-\\d{4})$"));
+    return phone.match(text).hasMatch();
+}
+
+QString phoneForService(const QString& phone) {
+    const qsizetype dash = phone.indexOf(u'-');
+    return phone.startsWith(u'1') && dash == 11 ? phone.mid(dash + 1) : phone;
 }
 
 bool needsPhone(const QString& com) {
@@ -56,8 +62,8 @@ bool needsPhone(const QString& com) {
 }
 
 QString phoneToSend(const QString& com, const QString& parcelPhone, const QString& accountPhone) {
-    if (!parcelPhone.isEmpty()) return parcelPhone;
-    return needsPhone(com) ? accountPhone : QString();
+    if (!parcelPhone.isEmpty()) return phoneForService(parcelPhone);
+    return needsPhone(com) ? phoneForService(accountPhone) : QString();
 }
 
 QByteArray enterpriseParam(const QString& com, const QString& num, const QString& phone) {

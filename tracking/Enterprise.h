@@ -27,14 +27,19 @@ AccountFile parseAccountFile(const QString& text);
 // The account as its file holds it; line breaks in a value are dropped.
 QByteArray accountFileText(const TrackingAccount& account);
 
-// A phone as the program takes it: a mobile number (11 digits from 1) or its
-// last four digits.
+// A phone as the program takes it: a mobile number (11 digits from 1), a
+// landline with its area code (0 and 2 or 3 digits, then 7 or 8 digits, a "-"
+// between them or not), the last four digits of one, or a virtual number of
+// an online shop (a mobile number, "-" and 4 digits).
 bool isPhoneText(const QString& text);
+// What the service is sent of such a phone: a virtual number's 4 digits after
+// "-", else the phone as it stands.
+QString phoneForService(const QString& phone);
 // The couriers whose numbers the service answers only with the receiver's
 // phone: 顺丰速运, 顺丰快运 and 中通快递.
 bool needsPhone(const QString& com);
-// The phone a query sends: the parcel's own when it has one, else the
-// account's for a courier that needs one, else none.
+// The phone a query sends (phoneForService): the parcel's own when it has one,
+// else the account's for a courier that needs one, else none.
 QString phoneToSend(const QString& com, const QString& parcelPhone, const QString& accountPhone);
 
 // The query's param: {"com":…,"num":…,"order":"desc","resultv2":"4"} and

@@ -12,12 +12,12 @@
 
 // An answer as a tracking source delivers it.
 struct TrackReply {
-    QString body;             // the answer as the program reads it; empty when none came
-    bool phoneWanted = false; // the service wants the receiver's phone (or another one)
-    QDateTime answered = {};  // when the service gave this answer
-    bool kept = false;        // a kept answer: nothing was asked this time
-    QString failure = {};     // a failure said in the program's words; empty: the code's text
-    QDateTime heldUntil = {}; // a failure that pauses the number: not asked before then
+    QString body;                // the answer as the program reads it; empty when none came
+    bool phoneWanted = false;    // the service wants the receiver's phone (or another one)
+    QDateTime answered = {};     // when the service gave this answer
+    bool kept = false;           // a kept answer: nothing was asked this time
+    QString failure = {};        // a failure said in the program's words; empty: the code's text
+    QDateTime heldUntil = {};    // a failure that pauses the number: not asked before then
     bool accountRefused = false; // the service refused the account (customer or key wrong)
 };
 

@@ -190,7 +190,7 @@ void EnterpriseSource::answered(const QString& flight, const TrackRequest& reque
     }
     const QList<Waiter> waiting = m_flights.take(flight);
     for (const Waiter& w : waiting)
-        w.done(TrackReply{text, a.phoneWanted, now, false, a.failure, heldUntil});
+        w.done(TrackReply{text, a.phoneWanted, now, false, a.failure, heldUntil, a.accountRefused});
 }
 
 std::function<void()> EnterpriseSource::autoNumber(const QString& number,
