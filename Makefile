@@ -6,7 +6,7 @@ DEMO_DIR ?= $(CURDIR)/build-demo/program
 JOBS ?= $(shell nproc)
 START_RUNS ?= 20
 
-.PHONY: build run demo deb uninstall test bench clean format format-check
+.PHONY: build run demo deb uninstall test bench readme-shots clean format format-check
 
 build:
 	@bash scripts/setup.sh run
@@ -52,6 +52,13 @@ bench:
 	build-bench/bench/bench_book
 	build-bench/bench/bench_watch
 	xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bench/bench_start build-bench $(START_RUNS)
+
+# The README's pictures in docs/, taken from today's program under Xvfb.
+readme-shots:
+	@bash scripts/setup.sh test
+	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON -DBUILD_TESTING=ON
+	cmake --build build-test -j $(JOBS) --target readme_shots
+	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build-test/bench/readme_shots docs
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
