@@ -338,6 +338,7 @@ private slots:
         program.terminate();
         QVERIFY(program.waitForFinished(5000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0); // ended as asked, not failed
         QVERIFY(QFile::exists(lock));
     }
 
