@@ -2,13 +2,21 @@
 // that cannot be opened, and the status-row clock.
 #include "app/ClockText.h"
 #include "app/Form1.h"
+#include "couriers/CourierPanel.h"
+#include "parcels/AddPanel.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
 #include "platform/SecretFile.h"
 #include "services/Version.h"
+#include "settings/Options.h"
+#include "settings/SettingsPanel.h"
 #include "store/Backup.h"
 #include "store/Place.h"
 #include "store/Store.h"
+#include "tracking/Accounts.h"
+#include "tracking/QuerySession.h"
+#include "tracking/Source.h"
+#include "watch/BookWatch.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -31,11 +39,10 @@ bool Form1::Form_Load() {
     if (!main()) return false;
     Timer3->start();
     Timer5->start();
-    setting();
+    m_options->load(); // the boxes, the watch and its interval follow
     startSource();
     checkSecretFiles();
-    startWatch();
-    fillTimeLists();
+    m_settings->fillTimeLists();
     Label11[3]->setText(ProgramVersion);
     DrawWindowFrame();
     // The book fills the selector, and the store's check and the day's
@@ -43,7 +50,7 @@ bool Form1::Form_Load() {
     // entry until one is chosen); the store takes no write before the check
     // has passed.
     QTimer::singleShot(0, this, [this] {
-        read();
+        refill();
         checkStore();
     });
     return true;
@@ -71,8 +78,7 @@ bool Form1::checkStore() {
     const OpenResult verdict = m_store->verify();
     m_storeChecked = verdict == OpenResult::Ok;
     if (verdict != OpenResult::Ok) return storeFailed(verdict);
-    for (Switch s : std::exchange(m_loadedChanges, {}))
-        Check_Click(s); // the options the loader changed, stored as "是"/"否"
+    m_options->storeLoaded(); // the options the loader turned on, stored as "是"
     if (const std::optional<QString> failure =
             keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
         m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
@@ -211,12 +217,41 @@ bool Form1::placeStore() {
     return true;
 }
 
+// Where tracking answers come from: the demo's simulation, a configured
+// gateway, or the tracking service with the user's own account.
+void Form1::startSource() {
+    TrackingSource* source = nullptr;
+    if (m_endpoints->demo) {
+        source = new DemoSource(m_endpoints->demoSpeed, this);
+        setWindowTitle(windowTitle() + QStringLiteral("（演示）"));
+        Label28->show();
+    } else if (m_endpoints->viaGateway()) {
+        source = new GatewaySource(m_platform.http, m_endpoints->tracking, m_endpoints->autoNumber,
+                                   this);
+    } else {
+        m_enterprise = new EnterpriseSource(m_platform.http, *m_store, m_platform.clock,
+                                            m_endpoints->poll, m_endpoints->autoEnterprise, this);
+        m_enterprise->setAccount(m_accounts->load(*m_store));
+        source = m_enterprise;
+        // Answers older than a day pace nothing any more.
+        m_store->forgetAnswers(
+            m_platform.clock.now().addDays(-1).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    }
+    m_session->setSource(source);
+    m_add->detection().setSource(source);
+    bookWatch->setSource(source);
+    m_settings->accountUsable(m_enterprise != nullptr,
+                              m_endpoints->demo
+                                  ? QStringLiteral("演示模式不使用查询账户")
+                                  : QStringLiteral("查询经由设置的网关,不使用查询账户"));
+}
+
 // The user's config folder is theirs alone; files holding a password or a key
 // that others may read, or that are no plain small files, are named.
 void Form1::checkSecretFiles() {
     makeFolderPrivate(m_endpoints->configFolder);
     for (const QString& file :
-         {m_endpoints->configFolder + QStringLiteral("/mail.conf"), accountPath(),
+         {m_endpoints->configFolder + QStringLiteral("/mail.conf"), m_accounts->path(),
           m_folder + QStringLiteral("/mail.conf"), m_folder + QStringLiteral("/gateway.conf")}) {
         bool refused = false;
         readConfigFile(file, &refused);
@@ -228,18 +263,6 @@ void Form1::checkSecretFiles() {
                                               "请改为仅本人可读(chmod 600)")
                                    .arg(QDir::toNativeSeparators(file));
     }
-}
-
-void Form1::fillTimeLists() {
-    for (int h = 0; h <= 23; ++h)
-        Combo2->addItem(QString::number(h));
-    for (int m = 0; m <= 59; ++m)
-        Combo3->addItem(QString::number(m));
-    for (int n = 1; n <= 360; ++n)
-        Combo4->addItem(QString::number(n));
-    Combo2->setCurrentIndex(0);
-    Combo3->setCurrentIndex(0);
-    Combo4->setCurrentIndex(-1);
 }
 
 void Form1::Timer5_Timer() {

@@ -3,26 +3,28 @@
 // (centring, dragging, click-to-close, close images).
 #include "app/Backdrop.h"
 #include "app/Form1.h"
+#include "couriers/CourierPanel.h"
+#include "parcels/AddPanel.h"
+#include "parcels/EditPanel.h"
+#include "parcels/SearchPanel.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
+#include "settings/AccountPanel.h"
 #include "settings/Options.h"
-#include "store/Store.h"
+#include "settings/SettingsPanel.h"
+#include "tracking/QuerySession.h"
 
-#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QWindow>
 
 namespace {
 const QString Silver = QStringLiteral("color: rgb(192, 192, 192);");
 const QString White = QStringLiteral("color: rgb(255, 255, 255);");
-const QString LinkHover = QStringLiteral("color: rgb(166, 0, 169);");
 
 // Lets the platform move a top-level window with the mouse until release.
 void systemMove(QWidget* window) {
@@ -59,45 +61,82 @@ void Form1::mouseMoveEvent(QMouseEvent*) {
     Label16[1]->setStyleSheet(Silver);
 }
 
-void Form1::centrePanel(int index) {
-    centre(kdmenu[index]);
-}
-
 void Form1::centre(QWidget* panel) {
     bringIn(panel); // placed for the first time: into the window
     panel->move(width() / 2 - panel->width() / 2, height() / 2 - panel->height() / 2);
 }
 
+// A panel placed for the first time comes into the window in its built
+// stacking order: under the panels after it that are in already, and under
+// the enlarged-entry overlay.
+void Form1::bringIn(QWidget* panel) {
+    if (panel->parentWidget() == this) return;
+    panel->setParent(this);
+    QWidget* above = Picture5;
+    for (auto i = m_panels.size(); i-- > 0 && m_panels[i] != panel;)
+        if (m_panels[i]->parentWidget() == this) above = m_panels[i];
+    panel->stackUnder(above);
+}
+
 void Form1::showPanel(int index) {
-    centrePanel(index);
+    centre(kdmenu[index]);
     kdmenu[index]->setVisible(true);
 }
 
 void Form1::hideAllPanels() {
     for (QFrame* p : kdmenu)
         p->setVisible(false);
-    kdaccount->setVisible(false);
+    m_account->setVisible(false);
 }
 
 void Form1::x_Click(int index) {
-    if (index == 1 && !saveAddress()) return; // the settings panel checks the address first
+    // The settings panel checks and stores the address first.
+    if (index == 1 && !m_settings->saveAddress()) return;
     kdmenu[index]->setVisible(false);
 }
 
-// The add panel as a fresh form: empty boxes, no courier, the number box
-// ready for typing, the query button as the default.
+// The add panel as a fresh form, the query button as the default.
 void Form1::openAddPanel() {
-    Text3->setCurrentText(QString());
-    Text2->clear();
-    Command1[12]->setText(QStringLiteral("请选择快递公司"));
     showPanel(0);
-    Text3->setFocus();
-    m_defaultButton[0] = Command1[13];
+    m_add->openAddPanel();
 }
 
-void Form1::resetQuickLinks() {
-    for (QLabel* l : Label20)
-        l->setStyleSheet(QString());
+void Form1::openEditPanel() {
+    if (m_edit->openEditPanel()) showPanel(2);
+}
+
+void Form1::openSearchPanel() {
+    showPanel(3);
+    m_search->openSearchPanel();
+}
+
+void Form1::openCourierList(int opener) {
+    m_couriers->openCourierList(opener);
+    if (opener == 8) // picking for the edit panel: it alone stays beside the list
+        for (int i : {0, 1, 3})
+            kdmenu[i]->setVisible(false);
+    showPanel(4);
+    kdmenu[4]->raise();
+}
+
+// The destination is whichever parcel panel is visible, the add panel first;
+// the courier code is taken in every case.
+void Form1::courierPicked(const QString& name, const std::optional<QString>& code) {
+    if (m_add->isVisible()) {
+        m_add->setCompany(name);
+        m_couriers->setVisible(false);
+    } else if (m_edit->isVisible()) {
+        m_edit->setCompany(name);
+        m_couriers->setVisible(false);
+    }
+    if (code) m_session->setCode(*code);
+}
+
+void Form1::openAccountPanel() {
+    centre(m_account);
+    m_account->setVisible(true);
+    m_account->raise();
+    m_account->openAccountPanel();
 }
 
 // Mouse on a panel's background: drag it (with Check4), close it (with
@@ -112,10 +151,10 @@ bool Form1::panelMouse(int index, QEvent* event) {
     switch (type) {
     case QEvent::MouseButtonPress:
         if (p->childAt(me->position().toPoint())) return false;
-        if (options->on(Switch::Drag)) {
+        if (m_options->on(Switch::Drag)) {
             m_dragPanel = index;
             m_panelGrab = mapFromGlobal(me->globalPosition().toPoint()) - p->pos();
-        } else if (options->on(Switch::CloseOnClick)) {
+        } else if (m_options->on(Switch::CloseOnClick)) {
             p->setVisible(false);
         }
         return true;
@@ -124,12 +163,12 @@ bool Form1::panelMouse(int index, QEvent* event) {
             p->move(mapFromGlobal(me->globalPosition().toPoint()) - m_panelGrab);
             return true;
         }
-        resetQuickLinks();
+        m_couriers->resetQuickLinks();
         return false;
     case QEvent::MouseButtonRelease:
         if (m_dragPanel != index) return false;
         m_dragPanel = -1;
-        if (options->on(Switch::CloseOnClick)) p->setVisible(false);
+        if (m_options->on(Switch::CloseOnClick)) p->setVisible(false);
         return true;
     default:
         return false;
@@ -144,13 +183,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 
     for (int i = 0; i < 5; ++i) {
         if (watched == kdmenu[i]) return panelMouse(i, event);
-        if (watched == x[i]) {
+        if (watched == kdmenu[i]->closeImage()) {
             if (release) x_Click(i);
             return press || release;
         }
     }
-    if (watched == xAccount) {
-        if (release) kdaccount->setVisible(false);
+    if (watched == m_account->closeImage()) {
+        if (release) m_account->setVisible(false);
         return press || release;
     }
     for (int i = 1; i <= 7; ++i)
@@ -181,15 +220,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == ListView2->viewport() && press &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        // The row under the mouse becomes the selected one, as with any press.
-        if (QTreeWidgetItem* row =
-                ListView2->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
-            ListView2->setCurrentItem(row);
-        ListView2_RightPress();
-        return true;
-    }
     if (watched == Label2[1] || watched == Label2[2]) {
         if (hover) {
             Label2[1]->setStyleSheet(Silver);
@@ -216,26 +246,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         m_platform.shell.openUrl(m_endpoints->site);
         return true;
     }
-    if (watched == Label22 && press) {
-        m_platform.shell.openUrl(m_endpoints->promotion);
-        return true;
-    }
     if ((watched == Picture5 || watched == Label23) && press) {
         Picture5->setVisible(false);
         return true;
     }
-    if (watched == Picture3 && type == QEvent::MouseMove) {
-        resetQuickLinks();
-        return false;
-    }
-    for (int i = 0; i < int(Label20.size()); ++i)
-        if (watched == Label20[i]) {
-            if (hover) {
-                resetQuickLinks();
-                Label20[i]->setStyleSheet(LinkHover);
-            }
-            if (press) Label20_Click(i);
-            return hover || press;
-        }
     return false;
 }

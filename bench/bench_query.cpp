@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
-        p.form->selectListIndex(0); // returns once the answer is in and the parser armed
+        p.select(0); // returns once the answer is in and the parser armed
         request << double(t.nsecsElapsed()) / 1e6;
         while (p.status() != QStringLiteral("查询完毕..."))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

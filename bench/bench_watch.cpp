@@ -52,7 +52,7 @@ Day simulate(const QString& gateway, bool watch) {
     if (!p.load()) qFatal("the program did not start");
     if (watch) {
         p.Combo5()->setCurrentText(QStringLiteral("30"));
-        p.form->Combo5_Click();
+        emit p.Combo5()->activated(0);
         p.Check9()->setChecked(true);
     }
     BookWatch* w = p.watch();

@@ -79,8 +79,7 @@ struct Program {
     QRect window() const { return p.form->frameGeometry(); }
     void start() {
         p.start();
-        p.form->move(QApplication::primaryScreen()->geometry().center() -
-                     p.form->rect().center());
+        p.form->move(QApplication::primaryScreen()->geometry().center() - p.form->rect().center());
         p.form->Timer5_Timer();
     }
     // What the service answers for a number: its way, newest first, every
@@ -107,13 +106,14 @@ struct Program {
     }
 };
 
-const QStringList Tea = {QStringLiteral("【北京市朝阳区望京营业部】快递员 李师傅 正在派件"),
-                         QStringLiteral("快件已到达【北京市朝阳区望京营业部】"),
-                         QStringLiteral("快件已从【北京转运中心】发出,下一站【北京市朝阳区望京营业部】"),
-                         QStringLiteral("快件已到达【北京转运中心】"),
-                         QStringLiteral("快件已从【杭州转运中心】发出,下一站【北京转运中心】"),
-                         QStringLiteral("快件已到达【杭州转运中心】"),
-                         QStringLiteral("【杭州市西湖区】中通快递 已揽收")};
+const QStringList Tea = {
+    QStringLiteral("【北京市朝阳区望京营业部】快递员 李师傅 正在派件"),
+    QStringLiteral("快件已到达【北京市朝阳区望京营业部】"),
+    QStringLiteral("快件已从【北京转运中心】发出,下一站【北京市朝阳区望京营业部】"),
+    QStringLiteral("快件已到达【北京转运中心】"),
+    QStringLiteral("快件已从【杭州转运中心】发出,下一站【北京转运中心】"),
+    QStringLiteral("快件已到达【杭州转运中心】"),
+    QStringLiteral("【杭州市西湖区】中通快递 已揽收")};
 
 void book(Program& g) {
     g.parcel(QStringLiteral("顺丰快递"), QStringLiteral("SF1428476301234"),
@@ -138,8 +138,8 @@ void book(Program& g) {
               QStringLiteral("快件已到达【武汉分拨中心】"),
               QStringLiteral("【武汉市】韵达快递 已揽收")},
              QStringLiteral("3"));
-    g.parcel(QStringLiteral("申通快递"), QStringLiteral("773098765432"),
-             QStringLiteral("旧手机壳"), QStringLiteral("14"),
+    g.parcel(QStringLiteral("申通快递"), QStringLiteral("773098765432"), QStringLiteral("旧手机壳"),
+             QStringLiteral("14"),
              {QStringLiteral("您的快件已被收件人拒签,原因:商品与描述不符,快件将退回寄件人"),
               QStringLiteral("【成都市武侯区】快递员 刘师傅 正在派件"),
               QStringLiteral("快件已到达【成都转运中心】"),
@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
                  QStringList{QStringLiteral("快件已放入【望京西园三区】菜鸟驿站,请凭取件码取件")} +
                      Tea);
         for (int i = 0; i < 30; ++i)
-            g.p.form->Timer6_Timer();
+            g.p.polling()->Timer6_Timer();
         if (!QTest::qWaitFor([&] { return smtp.mails().size() == 1; }, 15000))
             qWarning("the mail did not arrive");
         settle(500);

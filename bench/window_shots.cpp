@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
         shoot(QString::fromLatin1(panels[i]));
     }
     p.form->hideAllPanels();
-    p.form->openAccountPanel();
+    emit p.session().accountWanted();
     shoot(QStringLiteral("account"));
     return 0;
 }

@@ -1,14 +1,7 @@
 #include "couriers/AutoNumber.h"
 
-#include <QUrl>
-
 namespace {
 const QString CodeKey = QStringLiteral("comCode\":\"");
-}
-
-QString autoNumberUrl(const QString& endpoint, const QString& number) {
-    return endpoint + QStringLiteral("?num=") +
-           QString::fromLatin1(QUrl::toPercentEncoding(number));
 }
 
 Detected readAutoNumberAnswer(const QString& body) {

@@ -4,10 +4,6 @@
 
 #include <QString>
 
-// The auto-number service's URL for a number; the number is percent-encoded
-// so that "&", "#" or a blank cannot add or break query keys.
-QString autoNumberUrl(const QString& endpoint, const QString& number);
-
 // What an auto-number answer says.
 struct Detected {
     enum Kind {

@@ -4,10 +4,15 @@
 // environment can override them (see the README).
 #pragma once
 
-#include "tracking/Enterprise.h"
-
 #include <QString>
 #include <functional>
+
+// The user's account of the tracking service (快递100企业版).
+struct TrackingAccount {
+    QString customer, key; // 授权码 and key
+    QString phone;         // the receiver's phone, or its last four digits; may be empty
+    bool complete() const { return !customer.isEmpty() && !key.isEmpty(); }
+};
 
 struct Endpoints {
     QString tracking;        // a gateway's tracking query, at its root path "/"; empty: none

@@ -1,38 +1,37 @@
-// Setting the computer's clock from a web server's HTTP Date header.
-#include "app/Form1.h"
-#include "platform/Endpoints.h"
+#include "services/TimeCalibration.h"
+
 #include "platform/Platform.h"
 #include "services/NetTime.h"
-
-#include <QPushButton>
 
 namespace {
 const QString Title = QStringLiteral("提示");
 }
 
-void Form1::Command3_Click() {
-    Command3->setEnabled(false);
-    if (GetBody(m_endpoints->probePage).isEmpty())
-        m_platform.dialogs.MsgBox(QStringLiteral("时间校准功能需要联网操作!"),
-                                  Mb::OkOnly + Mb::Information, Title);
+TimeCalibration::TimeCalibration(Http& http, Dialogs& dialogs, SystemClock& clock,
+                                 QString probePage, QString timeSource)
+    : m_http(http), m_dialogs(dialogs), m_clock(clock), m_probe(std::move(probePage)),
+      m_source(std::move(timeSource)) {}
+
+void TimeCalibration::run() {
+    if (bodyText(m_http.get(m_probe)).isEmpty())
+        m_dialogs.MsgBox(QStringLiteral("时间校准功能需要联网操作!"), Mb::OkOnly + Mb::Information,
+                         Title);
     else
         ctime();
-    Command3->setEnabled(true);
 }
 
 // One reading, set as the one instant it names: the local clock then shows
 // China Standard Time on a machine in China, the Date header plus 8 hours.
-void Form1::ctime() {
+void TimeCalibration::ctime() {
     const auto fail = [this](const QString& why) {
-        m_platform.dialogs.MsgBox(QStringLiteral("时间校对失败!") + why,
-                                  Mb::OkOnly + Mb::Information, Title);
+        m_dialogs.MsgBox(QStringLiteral("时间校对失败!") + why, Mb::OkOnly + Mb::Information,
+                         Title);
     };
-    const std::optional<QByteArray> header = m_platform.http.headDate(m_endpoints->timeSource);
+    const std::optional<QByteArray> header = m_http.headDate(m_source);
     if (!header) return fail(QStringLiteral("时间服务器没有给出时间(没有 Date 头)"));
     const std::optional<QDateTime> instant = parseHttpDate(*header);
     if (!instant)
         return fail(QStringLiteral("时间服务器给出的不是时间：") + QString::fromLatin1(*header));
-    if (const std::optional<QString> refused = m_platform.clock.set(*instant))
-        return fail(*refused);
-    m_platform.dialogs.MsgBox(QStringLiteral("时间校对成功!"), Mb::OkOnly + Mb::Information, Title);
+    if (const std::optional<QString> refused = m_clock.set(*instant)) return fail(*refused);
+    m_dialogs.MsgBox(QStringLiteral("时间校对成功!"), Mb::OkOnly + Mb::Information, Title);
 }

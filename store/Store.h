@@ -21,6 +21,12 @@ struct CourierRow {
     QString name, code, shibie, call;
 };
 
+// The whole book as the selector lists it, in book order.
+struct BookList {
+    QList<qint64> ids;
+    QStringList goods;
+};
+
 // The seven switches of the options row, in the order of their check boxes
 // Check2 .. Check8.
 enum class Switch { Mail, Sound, Drag, CloseOnClick, Balloon, QueryFirst, AutoDetect };
@@ -60,8 +66,9 @@ struct PausedNumber {
     QString reason; // what the status line said of the last failure
 };
 
-// A selector entry: the goods text and what the watch knows of its parcel.
+// A selector entry: its parcel, the goods text and what the watch knows of it.
 struct BookEntry {
+    qint64 id = 0;
     QString goods;
     QString state;      // empty: the watch has no answer for it
     int watchCount = 0; // entries of the remembered answer
@@ -133,7 +140,7 @@ public:
 
     // kd100, always in insertion (id) order
     Read<QList<ParcelRow>> parcels();
-    Read<QStringList> parcelGoods(); // only the goods, for the selector
+    Read<BookList> parcelList(); // the ids and the goods, for the selector
     Read<std::optional<ParcelRow>> parcelByGoods(const QString& goods);
     Read<QList<ParcelRow>> parcelsWithGoods(const QString& goods);
     Read<QList<ParcelRow>> parcelsGoodsLike(const QString& text);

@@ -274,10 +274,10 @@ private slots:
         desktop.close(1);
         desktop.click(1);
         QTest::qWait(200);
-        QCOMPARE(p.form->current().id, 0);
+        QCOMPARE(p.form->session().current().id, 0);
         p.form->showMinimized();
         desktop.click(2);
-        QTRY_COMPARE(p.form->current().id, id);
+        QTRY_COMPARE(p.form->session().current().id, id);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.Text1()->currentText(), QStringLiteral("第二个"));
         QVERIFY(!p.form->isMinimized());

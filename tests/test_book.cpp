@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(entriesOf(p.Text1()),
                  (QStringList{"鞋子", "书", "******************", "刷新快递列表"}));
         QCOMPARE(p.Text1()->currentIndex(), 0);
-        QCOMPARE(p.form->current().number, QStringLiteral("12345678"));
+        QCOMPARE(p.form->session().current().number, QStringLiteral("12345678"));
         Store s(QStringLiteral("check"));
         QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
         QCOMPARE(s.parcels()->size(), 3);
@@ -268,7 +268,7 @@ private slots:
         QCOMPARE(changed.company, QStringLiteral("京东快递"));
         QCOMPARE(changed.goods, QStringLiteral("新鞋"));
         QCOMPARE(p.Text1()->itemText(0), QStringLiteral("新鞋"));
-        QCOMPARE(f.current().number, QStringLiteral("JD0012345678"));
+        QCOMPARE(f.session().current().number, QStringLiteral("JD0012345678"));
         QCOMPARE(p.gateway.trackingQueries().constLast().queryItemValue(QStringLiteral("com")),
                  QStringLiteral("jd"));
         QVERIFY(!p.kdmenu(2)->isVisible());
@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(entriesOf(p.Text1()), QStringList{QStringLiteral("茶叶")});
         QCOMPARE(p.Text1()->currentIndex(), queryFirst ? 0 : -1);
         QVERIFY(!p.kdmenu(2)->isVisible());
-        if (queryFirst) QCOMPARE(f.current().number, QStringLiteral("11111111"));
+        if (queryFirst) QCOMPARE(f.session().current().number, QStringLiteral("11111111"));
     }
 
     void aRefusedDeleteIsReported() {

@@ -103,7 +103,7 @@ private slots:
         QVERIFY(p.kdmenu(0)->isVisible() && p.kdmenu(4)->isVisible());
         pick(p, QStringLiteral("圆通速递"));
         QCOMPARE(p.Command1(12)->text(), QStringLiteral("圆通速递"));
-        QCOMPARE(f.current().code, QStringLiteral("yuantong"));
+        QCOMPARE(f.session().current().code, QStringLiteral("yuantong"));
         QVERIFY(!p.kdmenu(4)->isVisible());
 
         // Into the edit panel: opening from it hides the add, settings and search panels.
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(p.kdmenu(2)->isVisible());
         pick(p, QStringLiteral("韵达快递"));
         QCOMPARE(p.Command1(8)->text(), QStringLiteral("韵达快递"));
-        QCOMPARE(f.current().code, QStringLiteral("yunda"));
+        QCOMPARE(f.session().current().code, QStringLiteral("yunda"));
 
         // Both visible: the add panel wins.
         p.press(Qt::Key_F5);
@@ -134,7 +134,7 @@ private slots:
         p.press(Qt::Key_Escape);
         p.press(Qt::Key_F12);
         pick(p, QStringLiteral("德邦物流"));
-        QCOMPARE(f.current().code, QStringLiteral("debangwuliu"));
+        QCOMPARE(f.session().current().code, QStringLiteral("debangwuliu"));
         QVERIFY(p.kdmenu(4)->isVisible());
         QCOMPARE(p.Command1(12)->text(), QStringLiteral("EMS"));
     }

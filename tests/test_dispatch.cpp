@@ -160,7 +160,7 @@ private slots:
         p.press(Qt::Key_F8);
         QVERIFY(p.waitForQueryEnd());
         QCOMPARE(p.gateway.trackingQueries().size(), queries + 1);
-        QCOMPARE(f.current().number, QStringLiteral("11111111"));
+        QCOMPARE(f.session().current().number, QStringLiteral("11111111"));
 
         p.press(Qt::Key_F4);
         p.press(Qt::Key_F11); // unscripted question: No

@@ -52,8 +52,8 @@ private slots:
         QCOMPARE(p.Label12(2)->text(), QStringLiteral("已签收"));
         QCOMPARE(p.Label12(5)->text(), QStringLiteral("2天2小时30分"));
         QCOMPARE(p.Label12(7)->text(), QStringLiteral("顺丰快递"));
-        QCOMPARE(f.parsedRows(), 3);
-        QVERIFY(!f.answerWaiting());
+        QCOMPARE(f.session().parsedRows(), 3);
+        QVERIFY(!f.session().answerWaiting());
         QVERIFY(p.Text1()->isEnabled() && p.ListView1()->isEnabled() && p.Image2(7)->isEnabled());
         QVERIFY(!p.AniGIF1()->isVisible());
         QVERIFY(!p.Timer7()->isActive());
@@ -308,7 +308,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return p.gateway.requestCount() >= 4; }, 3000));
         QTest::qWait(300);                   // the parse of anything that arrived
         QCOMPARE(p.dialogs.shown.size(), 1); // the watchdog's, nothing else
-        QCOMPARE(p.form->current().number, QStringLiteral("87654321"));
+        QCOMPARE(p.form->session().current().number, QStringLiteral("87654321"));
         QCOMPARE(p.ListView1()->topLevelItemCount(), 2);
         QCOMPARE(p.parcel(b).num, QStringLiteral("2"));
         QCOMPARE(p.parcel(a).num, QStringLiteral("0"));
@@ -333,7 +333,7 @@ private slots:
         int rows = -1;
         QString status;
         bool watchdog = false;
-        QTimer::singleShot(0, [&] { p.form->selectListIndex(1); });
+        QTimer::singleShot(0, [&] { p.select(1); });
         QTimer::singleShot(300, [&] {
             rows = p.ListView1()->topLevelItemCount();
             status = p.status();
@@ -446,23 +446,23 @@ private slots:
     // While loop or timed querying runs, a finished query gives back only the
     // courier-list button.
     void pollingKeepsTheWindowLocked_data() {
-        QTest::addColumn<Form1::PollMode>("mode");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("loop") << Form1::PollMode::Loop << 16 << QStringLiteral("停止循环");
-        QTest::newRow("timed") << Form1::PollMode::Timed << 18 << QStringLiteral("关闭定时");
+        QTest::newRow("loop") << 16 << QStringLiteral("停止循环");
+        QTest::newRow("timed") << 18 << QStringLiteral("关闭定时");
     }
     void pollingKeepsTheWindowLocked() {
-        QFETCH(Form1::PollMode, mode);
         QFETCH(int, button);
         QFETCH(QString, caption);
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"));
         p.gateway.script(Number, {entries(3)});
-        p.start();
-        p.form->setPollMode(mode);
+        QVERIFY(p.startAndChoose());
+        p.Combo4()->setCurrentIndex(0);
+        QTest::mouseClick(p.Command1(button), Qt::LeftButton);
         QCOMPARE(p.Command1(button)->text(), caption); // the caption shows the mode
-        p.choose(0);
+        p.Label11(2)->setText(QString());
+        emit p.polling()->due(); // the poll's query
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
         QVERIFY(p.Image2(6)->isEnabled());
         for (int i : {1, 2, 3, 4, 5, 7})
@@ -502,7 +502,7 @@ private slots:
         p.Timer7()->setInterval(1000000); // ticks come from the test
         QTimer::singleShot(50, [&] {
             for (int i = 0; i < 4; ++i)
-                p.form->Timer7_Timer();
+                p.session().Timer7_Timer();
         });
         p.choose(0);
         QVERIFY(p.waitForQueryEnd());
@@ -513,9 +513,9 @@ private slots:
         int shownAfterNine = -1;
         QTimer::singleShot(50, [&] {
             for (int i = 0; i < 9; ++i)
-                p.form->Timer7_Timer();
+                p.session().Timer7_Timer();
             shownAfterNine = int(p.dialogs.shown.size());
-            p.form->Timer7_Timer();
+            p.session().Timer7_Timer();
             p.gateway.script(Number, {QByteArray()}); // the client's retry ends at once
             p.gateway.releaseHanging();
         });
@@ -629,8 +629,8 @@ private slots:
         p.start();
         p.form->showPanel(2);
         p.Text1()->setEnabled(false);
-        p.form->setToolbarEnabled(false);
-        p.form->csh();
+        p.Image2(5)->setEnabled(false);
+        p.session().csh();
         QVERIFY(!p.kdmenu(2)->isVisible());
         QVERIFY(p.Text1()->isEnabled());
         QVERIFY(p.Image2(5)->isEnabled());

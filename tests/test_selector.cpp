@@ -34,18 +34,23 @@ private slots:
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前共有3个快递单。"));
     }
 
-    void duplicateGoodsLoadTheFirstParcel() {
+    // Each entry is its own parcel, found by its row id: two parcels with the
+    // same goods are told apart.
+    void duplicateGoodsEachLoadTheirOwnParcel() {
         TestProgram p;
         p.addParcel(QStringLiteral("顺丰快递"), QStringLiteral("11111111"), QStringLiteral("鞋子"));
         p.addParcel(QStringLiteral("中通快递"), QStringLiteral("22222222"), QStringLiteral("鞋子"));
         p.gateway.script(QStringLiteral("11111111"), {answerWith(2).toUtf8()});
+        p.gateway.script(QStringLiteral("22222222"), {answerWith(2).toUtf8()});
         p.start();
-        p.choose(1);
-        QVERIFY(p.waitForQueryEnd());
-        QCOMPARE(lastNumber(p), QStringLiteral("11111111"));
-        QCOMPARE(lastNumber(p, "com"), QStringLiteral("shunfeng"));
-        QCOMPARE(p.form->current().company, QStringLiteral("顺丰快递"));
-        QCOMPARE(p.form->current().index, QStringLiteral("1"));
+        for (const auto& [index, number, com] :
+             {std::tuple{1, "22222222", "zhongtong"}, std::tuple{0, "11111111", "shunfeng"}}) {
+            p.choose(index);
+            QVERIFY(p.waitForQueryEnd());
+            QCOMPARE(lastNumber(p), QLatin1String(number));
+            QCOMPARE(lastNumber(p, "com"), QLatin1String(com));
+            QCOMPARE(p.Text1()->currentIndex(), index);
+        }
     }
 
     void unknownCompanyKeepsTheEarlierCode() {
@@ -99,7 +104,7 @@ private slots:
         QVERIFY(p.dialogs.shown[0].prompt.contains(QStringLiteral("database is locked")));
         QCOMPARE(p.dialogs.shown[0].buttons, Mb::OkOnly + Mb::Exclamation);
         QCOMPARE(p.status(), QStringLiteral("读取快递数据失败!请稍后再试.."));
-        QCOMPARE(p.form->current().number, QStringLiteral("11111111"));
+        QCOMPARE(p.form->session().current().number, QStringLiteral("11111111"));
         QVERIFY(p.Text1()->isEnabled());
         QVERIFY(p.ListView1()->isEnabled());
         QVERIFY(p.Image2(7)->isEnabled());

@@ -499,7 +499,8 @@ private slots:
         s.api.script(QStringLiteral("W1"), signedElsewhere);
         const qint64 watched =
             s.p.addParcel(QStringLiteral("圆通速递"), QStringLiteral("W1"), QStringLiteral("书"));
-        BookWatch watch(store, source, s.p.clock);
+        BookWatch watch(store, s.p.clock);
+        watch.setSource(&source);
         watch.setOn(true);
         watch.tick();
         QTRY_COMPARE(s.api.asked().count(QStringLiteral("W1")), 1);

@@ -124,6 +124,37 @@ private slots:
         QVERIFY(s.settings()->has_value());
     }
 
+    // The options keep themselves: a change is stored before it counts, a
+    // refused one does not count, and a reload reads what was stored.
+    void optionsStoreEachChangeOrRefuseIt() {
+        TestProgram p;
+        Store s(QStringLiteral("options"));
+        QCOMPARE(s.open(p.storePath(), 100), OpenResult::Ok); // a lock refuses within 0.1 s
+        QVERIFY(s.setSwitch(Switch::Sound, QStringLiteral("是的")));
+        QVERIFY(s.setWatchOption(WatchIntervalOption, QStringLiteral("45")));
+        Options o(s);
+        int told = 0;
+        QObject::connect(&o, &Options::changed, [&] { ++told; });
+        o.load();
+        QVERIFY(o.on(Switch::Sound) && !o.watching());
+        QCOMPARE(o.watchMinutes(), DefaultWatchInterval); // 45 is not offered
+        o.storeLoaded();
+        QCOMPARE(s.settings()->value()[Switch::Sound], QStringLiteral("是"));
+        QVERIFY(!o.set(Switch::Mail, true) && !o.setWatching(true) && !o.setWatchMinutes(240));
+        {
+            StoreLock lock(p.storePath());
+            told = 0;
+            QVERIFY(o.set(Switch::Mail, false));
+            QVERIFY(o.setWatching(false));
+            QCOMPARE(told, 2); // the boxes show the kept value again
+        }
+        QVERIFY(o.on(Switch::Mail) && o.watching());
+        Options again(s);
+        again.load();
+        QVERIFY(again.on(Switch::Mail) && again.watching());
+        QCOMPARE(again.watchMinutes(), 240);
+    }
+
     void openRefusesWhatIsNotTheStore() {
         QTemporaryDir dir;
         Store s(QStringLiteral("t4"));

@@ -65,7 +65,6 @@ private slots:
         TestProgram p;
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
-        Form1& f = *p.form;
         p.Combo4()->setCurrentText(QStringLiteral("3"));
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
         QCOMPARE(p.Command1(16)->text(), QStringLiteral("停止循环"));
@@ -79,16 +78,16 @@ private slots:
 
         const auto queries = [&] { return p.gateway.trackingQueries().size(); };
         const qsizetype before = queries();
-        f.Timer6_Timer();
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before);
-        f.Timer6_Timer(); // the third minute
+        p.polling()->Timer6_Timer(); // the third minute
         QCOMPARE(queries(), before + 1);
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
         // The polled query leaves the window locked.
         QVERIFY(!p.Text1()->isEnabled() && !p.Image2(1)->isEnabled() && p.Image2(6)->isEnabled());
-        f.Timer6_Timer();
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before + 1);
         // Stopping and starting again counts from zero.
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
@@ -96,10 +95,10 @@ private slots:
         QVERIFY(!p.Timer6()->isActive());
         QVERIFY(p.Text1()->isEnabled() && p.Combo4()->isEnabled() && p.Image2(1)->isEnabled());
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
-        f.Timer6_Timer();
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before + 1);
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before + 2);
 
         // Interval 1: every tick.
@@ -107,9 +106,9 @@ private slots:
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
         p.Combo4()->setCurrentText(QStringLiteral("1"));
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before + 3);
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QCOMPARE(queries(), before + 4);
     }
 
@@ -121,14 +120,13 @@ private slots:
             TestProgram p;
             QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                     entries(2)));
-            Form1& f = *p.form;
             p.Combo2()->setCurrentText(QStringLiteral("10"));
             p.Combo3()->setCurrentText(QStringLiteral("5"));
             p.clock.fixed = QDateTime(QDate(2026, 12, 8), QTime(10, 3));
             QTest::mouseClick(p.Command1(18), Qt::LeftButton);
             const qsizetype before = p.gateway.trackingQueries().size();
             p.clock.fixed = QDateTime(QDate(2026, 12, 8), jumpTo);
-            f.Timer4_Timer();
+            p.polling()->Timer4_Timer();
             QCOMPARE(p.gateway.trackingQueries().size(), before + fires);
             QCOMPARE(p.Timer4()->isActive(), !fires);
         }
@@ -138,7 +136,6 @@ private slots:
         TestProgram p;
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
-        Form1& f = *p.form;
         p.Combo2()->setCurrentText(QStringLiteral("0"));
         p.Combo3()->setCurrentText(QStringLiteral("0"));
         QTest::mouseClick(p.Command1(18), Qt::LeftButton);
@@ -150,11 +147,11 @@ private slots:
         // Only the chosen hour and minute together fire it.
         for (const QTime t : {QTime(23, 59, 30), QTime(0, 59), QTime(23, 0)}) {
             p.clock.fixed = QDateTime(QDate(2026, 12, 8), t);
-            f.Timer4_Timer();
+            p.polling()->Timer4_Timer();
         }
         QCOMPARE(p.gateway.trackingQueries().size(), before);
         p.clock.fixed = QDateTime(QDate(2026, 12, 9), QTime(0, 0, 0)); // past midnight
-        f.Timer4_Timer();
+        p.polling()->Timer4_Timer();
         QCOMPARE(p.gateway.trackingQueries().size(), before + 1);
         QVERIFY(!p.Timer4()->isActive()); // once only
         QVERIFY(QTest::qWaitFor([&] { return p.status() == QStringLiteral("查询完毕..."); }, 3000));
@@ -181,20 +178,19 @@ private slots:
         TestProgram p;
         QVERIFY(p.startOnParcel(QStringLiteral("顺丰快递"), Number, QStringLiteral("衣服"),
                                 entries(2)));
-        Form1& f = *p.form;
         QTest::mouseClick(p.Command1(17), Qt::LeftButton); // to the loop frame, nothing armed
         QVERIFY(p.dialogs.shown.isEmpty());
         p.Combo4()->setCurrentText(QStringLiteral("5"));
         QTest::mouseClick(p.Command1(16), Qt::LeftButton);
-        f.Timer6_Timer();
+        p.polling()->Timer6_Timer();
         QTest::mouseClick(p.Command1(15), Qt::LeftButton); // No
         QCOMPARE(p.dialogs.prompts(), QStringList{QStringLiteral("当前正在循环查询,是否终止?")});
         QVERIFY(p.Timer6()->isActive());
-        QCOMPARE(f.loopMinutes(), 1);
+        QCOMPARE(p.polling()->loopMinutes(), 1);
         p.dialogs.answers = {Mb::Yes};
         QTest::mouseClick(p.Command1(15), Qt::LeftButton);
         QVERIFY(!p.Timer6()->isActive());
-        QCOMPARE(f.loopMinutes(), 0);
+        QCOMPARE(p.polling()->loopMinutes(), 0);
         QCOMPARE(p.Command1(16)->text(), QStringLiteral("开始循环"));
         QVERIFY(p.Text1()->isEnabled() && p.Combo4()->isEnabled());
     }
@@ -465,7 +461,7 @@ private slots:
         p.watch()->tick();
         QVERIFY(waitForStatus(p, QStringLiteral("最新信息发送失败!错误原因"), 8000));
         QVERIFY(p.Text1()->isEnabled());
-        p.form->setStatus(QStringLiteral("别的"));
+        p.Label11(2)->setText(QStringLiteral("别的"));
         p.clock.fixed = p.clock.fixed->addSecs(3600); // the second parcel's turn
         p.watch()->tick();
         QTRY_VERIFY(!p.watch()->asking());

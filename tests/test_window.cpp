@@ -85,7 +85,7 @@ private slots:
         p.start();
         for (int i : {3, 0, 4, 1})
             p.form->showPanel(i);
-        p.form->openAccountPanel();
+        emit p.session().accountWanted(); // 查询账户
         const QObjectList order = p.form->children();
         QList<qsizetype> at;
         for (QWidget* w :

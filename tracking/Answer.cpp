@@ -150,6 +150,10 @@ QString trackingUrl(const QString& endpoint, const QString& code, const QString&
            QStringLiteral("&id=C41E7B02D95A6F38B1C0E47D2A9865F3&type=json&ord=desc");
 }
 
+QString autoNumberUrl(const QString& endpoint, const QString& number) {
+    return endpoint + QStringLiteral("?num=") + encoded(number);
+}
+
 std::optional<QString> errorCodeText(const QString& answer) {
     const qsizetype at = answer.indexOf(CodeKey);
     if (at < 0) return std::nullopt;

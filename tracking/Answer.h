@@ -13,6 +13,10 @@
 // number cannot add or break query keys.
 QString trackingUrl(const QString& endpoint, const QString& code, const QString& number);
 
+// The auto-number service's URL for a number; the number is percent-encoded
+// so that "&", "#" or a blank cannot add or break query keys.
+QString autoNumberUrl(const QString& endpoint, const QString& number);
+
 // The text after the first errCode":" up to the next double quote; nothing
 // when the answer has no error-code key.
 std::optional<QString> errorCodeText(const QString& answer);

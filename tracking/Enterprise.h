@@ -4,17 +4,12 @@
 // reads (errCode with time and context entries).
 #pragma once
 
+#include "platform/Endpoints.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <optional>
-
-// The user's account of the tracking service (快递100企业版).
-struct TrackingAccount {
-    QString customer, key; // 授权码 and key
-    QString phone;         // the receiver's phone, or its last four digits; may be empty
-    bool complete() const { return !customer.isEmpty() && !key.isEmpty(); }
-};
 
 // The account file: "[account]" with customer=, key= and phone=; a "[phone]"
 // section of NUMBER=PHONE lines (as gateway.conf of earlier versions wrote

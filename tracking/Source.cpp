@@ -1,6 +1,5 @@
 #include "tracking/Source.h"
 
-#include "couriers/AutoNumber.h"
 #include "store/Store.h"
 #include "tracking/Answer.h"
 #include "tracking/Simulation.h"

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-BookWatch::BookWatch(Store& store, TrackingSource& source, SystemClock& clock, QObject* parent)
-    : QObject(parent), m_store(store), m_source(source), m_clock(clock) {
+BookWatch::BookWatch(Store& store, SystemClock& clock, QObject* parent)
+    : QObject(parent), m_store(store), m_clock(clock) {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &BookWatch::tick);
 }
@@ -42,7 +42,7 @@ void BookWatch::tick() {
         finishRequest();
         return;
     }
-    if (foregroundBusy() || now < m_nextAt || !m_source.ready()) return;
+    if (foregroundBusy() || now < m_nextAt || !m_source || !m_source->ready()) return;
 
     static const QStringList done = finishedStateTexts();
     const auto parcels = m_store.watchedParcels(done);
@@ -68,8 +68,9 @@ void BookWatch::ask(const ParcelRow& parcel) {
     m_askedAt = now;
     const qint64 id = parcel.id;
     const auto phone = m_store.parcelPhone(id);
-    m_abort = m_source.track({(*courier)->code, parcel.number, phone.failed() ? QString() : *phone},
-                             [this, id](const TrackReply& reply) { answered(id, reply); });
+    m_abort =
+        m_source->track({(*courier)->code, parcel.number, phone.failed() ? QString() : *phone},
+                        [this, id](const TrackReply& reply) { answered(id, reply); });
 }
 
 void BookWatch::answered(qint64 parcel, const TrackReply& reply) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "settings/Options.h"
 #include "store/Store.h"
 #include "tracking/Source.h"
 #include "watch/Watching.h"
@@ -18,8 +19,11 @@
 class BookWatch : public QObject {
     Q_OBJECT
 public:
-    BookWatch(Store& store, TrackingSource& source, SystemClock& clock, QObject* parent = nullptr);
+    BookWatch(Store& store, SystemClock& clock, QObject* parent = nullptr);
     ~BookWatch() override;
+
+    // Where answers come from; without one (or without an account) nothing is asked.
+    void setSource(TrackingSource* source) { m_source = source; }
 
     void setOn(bool on);
     bool isOn() const { return m_on; }
@@ -48,7 +52,7 @@ private:
     void finishRequest();
 
     Store& m_store;
-    TrackingSource& m_source;
+    TrackingSource* m_source = nullptr;
     SystemClock& m_clock;
     QTimer m_timer;
     bool m_on = false;

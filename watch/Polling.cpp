@@ -1,132 +1,116 @@
-// Loop querying (every N minutes) and timed querying (once at a set time of
-// day) of the chosen parcel, with the window locked meanwhile.
-#include "app/Form1.h"
+#include "watch/Polling.h"
+
 #include "platform/Platform.h"
-#include "tracking/Answer.h"
-#include "tracking/Reading.h"
+#include "tracking/QuerySession.h"
 #include "watch/Change.h"
 
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 #include <utility>
 
-namespace {
-const QString LoopOff = QStringLiteral("开始循环"), LoopOn = QStringLiteral("停止循环");
-const QString TimedOff = QStringLiteral("开始定时"), TimedOn = QStringLiteral("关闭定时");
-} // namespace
+Polling::Polling(QuerySession& session, Dialogs& dialogs, SystemClock& clock, QObject* parent)
+    : QObject(parent), m_session(session), m_dialogs(dialogs), m_clock(clock) {
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName(QStringLiteral("Timer4"));
+    Timer4->setInterval(1000);
+    Timer6 = new QTimer(this);
+    Timer6->setObjectName(QStringLiteral("Timer6"));
+    Timer6->setInterval(60000);
+    connect(Timer4, &QTimer::timeout, this, &Polling::Timer4_Timer);
+    connect(Timer6, &QTimer::timeout, this, &Polling::Timer6_Timer);
+}
+
+Polling::~Polling() {
+    Timer4->stop();
+    Timer6->stop();
+}
 
 // The checks both functions make before they start; the first that fails is
 // the one the user sees.
-bool Form1::readyToPoll(const QString& notQueried, bool timeSet, const QString& noTime) {
+bool Polling::readyToPoll(const QString& notQueried, bool timeSet, const QString& noTime) {
     const auto notice = [this](const QString& text) {
-        m_platform.dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
+        m_dialogs.MsgBox(text, Mb::OkOnly + Mb::Information, BoxTitle);
         return false;
     };
-    if (Text1->currentText().isEmpty() || shown->entries.isEmpty()) return notice(notQueried);
+    const Reading& shown = m_session.shown();
+    if (!chosen() || shown.entries.isEmpty()) return notice(notQueried);
     if (!timeSet) return notice(noTime);
     // Signed for, returned or cancelled: nothing more will come.
-    if (shown->done())
-        return notice(QStringLiteral("当前快递") + stateText(shown->state) +
+    if (shown.done())
+        return notice(QStringLiteral("当前快递") + stateText(shown.state) +
                       QStringLiteral(",您不需要使用此功能"));
     return true;
 }
 
-// Locked: the selector, the function's own lists and the toolbar but the
-// courier-list image.
-void Form1::lockFor(std::initializer_list<QComboBox*> lists, bool locked) {
-    Text1->setEnabled(!locked);
-    for (QComboBox* c : lists)
-        c->setEnabled(!locked);
-    setToolbarEnabled(!locked);
-    if (locked) Image2[6]->setEnabled(true);
+void Polling::setMode(Mode mode) {
+    m_mode = mode;
+    emit modeChanged(mode);
 }
 
-void Form1::setPollMode(PollMode mode) {
-    pollMode = mode;
-    Command1[16]->setText(mode == PollMode::Loop ? LoopOn : LoopOff);
-    Command1[18]->setText(mode == PollMode::Timed ? TimedOn : TimedOff);
-}
-
-void Form1::loopButton() {
-    if (pollMode != PollMode::Loop) {
-        if (!readyToPoll(QStringLiteral("请先查询单号后在使用本功能!"),
-                         !Combo4->currentText().isEmpty(), QStringLiteral("请先设定时间!")))
+void Polling::loopButton(const QString& interval) {
+    if (m_mode != Mode::Loop) {
+        if (!readyToPoll(QStringLiteral("请先查询单号后在使用本功能!"), !interval.isEmpty(),
+                         QStringLiteral("请先设定时间!")))
             return;
-        lockFor({Combo4}, true);
-        setPollMode(PollMode::Loop);
+        m_interval = interval.toInt();
+        setMode(Mode::Loop);
         Timer6->start();
         loopTicks = 0;
         return;
     }
-    setPollMode(PollMode::Off);
+    setMode(Mode::Off);
     Timer6->stop();
-    lockFor({Combo4}, false);
     loopTicks = 0;
 }
 
-void Form1::Timer6_Timer() {
-    const int interval = Combo4->currentText().toInt();
+void Polling::Timer6_Timer() {
     ++loopTicks;
-    if (interval > 0 && loopTicks >= interval) {
-        Text1_Click();
+    if (m_interval > 0 && loopTicks >= m_interval) {
+        emit due();
         loopTicks = 0;
     } else if (loopTicks >= 32767) {
         loopTicks = 0; // an interval that can never match must not overflow the count
     }
 }
 
-void Form1::timedButton() {
-    if (pollMode != PollMode::Timed) {
+void Polling::timedButton(const QString& hour, const QString& minute) {
+    if (m_mode != Mode::Timed) {
         if (!readyToPoll(QStringLiteral("请先查询单号后在使用定时功能!"),
-                         !Combo2->currentText().isEmpty() && !Combo3->currentText().isEmpty(),
-                         QStringLiteral("请设定查询时间!")))
+                         !hour.isEmpty() && !minute.isEmpty(), QStringLiteral("请设定查询时间!")))
             return;
-        lockFor({Combo2, Combo3}, true);
-        setPollMode(PollMode::Timed);
-        m_timedLast = m_platform.clock.now();
+        m_hour = hour.toInt();
+        m_minute = minute.toInt();
+        setMode(Mode::Timed);
+        m_timedLast = m_clock.now();
         Timer4->start();
         return;
     }
-    setPollMode(PollMode::Off);
+    setMode(Mode::Off);
     Timer4->stop();
-    lockFor({Combo2, Combo3}, false);
 }
 
-void Form1::Timer4_Timer() {
-    const QDateTime now = m_platform.clock.now();
+void Polling::Timer4_Timer() {
+    const QDateTime now = m_clock.now();
     const QDateTime last = std::exchange(m_timedLast, now);
-    if (!timedQueryDue(last, now, Combo2->currentText().toInt(), Combo3->currentText().toInt()))
-        return;
+    if (!timedQueryDue(last, now, m_hour, m_minute)) return;
     Timer4->stop(); // once: stopped before the query, whose wait lets ticks through
-    Text1_Click();
+    emit due();
 }
 
-void Form1::showTimedFrame() {
-    if (pollMode == PollMode::Loop &&
-        m_platform.dialogs.MsgBox(QStringLiteral("当前正在循环查询,是否终止?"),
-                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
-        return;
-    Frame4->setVisible(true);
-    Frame4->move(Frame6->pos());
-    Frame6->setVisible(false);
-    if (pollMode == PollMode::Loop) setPollMode(PollMode::Off);
+bool Polling::leaveLoop() {
+    if (m_mode == Mode::Loop && m_dialogs.MsgBox(QStringLiteral("当前正在循环查询,是否终止?"),
+                                                 Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+        return false;
     Timer6->stop();
-    lockFor({Combo4}, false);
     loopTicks = 0;
+    setMode(m_mode == Mode::Loop ? Mode::Off : m_mode);
+    return true;
 }
 
-void Form1::showLoopFrame() {
-    if (pollMode == PollMode::Timed &&
-        m_platform.dialogs.MsgBox(QStringLiteral("当前正在定时查询,是否终止?"),
-                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
-        return;
-    Frame6->setVisible(true);
-    Frame6->move(Frame4->pos());
-    Frame4->setVisible(false);
-    if (pollMode == PollMode::Timed) setPollMode(PollMode::Off);
+bool Polling::leaveTimed() {
+    if (m_mode == Mode::Timed && m_dialogs.MsgBox(QStringLiteral("当前正在定时查询,是否终止?"),
+                                                  Mb::YesNo + Mb::Information, BoxTitle) != Mb::Yes)
+        return false;
     Timer4->stop();
-    lockFor({Combo2, Combo3}, false);
+    setMode(m_mode == Mode::Timed ? Mode::Off : m_mode);
+    return true;
 }

@@ -4,14 +4,6 @@
 #include <QJsonDocument>
 #include <algorithm>
 
-int watchInterval(const QString& stored) {
-    bool ok = false;
-    const int minutes = stored.trimmed().toInt(&ok);
-    const bool offered = std::find(std::begin(WatchIntervals), std::end(WatchIntervals), minutes) !=
-                         std::end(WatchIntervals);
-    return ok && offered ? minutes : DefaultWatchInterval;
-}
-
 std::optional<qint64> nextParcel(const QList<WatchCandidate>& parcels, qint64 now,
                                  qint64 intervalSecs) {
     const WatchCandidate* best = nullptr;
@@ -59,6 +51,12 @@ BookMark bookMark(const QString& state, int watchCount, int seen) {
 WatchRow rememberedRow(qint64 parcel, const Reading& read, const QDateTime& at, int notified) {
     return {parcel, encodeEntries(read.entries), at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
             read.entries.isEmpty() ? QString() : stateText(read.state), notified};
+}
+
+bool remember(Store& store, qint64 parcel, const Reading& read, const QDateTime& at) {
+    const auto old = store.watchRow(parcel);
+    if (old.failed()) return false;
+    return store.saveWatch(rememberedRow(parcel, read, at, *old ? (*old)->notified : 0));
 }
 
 QStringList finishedStateTexts() {

@@ -12,16 +12,8 @@
 #include <QString>
 #include <optional>
 
-// The option names in the store and the intervals offered, in minutes.
-inline const QString WatchOnOption = QStringLiteral("后台刷新");
-inline const QString WatchIntervalOption = QStringLiteral("刷新间隔");
-inline constexpr int WatchIntervals[] = {30, 60, 120, 240};
-inline constexpr int DefaultWatchInterval = 60;
 // A background request that has not answered after this long is given up.
 inline constexpr int WatchTimeoutSecs = 60;
-
-// The interval a stored option text names; the default for anything else.
-int watchInterval(const QString& stored);
 
 struct WatchCandidate {
     qint64 parcel = 0;
@@ -64,6 +56,10 @@ QString offlineStatus(const QString& answered); // 离线记录：time
 WatchRow rememberedRow(qint64 parcel, const Reading& read, const QDateTime& at, int notified);
 // The states whose parcels the watch leaves alone, as the rows keep them.
 QStringList finishedStateTexts();
+// Remembers what the window's query read of a parcel, for the times the
+// service cannot be reached; what was announced stays. False when nothing was
+// stored.
+bool remember(Store& store, qint64 parcel, const Reading& read, const QDateTime& at);
 
 // Remembered entries as stored: a JSON array of [time, text] pairs.
 QString encodeEntries(const QList<Entry>& entries);

@@ -1,4 +1,7 @@
 #include "Fakes.h"
+#include "store/Store.h"
+
+#include <QFile>
 
 int FakeDialogs::MsgBox(const QString& prompt, int buttons, const QString& title) {
     shown << ShownBox{prompt, buttons, title};
@@ -23,4 +26,12 @@ QStringList FakeDialogs::prompts() const {
 std::optional<QString> FakeDialogs::InputBox(const QString& prompt, const QString& title) {
     shown << ShownBox{prompt, -1, title};
     return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+}
+
+void seedStore(const QString& path) {
+    QFile seed(QStringLiteral(JZB_SEED_SQL));
+    QString error;
+    if (!seed.open(QIODevice::ReadOnly) ||
+        !Store::createFromSeed(path, QString::fromUtf8(seed.readAll()), &error))
+        qFatal("cannot build the test store: %s", qPrintable(error));
 }

@@ -1,4 +1,5 @@
-// Recording fakes for the platform seams.
+// Recording fakes for the platform seams, and a fresh copy of the shipped
+// store for a test's own folder.
 #pragma once
 
 #include "platform/Platform.h"
@@ -64,3 +65,7 @@ public:
     QList<QDateTime> setTo;        // every instant the clock was set to
     std::optional<QString> refuse; // the reason a refusing clock gives
 };
+
+// Builds a copy of the shipped store at path (its folder must exist); stops
+// the test when it cannot.
+void seedStore(const QString& path);

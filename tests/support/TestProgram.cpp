@@ -85,11 +85,7 @@ void damageStore(const QString& path) {
 
 TestProgram::TestProgram(int httpTimeoutMs) : http(std::make_unique<RealHttp>(httpTimeoutMs)) {
     QDir(m_dir.path()).mkpath(QStringLiteral("db"));
-    QFile seed(QStringLiteral(JZB_SEED_SQL));
-    seed.open(QIODevice::ReadOnly);
-    QString error;
-    if (!Store::createFromSeed(storePath(), QString::fromUtf8(seed.readAll()), &error))
-        qFatal("cannot build the test store: %s", qPrintable(error));
+    seedStore(storePath());
     if (!gateway.listenLocal()) qFatal("the gateway cannot listen on 127.0.0.1");
     endpoints = Endpoints::atGateway(gateway.baseUrl());
     endpoints.configFolder = m_dir.path() + QStringLiteral("/config");
@@ -196,6 +192,15 @@ void TestProgram::choose(int index) {
     if (!QTest::qWaitForWindowExposed(view->window())) qWarning("the selector list did not open");
     const QRect item = view->visualRect(view->model()->index(index, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+void TestProgram::select(int index) {
+    QComboBox* selector = Text1();
+    {
+        const QSignalBlocker quiet(selector);
+        selector->setCurrentIndex(index);
+    }
+    emit selector->activated(index);
 }
 
 void TestProgram::press(int key, Qt::KeyboardModifiers modifiers) {

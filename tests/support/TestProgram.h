@@ -18,7 +18,9 @@
 #include "store/Store.h"
 #include "tracking/Answer.h"
 #include "tracking/ForegroundQuery.h"
+#include "tracking/QuerySession.h"
 #include "watch/BookWatch.h"
+#include "watch/Polling.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,6 +103,8 @@ public:
     void removeParcel(qint64 id);
     // Picks an entry of the parcel selector with the mouse, as a user would.
     void choose(int index);
+    // Chooses an entry as code does (a search, an add): no popup, the same choice.
+    void select(int index);
     // A key pressed as a user would: it goes to the control that has the focus.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Waits until the query has been parsed or has failed (window idle).
@@ -159,6 +163,12 @@ public:
     }
     ForegroundQuery* query() const {
         return control<ForegroundQuery>(QString());
+    }
+    QuerySession& session() const {
+        return form->session();
+    }
+    Polling* polling() const {
+        return control<Polling>(QString());
     }
     Class1* tip() const {
         return form->findChild<Class1*>();

@@ -1,64 +1,28 @@
-// The whole-book watch in the window: its option and interval in the settings
-// panel, what happens when a parcel moved (desktop notification, alert sound,
-// update mail), the selector's marks, the tray icon, and the remembered
-// progress shown when a query gets no answer. With the option off none of
-// this runs and the window behaves as it always has.
+// The whole-book watch in the window: what happens when a parcel moved
+// (desktop notification, tray, alert sound, update mail), the selector's
+// marks, the tray icon, and the remembered progress shown when a query gets no
+// answer. With the option off none of this runs and the window behaves as it
+// always has.
 #include "app/Form1.h"
 #include "platform/Notifications.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
 #include "store/Store.h"
-#include "tracking/Answer.h"
-#include "tracking/ForegroundQuery.h"
-#include "tracking/Reading.h"
+#include "tracking/QuerySession.h"
+#include "watch/Alerts.h"
 #include "watch/BookWatch.h"
-#include "watch/MailText.h"
 #include "watch/Marks.h"
 
-#include <QCheckBox>
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QSignalBlocker>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QTreeWidget>
-
-void Form1::startWatch() {
-    bookWatch = new BookWatch(*m_store, *m_source, m_platform.clock, this);
-    bookWatch->foregroundBusy = [this] { return m_query->waiting(); };
-    connect(bookWatch, &BookWatch::moved, this, &Form1::watchMoved);
-    connect(bookWatch, &BookWatch::remembered, this, &Form1::refreshMarks);
-
-    const auto on = m_store->watchOption(WatchOnOption);
-    const auto interval = m_store->watchOption(WatchIntervalOption);
-    const int minutes = watchInterval(!interval.failed() && *interval ? **interval : QString());
-    {
-        const QSignalBlocker quiet(Combo5);
-        Combo5->setCurrentText(QString::number(minutes));
-    }
-    bookWatch->setIntervalMinutes(minutes);
-    if (!on.failed() && *on && storedIsOn(**on)) setWatching(true);
-}
-
-void Form1::Check9_Click() {
-    bool on = Check9->isChecked();
-    if (!m_store->setWatchOption(WatchOnOption, switchText(on))) {
-        on = !on; // the store kept the old value: so does the box
-        setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
-    }
-    setWatching(on);
-}
 
 // Starts or stops the watch, with its notifications, tray icon and marks.
 void Form1::setWatching(bool on) {
-    options->setWatching(on);
-    {
-        const QSignalBlocker quiet(Check9); // shown even when the value was already on
-        Check9->setChecked(on);
-    }
     bookWatch->setOn(on);
     if (on && !m_notifications) {
         m_notifications = new DesktopNotifications(this);
@@ -82,13 +46,6 @@ void Form1::setWatching(bool on) {
     refreshMarks();
 }
 
-void Form1::Combo5_Click() {
-    const int minutes = watchInterval(Combo5->currentText());
-    if (!m_store->setWatchOption(WatchIntervalOption, QString::number(minutes)))
-        setStatus(QStringLiteral("选项保存失败!快递数据库暂时无法写入,请稍后再试.."));
-    bookWatch->setIntervalMinutes(minutes);
-}
-
 // A parcel gained entries in the background: one notification, the alert
 // sound and the update mail, as the options say.
 void Form1::watchMoved(qint64 parcel, const Reading& read) {
@@ -99,11 +56,11 @@ void Form1::watchMoved(qint64 parcel, const Reading& read) {
     if (m_notifications) m_notifications->show(notificationTitle(p.goods), body, parcel);
     if (m_tray)
         m_tray->setToolTip(QStringLiteral("件踪宝\n") + notificationTitle(p.goods) + u'\n' + body);
-    announce([&] {
-        sendUpdateMail(mailFacts(p.goods, p.number, p.company, read),
-                       [this](std::optional<QString> failure) {
-                           if (failure) backgroundMailFailed(*failure);
-                       });
+    m_alerts->announce([&] {
+        m_alerts->sendUpdateMail(m_alerts->facts(p.goods, p.number, p.company, read),
+                                 [this](std::optional<QString> failure) {
+                                     if (failure) backgroundMailFailed(*failure);
+                                 });
     });
 }
 
@@ -118,14 +75,15 @@ void Form1::backgroundMailFailed(const QString& reason) {
     if (m_notifications)
         m_notifications->show(QStringLiteral("件踪宝：邮件通知发送失败"), reason, 0);
     if (m_tray) m_tray->setToolTip(QStringLiteral("件踪宝\n") + text);
-    if (!m_query->waiting() && Text1->isEnabled() && !Timer1->isActive()) setStatus(text);
+    if (!m_session->query().waiting() && Text1->isEnabled() && !m_session->parsing())
+        setStatus(text);
 }
 
 // The selector's marks from what the watch remembers, when the selector
 // still lists the whole book in order.
 void Form1::refreshMarks() {
     auto* book = static_cast<MarkedBook*>(Text1->model());
-    if (!options->watching()) return book->setMarks({});
+    if (!m_options->watching()) return book->setMarks({});
     const auto entries = m_store->bookEntries();
     if (entries.failed() || entries->size() != book->rowCount()) return;
     QList<BookMark> marks;
@@ -134,7 +92,7 @@ void Form1::refreshMarks() {
     says.reserve(entries->size());
     for (qsizetype i = 0; i < entries->size(); ++i) {
         const BookEntry& e = entries->at(i);
-        if (book->index(int(i)).data().toString() != e.goods) return;
+        if (book->parcelAt(int(i)) != e.id) return;
         marks << bookMark(e.state, e.watchCount, e.seen);
         says << (marks.last() == BookMark::Moved ? QStringLiteral("有更新：") + e.state : e.state);
     }
@@ -144,18 +102,14 @@ void Form1::refreshMarks() {
 // The current parcel's answer is remembered for the times the service cannot
 // be reached. What was announced stays as it is.
 void Form1::rememberAnswer(const Reading& read) {
-    const qint64 id = cur.id;
-    if (!options->watching() || id == 0) return;
-    const auto old = m_store->watchRow(id);
-    if (old.failed()) return;
-    if (m_store->saveWatch(
-            rememberedRow(id, read, m_platform.clock.now(), *old ? (*old)->notified : 0)))
-        refreshMarks();
+    const qint64 id = m_session->current().id;
+    if (!m_options->watching() || id == 0) return;
+    if (remember(*m_store, id, read, m_platform.clock.now())) refreshMarks();
 }
 
 bool Form1::showRemembered() {
-    const qint64 id = cur.id;
-    if (!options->watching() || id == 0) return false;
+    const qint64 id = m_session->current().id;
+    if (!m_options->watching() || id == 0) return false;
     const auto row = m_store->watchRow(id);
     if (row.failed() || !*row) return false;
     const QList<Entry> entries = decodeEntries((*row)->entries);
@@ -182,11 +136,9 @@ void Form1::showParcel(qint64 parcel) {
     raise();
     activateWindow();
     if (parcel == 0 || !Text1->isEnabled()) return;
-    const auto row = m_store->parcelById(parcel);
-    if (row.failed() || !*row) return;
-    if (!sX()) return;
-    const int index = Text1->findText((*row)->goods, Qt::MatchExactly);
-    if (index >= 0) selectListIndex(index);
+    if (!refill()) return;
+    const int index = static_cast<MarkedBook*>(Text1->model())->rowOf(parcel);
+    if (index >= 0) choose(index);
 }
 
 void Form1::showAtStart(bool atLogin) {

@@ -40,7 +40,7 @@ bool Form1::startTasks() {
         if (parcels == 0) openAddPanel();
         unlockWindow();
         ListView1->setFocus();
-        if (asked) notice->take(GetBody(m_endpoints->noticeFile));
+        if (asked) notice->take(bodyText(m_platform.http.get(m_endpoints->noticeFile)));
         break;
     case VersionVerdict::Newer:
         setStatus(QStringLiteral("程序已加载完毕..."));
