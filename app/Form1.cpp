@@ -44,8 +44,8 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
       m_folder(std::move(programFolder)),
       m_store(std::make_unique<Store>(QStringLiteral("kd100-%1").arg(nextConnection++))),
       notice(std::make_unique<Announcement>()),
-      m_accounts(
-          std::make_unique<Accounts>(m_endpoints->configFolder, m_folder, m_endpoints->account)) {
+      m_accounts(std::make_unique<Accounts>(m_endpoints->configFolder, m_folder,
+                                            m_endpoints->account, m_endpoints->service)) {
     initResources();
     buildWindow();
     Dialogs& dialogs = platform.dialogs;
@@ -130,9 +130,7 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(m_add, &AddPanel::querying, this, [this] { setToolbarEnabled(false); });
     connect(m_couriers, &CourierPanel::picked, this, &Form1::courierPicked);
     connect(m_settings, &SettingsPanel::accountWanted, this, &Form1::openAccountPanel);
-    connect(m_account, &AccountPanel::saved, this, [this](const TrackingAccount& account) {
-        if (m_enterprise) m_enterprise->setAccount(account);
-    });
+    connect(m_account, &AccountPanel::saved, this, &Form1::useService);
 
     // Polling locks the window to its parcel, and queries it when due.
     connect(m_polling, &Polling::modeChanged, this, [this](Polling::Mode mode) {

@@ -26,7 +26,8 @@ class Class1;
 class CourierPanel;
 class DesktopNotifications;
 class EditPanel;
-class EnterpriseSource;
+class ServiceSource;
+struct TrackingAccount;
 class Options;
 class Panel;
 class Polling;
@@ -107,6 +108,7 @@ private:
     void openSearchPanel();
     void openCourierList(int opener);
     void openAccountPanel();
+    void useService(const TrackingAccount& account); // the source of the account's service
     void courierPicked(const QString& name, const std::optional<QString>& code);
     // ---- Dispatch.cpp ----
     void installKeyPreview();
@@ -181,7 +183,8 @@ private:
     Alerts* m_alerts = nullptr;
     Polling* m_polling = nullptr;
     BookWatch* bookWatch = nullptr;
-    EnterpriseSource* m_enterprise = nullptr; // that source, when it is the service's
+    std::array<ServiceSource*, 2>
+        m_services{}; // 快递100, 快递鸟: unless a gateway or the demo answers
     DesktopNotifications* m_notifications = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     Class1* tip = nullptr; // the progress list's balloon, made on first use

@@ -229,21 +229,34 @@ void Form1::startSource() {
         source = new GatewaySource(m_platform.http, m_endpoints->tracking, m_endpoints->autoNumber,
                                    this);
     } else {
-        m_enterprise = new EnterpriseSource(m_platform.http, *m_store, m_platform.clock,
-                                            m_endpoints->poll, m_endpoints->autoEnterprise, this);
-        m_enterprise->setAccount(m_accounts->load(*m_store));
-        source = m_enterprise;
+        m_services = {new EnterpriseSource(m_platform.http, *m_store, m_platform.clock,
+                                           m_endpoints->poll, m_endpoints->autoEnterprise, this),
+                      new KdniaoSource(m_platform.http, *m_store, m_platform.clock,
+                                       m_endpoints->kdniao, this)};
         // Answers older than a day pace nothing any more.
         m_store->forgetAnswers(
             m_platform.clock.now().addDays(-1).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        return useService(m_accounts->load(*m_store));
     }
     m_session->setSource(source);
     m_add->detection().setSource(source);
     bookWatch->setSource(source);
-    m_settings->accountUsable(m_enterprise != nullptr,
-                              m_endpoints->demo
-                                  ? QStringLiteral("演示模式不使用查询账户")
-                                  : QStringLiteral("查询经由设置的网关,不使用查询账户"));
+    m_settings->accountUsable(false, m_endpoints->demo
+                                         ? QStringLiteral("演示模式不使用查询账户")
+                                         : QStringLiteral("查询经由设置的网关,不使用查询账户"));
+}
+
+// Both services know the accounts; the one the account names is asked, from
+// now on (a switch in 查询账户 takes effect at once).
+void Form1::useService(const TrackingAccount& account) {
+    if (!m_services[0]) return; // a gateway or the demo answers
+    for (ServiceSource* s : m_services)
+        s->setAccount(account);
+    ServiceSource* source = m_services[account.service == TrackingService::Kdniao ? 1 : 0];
+    m_session->setSource(source);
+    m_add->detection().setSource(source);
+    bookWatch->setSource(source);
+    m_settings->accountUsable(true, {});
 }
 
 // The user's config folder is theirs alone; files holding a password or a key

@@ -7,6 +7,8 @@ const QString CodeKey = QStringLiteral("comCode\":\"");
 Detected readAutoNumberAnswer(const QString& body) {
     if (body.isEmpty()) return {};
     const qsizetype at = body.indexOf(CodeKey);
+    if (at < 0 && body.contains(QLatin1String("\"refused\":\"limit\"")))
+        return {Detected::Limit, {}};
     if (at < 0 && body.contains(QLatin1String("\"refused\":"))) return {Detected::Refused, {}};
     if (at < 0)
         return {body.contains(QLatin1String("503")) ? Detected::Busy : Detected::NoCode, {}};

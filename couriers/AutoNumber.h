@@ -10,6 +10,7 @@ struct Detected {
         Nothing, // empty answer (also an unreachable service): detection still running
         Busy,    // the service's busy signal, "503", in an answer without a company code
         Refused, // the service refuses the account: detection is for paying accounts
+        Limit,   // the day's calls are used up: nothing was asked
         NoCode,  // no company-code key in the answer
         Code     // the first company code (possibly empty)
     } kind = Nothing;

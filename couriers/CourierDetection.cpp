@@ -11,11 +11,14 @@ bool CourierDetection::ready() const {
 }
 
 std::optional<CourierDetection::Said>
-CourierDetection::detect(const QString& number, const std::function<bool()>& stillAsked) {
+CourierDetection::detect(const QString& number, const std::function<bool()>& stillAsked,
+                         bool again) {
     const quint64 detection = ++m_detection;
     if (!ready())
         // Nothing is asked without an account; the company is picked by hand.
         return Said{std::nullopt, QStringLiteral("未设置查询账户,请手动选择快递公司..")};
+    if (const auto known = m_answered.constFind(number); !again && known != m_answered.cend())
+        return *known;
     const Detected found =
         readAutoNumberAnswer(waitFor<QString>([this, &number](std::function<void(QString)> done) {
             return m_source->autoNumber(number, std::move(done));
@@ -30,16 +33,18 @@ CourierDetection::detect(const QString& number, const std::function<bool()>& sti
         return Said{QStringLiteral("检测出错,请手动选择或多次刷新"), {}};
     case Detected::Refused:
         // A good number: the account may not use the detection.
-        return Said{QStringLiteral("请选择快递公司"),
-                    QStringLiteral("快递100的单号自动识别只对付费账户开放,请点击\"请选择快递公司\""
-                                   "或按F12手动选择快递公司..")};
+        return Said{QStringLiteral("请选择快递公司"), m_source->detectionRefused()};
+    case Detected::Limit:
+        return Said{
+            QStringLiteral("请选择快递公司"),
+            QStringLiteral("今日的查询次数已用完,明日0点后恢复自动识别,请手动选择快递公司..")};
     case Detected::NoCode:
-        return Said{QStringLiteral("检测出错,请查询您的单号是否正确"), {}};
+        return m_answered[number] = Said{QStringLiteral("检测出错,请查询您的单号是否正确"), {}};
     case Detected::Code:
         break;
     }
     const auto courier = m_store.courierByShibie(found.code);
     if (courier.failed()) return Said{QStringLiteral("检测出错,请查询您的单号是否正确"), {}};
-    if (!*courier) return Said{QStringLiteral("未找到对应快递,请手动选择"), {}};
-    return Said{(*courier)->name, {}};
+    return m_answered[number] =
+               Said{*courier ? (*courier)->name : QStringLiteral("未找到对应快递,请手动选择"), {}};
 }

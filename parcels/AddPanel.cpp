@@ -1,5 +1,4 @@
 #include "parcels/AddPanel.h"
-
 #include "couriers/AutoNumber.h"
 #include "parcels/ParcelSelector.h"
 #include "platform/Platform.h"
@@ -8,6 +7,7 @@
 #include "tracking/QuerySession.h"
 
 #include <QComboBox>
+#include <QTimer>
 
 namespace {
 const QString AlreadyStored = QStringLiteral("快递数据已存在!");
@@ -47,6 +47,10 @@ AddPanel::AddPanel(Store& store, Dialogs& dialogs, const Options& options, Query
     connect(Command2, &QPushButton::clicked, this, &AddPanel::Command2_Click);
     connect(Command1[12], &QPushButton::clicked, this, [this] { emit courierListWanted(12); });
     connect(Command1[13], &QPushButton::clicked, this, &AddPanel::addParcel);
+    m_pause = new QTimer(this);
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(detectPauseMs);
+    connect(m_pause, &QTimer::timeout, this, [this] { detectCourier(false); });
 }
 
 void AddPanel::openAddPanel() {
@@ -70,19 +74,23 @@ void AddPanel::Text3_Change() {
         Text3->setCurrentText(QString()); // runs this handler again, for the empty text
         return;
     }
+    // Typing spends no calls: the service is asked once the number stops
+    // changing for a moment.
+    m_pause->stop();
     if (!m_options.on(Switch::AutoDetect) || text.size() < DetectFrom) return;
-    detectCourier();
+    m_pause->start(detectPauseMs);
 }
 
 void AddPanel::Command2_Click() {
-    if (Text3->currentText().size() >= DetectFrom) detectCourier();
+    m_pause->stop();
+    if (Text3->currentText().size() >= DetectFrom) detectCourier(true);
 }
 
-void AddPanel::detectCourier() {
+void AddPanel::detectCourier(bool again) {
     const QString number = Text3->currentText();
     if (m_detection.ready()) Command1[12]->setText(CourierDetection::Detecting);
-    const auto said =
-        m_detection.detect(number, [this, number] { return Text3->currentText() == number; });
+    const auto said = m_detection.detect(
+        number, [this, number] { return Text3->currentText() == number; }, again);
     if (!said) return; // a newer detection speaks
     if (said->caption) Command1[12]->setText(*said->caption);
     if (!said->status.isEmpty()) emit status(said->status);

@@ -13,6 +13,7 @@ class Dialogs;
 class Options;
 class ParcelSelector;
 class QComboBox;
+class QTimer;
 class QuerySession;
 class Store;
 
@@ -23,6 +24,7 @@ public:
              ParcelSelector& selector, QWidget* parent = nullptr);
     QPushButton* defaultButton() const override { return Command1[13]; }
     CourierDetection& detection() { return m_detection; }
+    int detectPauseMs = 600; // typing stopped this long: the courier is detected
 
     // A fresh form: empty boxes, no courier; then the number when one is given
     // (pasted with F4), which starts the detection as typing would.
@@ -40,7 +42,8 @@ signals:
     void querying();
 
 private:
-    void detectCourier();
+    // again: the service is asked even when it answered for this number before.
+    void detectCourier(bool again);
     void listSimilarNumbers(const QString& number);
 
     Store& m_store;
@@ -49,6 +52,7 @@ private:
     QuerySession& m_session;
     ParcelSelector& m_selector;
     CourierDetection m_detection;
+    QTimer* m_pause = nullptr; // from the last keystroke to the detection
     std::array<QLabel*, 3> Label13{};
     QComboBox* Text3 = nullptr;
     QLineEdit* Text2 = nullptr;

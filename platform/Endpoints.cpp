@@ -7,6 +7,7 @@ Endpoints Endpoints::defaults() {
     Endpoints e;
     e.poll = QStringLiteral("https://poll.kuaidi100.com/poll/query.do");
     e.autoEnterprise = QStringLiteral("https://www.kuaidi100.com/autonumber/auto");
+    e.kdniao = QStringLiteral("https://api.kdniao.com/Ebusiness/EbusinessOrderHandle.aspx");
     // Asked only when the user presses 时间校对.
     e.timeSource = QStringLiteral("http://www.baidu.com/");
     e.probePage = QStringLiteral("http://www.baidu.com/");
@@ -47,23 +48,22 @@ Endpoints Endpoints::fromEnvironment(const std::function<QString(const char*)>& 
         const char* name;
         QString Endpoints::*field;
     } singles[] = {
-        {"JZB_TRACKING_URL", &Endpoints::tracking},
-        {"JZB_AUTONUMBER_URL", &Endpoints::autoNumber},
-        {"JZB_POLL_URL", &Endpoints::poll},
-        {"JZB_AUTO_URL", &Endpoints::autoEnterprise},
-        {"JZB_VERSION_URL", &Endpoints::versionFile},
-        {"JZB_NOTICE_URL", &Endpoints::noticeFile},
-        {"JZB_TIME_URL", &Endpoints::timeSource},
-        {"JZB_PROBE_URL", &Endpoints::probePage},
-        {"JZB_SMTP_URL", &Endpoints::smtpUrl},
-        {"JZB_SMTP_USER", &Endpoints::smtpUser},
-        {"JZB_SMTP_PASSWORD", &Endpoints::smtpPassword},
+        {"JZB_TRACKING_URL", &Endpoints::tracking}, {"JZB_AUTONUMBER_URL", &Endpoints::autoNumber},
+        {"JZB_POLL_URL", &Endpoints::poll},         {"JZB_AUTO_URL", &Endpoints::autoEnterprise},
+        {"JZB_KDNIAO_URL", &Endpoints::kdniao},     {"JZB_VERSION_URL", &Endpoints::versionFile},
+        {"JZB_NOTICE_URL", &Endpoints::noticeFile}, {"JZB_TIME_URL", &Endpoints::timeSource},
+        {"JZB_PROBE_URL", &Endpoints::probePage},   {"JZB_SMTP_URL", &Endpoints::smtpUrl},
+        {"JZB_SMTP_USER", &Endpoints::smtpUser},    {"JZB_SMTP_PASSWORD", &Endpoints::smtpPassword},
         {"JZB_SITE_URL", &Endpoints::site},
     };
     for (const auto& s : singles)
         if (const QString v = getenv(s.name); !v.isEmpty()) e.*(s.field) = v;
-    e.account = {getenv("JZB_CUSTOMER").trimmed(), getenv("JZB_KEY").trimmed(),
-                 getenv("JZB_PHONE").trimmed()};
+    e.account = {getenv("JZB_CUSTOMER").trimmed(),  getenv("JZB_KEY").trimmed(),
+                 getenv("JZB_PHONE").trimmed(),     TrackingService::Kuaidi100,
+                 getenv("JZB_KDNIAO_ID").trimmed(), getenv("JZB_KDNIAO_KEY").trimmed()};
+    const QString provider = getenv("JZB_PROVIDER").trimmed().toLower();
+    if (provider == QLatin1String("kuaidi100")) e.service = TrackingService::Kuaidi100;
+    if (provider == QLatin1String("kdniao")) e.service = TrackingService::Kdniao;
     e.demo = getenv("JZB_DEMO") == QLatin1String("1");
     if (const double speed = getenv("JZB_SPEED").toDouble(); speed > 0) e.demoSpeed = speed;
     return e;

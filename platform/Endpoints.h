@@ -6,12 +6,25 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
-// The user's account of the tracking service (快递100企业版).
+// The tracking services a user can have an account of.
+enum class TrackingService {
+    Kuaidi100, // 快递100企业版: 授权码 (customer) and key
+    Kdniao     // 快递鸟: 用户ID (EBusinessID) and API key
+};
+
+// The user's accounts of the tracking services, and which one is in use.
 struct TrackingAccount {
-    QString customer, key; // 授权码 and key
+    QString customer, key; // 快递100's 授权码 and key
     QString phone;         // the receiver's phone, or its last four digits; may be empty
-    bool complete() const { return !customer.isEmpty() && !key.isEmpty(); }
+    TrackingService service = TrackingService::Kuaidi100;
+    QString kdniaoId = {}, kdniaoKey = {}; // 快递鸟's 用户ID and API key
+    // The account of the service in use can ask.
+    bool complete() const {
+        return service == TrackingService::Kdniao ? !kdniaoId.isEmpty() && !kdniaoKey.isEmpty()
+                                                  : !customer.isEmpty() && !key.isEmpty();
+    }
 };
 
 struct Endpoints {
@@ -19,6 +32,7 @@ struct Endpoints {
     QString autoNumber;      // that gateway's auto-number service, ".../autonumber/auto"
     QString poll;            // the tracking service's real-time query (enterprise API)
     QString autoEnterprise;  // the tracking service's auto-number service
+    QString kdniao;          // 快递鸟's API address (即时查询 and 单号识别 alike)
     QString versionFile;     // the version file; empty: no version check, no announcement
     QString noticeFile;      // the announcement file
     QString timeSource;      // HEAD for the Date header
@@ -31,9 +45,12 @@ struct Endpoints {
     QString configFolder;    // the user's own folder: the tracking account
     QString dataFolder;      // the user's data folder for the book; empty: the program folder
     QString autostartFolder; // where the login start entry goes ($XDG_CONFIG_HOME/autostart)
-    TrackingAccount account; // JZB_CUSTOMER, JZB_KEY, JZB_PHONE: win over the account file
-    bool demo = false;       // the demo: its parcels are simulated, and the window says so
-    double demoSpeed = 1.0;  // how much faster the demo's parcels move than real time
+    // JZB_CUSTOMER, JZB_KEY, JZB_PHONE, JZB_KDNIAO_ID, JZB_KDNIAO_KEY: win over the account
+    // file, and so does JZB_PROVIDER (kuaidi100 or kdniao), the service in use.
+    TrackingAccount account;
+    std::optional<TrackingService> service;
+    bool demo = false;      // the demo: its parcels are simulated, and the window says so
+    double demoSpeed = 1.0; // how much faster the demo's parcels move than real time
 
     static Endpoints defaults();
     // Applies JZB_GATEWAY, then the [smtp] url, user and password of the

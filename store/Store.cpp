@@ -118,7 +118,8 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs, Check check) {
             return OpenResult::MissingTables;
         }
     // The tables this version adds are made in a checked store only.
-    for (const char* t : {"watch", "watchoption", "answer", "parcelphone", "pause"})
+    for (const char* t :
+         {"watch", "watchoption", "answer", "parcelphone", "pause", "kdniaocode", "servicecalls"})
         if (!tables.contains(QLatin1String(t)))
             if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
     if (!makeTables()) {
@@ -427,8 +428,11 @@ bool Store::makeTables() {
           "NULL, PRIMARY KEY (com, number))",
           "parcelphone (parcel INTEGER PRIMARY KEY, phone TEXT NOT NULL)",
           "pause (com TEXT NOT NULL, number TEXT NOT NULL, until TEXT NOT NULL, failures INTEGER "
-          "NOT NULL, reason TEXT NOT NULL, PRIMARY KEY (com, number))"})
+          "NOT NULL, reason TEXT NOT NULL, PRIMARY KEY (com, number))",
+          "kdniaocode (code TEXT PRIMARY KEY, kdniao TEXT NOT NULL)",
+          "servicecalls (service TEXT NOT NULL, day TEXT NOT NULL, calls INTEGER NOT NULL, "
+          "PRIMARY KEY (service, day))"})
         if (!run(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
             return false;
-    return true;
+    return makeCodes();
 }

@@ -189,6 +189,18 @@ public:
     Read<std::optional<CourierRow>> courierByName(const QString& name);
     Read<std::optional<CourierRow>> courierById(qint64 id);
     Read<std::optional<CourierRow>> courierByShibie(const QString& key);
+    Read<std::optional<CourierRow>> courierByCode(const QString& code);
+    // 快递鸟's code of a courier by its 快递100 code; nothing when it has none.
+    Read<std::optional<QString>> kdniaoCode(const QString& code);
+    // The courier whose 快递鸟 code this is.
+    Read<std::optional<CourierRow>> courierByKdniao(const QString& kdniao);
+
+    // servicecalls: the calls a service took on a day ("yyyy-MM-dd"); a
+    // count keeps its latest day only. setCalls raises the day's count to
+    // calls (the service said its limit is reached).
+    Read<int> callsOn(const QString& service, const QString& day);
+    bool countCall(const QString& service, const QString& day);
+    bool setCalls(const QString& service, const QString& day, int calls);
 
     // setting: the one row, written without a filtering clause
     Read<std::optional<SettingsRow>> settings();
@@ -205,6 +217,7 @@ private:
     // when one fails. The first statement's needRow decides like exec.
     bool execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow);
     bool makeTables();
+    bool makeCodes();       // fills 快递鸟's codes into a store that has none yet
     OpenResult integrity(); // runs quick_check
     bool writable();        // the check passed; else the reason is the last error
 

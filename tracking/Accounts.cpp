@@ -19,21 +19,26 @@ bool spaced(const QString& t) {
 }
 } // namespace
 
-Accounts::Accounts(QString configFolder, QString programFolder, TrackingAccount environment)
+Accounts::Accounts(QString configFolder, QString programFolder, TrackingAccount environment,
+                   std::optional<TrackingService> service)
     : m_configFolder(std::move(configFolder)), m_programFolder(std::move(programFolder)),
-      m_environment(std::move(environment)) {}
+      m_environment(std::move(environment)), m_service(service) {}
 
 // What the environment names wins over what the file holds.
 TrackingAccount Accounts::overridden(TrackingAccount account) const {
-    if (!m_environment.customer.isEmpty()) account.customer = m_environment.customer;
-    if (!m_environment.key.isEmpty()) account.key = m_environment.key;
-    if (!m_environment.phone.isEmpty()) account.phone = m_environment.phone;
+    for (QString TrackingAccount::*field :
+         {&TrackingAccount::customer, &TrackingAccount::key, &TrackingAccount::phone,
+          &TrackingAccount::kdniaoId, &TrackingAccount::kdniaoKey})
+        if (!(m_environment.*field).isEmpty()) account.*field = m_environment.*field;
+    if (m_service) account.service = *m_service;
     return account;
 }
 
 TrackingAccount Accounts::stored() const {
     const std::optional<AccountFile> file = readAccountFile(path());
-    return file ? file->account : TrackingAccount{};
+    TrackingAccount account = file ? file->account : TrackingAccount{};
+    if (m_service) account.service = *m_service;
+    return account;
 }
 
 TrackingAccount Accounts::load(Store& store) const {
@@ -56,11 +61,24 @@ TrackingAccount Accounts::load(Store& store) const {
 }
 
 Accounts::Saved Accounts::save(TrackingAccount typed) const {
-    typed = {typed.customer.trimmed(), typed.key.trimmed(), typed.phone.trimmed()};
-    if (typed.key.isEmpty()) typed.key = stored().key; // kept as it was
-    if (!typed.complete()) return {std::nullopt, QStringLiteral("请填写快递100的授权码和key..")};
-    if (spaced(typed.customer) || spaced(typed.key))
-        return {std::nullopt, QStringLiteral("授权码或key格式不正确,请您检查..")};
+    const TrackingAccount before = stored();
+    const bool kdniao = typed.service == TrackingService::Kdniao;
+    // The other service's account stays as it was.
+    TrackingAccount account = before;
+    account.service = typed.service;
+    account.phone = typed.phone.trimmed();
+    QString &id = kdniao ? account.kdniaoId : account.customer,
+            &key = kdniao ? account.kdniaoKey : account.key;
+    id = (kdniao ? typed.kdniaoId : typed.customer).trimmed();
+    // An empty key keeps the saved one.
+    if (const QString k = (kdniao ? typed.kdniaoKey : typed.key).trimmed(); !k.isEmpty()) key = k;
+    typed = account;
+    if (!typed.complete())
+        return {std::nullopt, kdniao ? QStringLiteral("请填写快递鸟的用户ID和API key..")
+                                     : QStringLiteral("请填写快递100的授权码和key..")};
+    if (spaced(id) || spaced(key))
+        return {std::nullopt, kdniao ? QStringLiteral("用户ID或API key格式不正确,请您检查..")
+                                     : QStringLiteral("授权码或key格式不正确,请您检查..")};
     if (!typed.phone.isEmpty() && !isPhoneText(typed.phone))
         return {std::nullopt, QStringLiteral("手机号码应为11位手机号、带区号的座机号或其后四位..")};
     if (const std::optional<QString> failure = writePrivateFile(path(), accountFileText(typed)))

@@ -280,6 +280,55 @@ std::optional<ParcelState> serviceState(int code) {
     }
 }
 
+std::optional<ParcelState> kdniaoState(int code) {
+    switch (code) {
+    case 1:   // 已揽收
+    case 2:   // 在途中
+    case 201: // 到达派件城市
+    case 204: // 到达转运中心
+    case 205: // 到达派件网点
+    case 206: // 寄件网点发件
+    case 5:   // 转寄
+    case 603: // 已清关
+        return ParcelState::InTransit;
+    case 10: // 待揽件
+        return ParcelState::AwaitingCollection;
+    case 202:
+        return ParcelState::Delivering;
+    case 211: // 已放入快递柜或驿站
+    case 304: // 代收点代签: the receiver has yet to collect it
+    case 311: // 快递柜或驿站签收
+    case 412: // 快递柜或驿站超时未取
+        return ParcelState::AwaitingPickup;
+    case 3:   // 已签收
+    case 301: // 正常签收
+    case 302: // 派件异常后最终签收
+        return ParcelState::Signed;
+    case 4:   // 问题件
+    case 401: // 发货无信息
+    case 402: // 超时未签收
+    case 403: // 超时未更新
+    case 405: // 派件异常
+        return ParcelState::Problem;
+    case 404: // 拒收(退件)
+        return ParcelState::Refused;
+    case 406: // 退货签收
+        return ParcelState::Returned;
+    case 407: // 退货未签收
+        return ParcelState::Returning;
+    case 415: // 客户取消发货
+        return ParcelState::Cancelled;
+    case 6:   // 清关
+    case 601: // 待清关
+    case 602: // 清关中
+        return ParcelState::Customs;
+    case 604:
+        return ParcelState::CustomsProblem;
+    default:
+        return std::nullopt;
+    }
+}
+
 bool finished(ParcelState s) {
     return s == ParcelState::Signed || s == ParcelState::Returned || s == ParcelState::Cancelled;
 }
@@ -320,8 +369,9 @@ std::optional<ParcelState> stateOfText(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<int> stateCode(const QString& answer) {
-    static const QString key = QStringLiteral("\"state\":\"");
+std::optional<int> stateCode(const QString& answer, StateOf service) {
+    const QString key = service == StateOf::Kdniao ? QStringLiteral("\"kdniaoState\":\"")
+                                                   : QStringLiteral("\"state\":\"");
     qsizetype at = answer.indexOf(key);
     while (at > 0 && escapedAt(answer, at))
         at = answer.indexOf(key, at + 1);

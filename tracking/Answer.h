@@ -77,14 +77,20 @@ ParcelState deriveState(const QString& newest, const QString& second);
 // when asked with resultv2 4: 501 投柜或驿站, 304 投柜或站签收, 401 已销单 …);
 // nothing for a code it does not document.
 std::optional<ParcelState> serviceState(int code);
+// 快递鸟's state: its State, or the finer StateEx (211 已放入快递柜或驿站, 404
+// 拒收, 406 退货签收 …); nothing for a code it does not document.
+std::optional<ParcelState> kdniaoState(int code);
 // Nothing follows: signed for, returned to and signed for by the sender, or
 // cancelled. Every other state is watched, may be polled and alerts on news.
 bool finished(ParcelState s);
 QString stateText(ParcelState s);
 // The state a text of stateText names; nothing for any other text.
 std::optional<ParcelState> stateOfText(const QString& text);
-// The state code an answer carries ("state":"501"); nothing without one.
-std::optional<int> stateCode(const QString& answer);
+// Whose state code an answer carries: 快递100's ("state":"501") or 快递鸟's
+// ("kdniaoState":"211").
+enum class StateOf { Kuaidi100, Kdniao };
+// The state code an answer carries; nothing without one.
+std::optional<int> stateCode(const QString& answer, StateOf service = StateOf::Kuaidi100);
 
 // An entry time "2026-01-05 09:03:07" (also with "/" or without leading
 // zeros or seconds); nothing when it is not a date.

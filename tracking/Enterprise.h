@@ -8,10 +8,13 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <optional>
 
-// The account file: "[account]" with customer=, key= and phone=; a "[phone]"
+// The account file: "[account]" with service= (kuaidi100, the default, or
+// kdniao), customer=, key= and phone=; "[kdniao]" with id= and key=; a "[phone]"
 // section of NUMBER=PHONE lines (as gateway.conf of earlier versions wrote
 // them). "#" and ";" start comments; unknown lines are ignored.
 struct AccountFile {
@@ -48,7 +51,7 @@ QByteArray enterpriseForm(const QString& customer, const QByteArray& param, cons
 QString enterpriseAutoNumberUrl(const QString& endpoint, const QString& number, const QString& key);
 
 // What the service's answer means to the program.
-struct EnterpriseAnswer {
+struct ServiceAnswer {
     QByteArray text;             // the program's answer
     bool phoneWanted = false;    // the phone is missing or did not match
     bool keep = false;           // an answer about the number: kept for half an hour
@@ -56,6 +59,7 @@ struct EnterpriseAnswer {
     QString failure;             // what the status line says of a failure, when the code's text
                                  // would not say it
     bool accountRefused = false; // the signature was refused: the customer or the key is wrong
+    bool dayLimit = false;       // the account's calls of the day are used up
 };
 // An answer holds at most this many entries; more is no answer of a parcel.
 inline constexpr int MaxEntries = 1000;
@@ -70,11 +74,39 @@ inline constexpr int MaxEntries = 1000;
 // number and the courier asked (where it names them) and its entries are
 // objects with a time and a text, at most MaxEntries of them; an entry given
 // twice counts once.
-EnterpriseAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body,
-                                      const QString& com, const QString& number);
+ServiceAnswer readEnterpriseAnswer(std::optional<int> httpStatus, const QByteArray& body,
+                                   const QString& com, const QString& number);
 // The program's error answer with this code.
 QByteArray programError(int code);
+
+// What the services' readers share.
+// The error answer with this code; keep: an answer about the number.
+ServiceAnswer serviceError(int code, bool keep = false, const QString& failure = {});
+// A failure the number is not asked about again for a while.
+ServiceAnswer pacedFailure(const QString& failure = {});
+// A JSON value as text, trimmed ("" for none).
+QString field(const QJsonObject& o, const char* name);
+// The HTTP status read before the body: a redirect (never followed), 429 or any
+// status but 200 is a failure that paces the number; nothing for 200.
+std::optional<ServiceAnswer> httpFailure(std::optional<int> httpStatus);
+extern const QString MalformedAnswer, OtherNumberAnswer;
+// Where an answer's entries keep their time and text; betterTime, when the
+// entry has it, wins over time.
+struct EntryKeys {
+    const char* time;
+    const char* text;
+    const char* betterTime;
+    bool oldestFirst;
+};
+// The entries as the program's answer lists them, newest first: each an
+// object with a time and a text, at most MaxEntries of them, one given twice
+// counted once; nothing when the list is not such.
+std::optional<QByteArray> programEntries(const QJsonArray& data, const EntryKeys& keys);
+// The program's answer "errCode" "0" with these entries and the state key.
+ServiceAnswer progressAnswer(const QByteArray& entries, const QByteArray& stateKey);
 // The auto-number answer: the service's list as it is; AutoNumberRefused when
 // the service refuses the account; "503", the busy answer, for anything else.
 inline constexpr char AutoNumberRefused[] = "{\"refused\":\"account\"}";
+// The auto-number answer while the day's calls are used up: nothing was asked.
+inline constexpr char AutoNumberLimit[] = "{\"refused\":\"limit\"}";
 QByteArray programAutoNumber(std::optional<int> httpStatus, const QByteArray& body);

@@ -187,8 +187,9 @@ void QuerySession::hx2() {
         return;
     }
     // A waybill without progress yet (code 0, no entries): the query is done.
+    const QString notice = m_reading->notice;
     ql();
-    emit status(QStringLiteral("查询完毕..."));
+    emit status(QStringLiteral("查询完毕...") + notice);
     m_query->end(ForegroundQuery::Unlock::AfterQuery);
 }
 
@@ -205,7 +206,7 @@ void QuerySession::Timer1_Timer() {
     m_newCount = read.count();
     *m_shown = read;
     emit parsed(read);
-    emit status(QStringLiteral("查询完毕..."));
+    emit status(QStringLiteral("查询完毕...") + read.notice);
     m_query->end(ForegroundQuery::Unlock::AfterQuery);
     emit answered(read);
 }
@@ -240,9 +241,14 @@ void QuerySession::noAccount() {
     emit status(QStringLiteral("未设置查询账户!请按F9在查询账户中填写.."));
     if (std::exchange(m_toldNoAccount, true)) return;
     if (m_dialogs.MsgBox(
-            QStringLiteral("尚未设置查询账户!\n \n件踪宝通过您自己的快递100企业版账户查询物流信息,"
-                           "没有账户时不发出任何查询。\n请在\"相关设置\"(F9)中点击\"查询账户\","
-                           "填写授权码(customer)和key。\n \n是否现在设置?"),
+            QStringLiteral(
+                "尚未设置查询账户!\n \n件踪宝通过您自己的查询账户查询物流信息,"
+                "没有账户时不发出任何查询。可选两种查询服务：\n"
+                "· 快递鸟(www.kdniao.com)：免费注册并实名认证后,即时查询每日500次,"
+                "填写用户ID和API key;\n"
+                "· 快递100企业版(api.kuaidi100.com)：注册企业账户并充值,"
+                "填写授权码(customer)和key。\n"
+                "请在\"相关设置\"(F9)中点击\"查询账户\"选择服务并填写。\n \n是否现在设置?"),
             Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes)
         emit accountWanted();
 }
@@ -251,9 +257,8 @@ void QuerySession::accountRefused(const QString& failure) {
     emit status(failure);
     if (std::exchange(m_toldAccountRefused, true)) return;
     m_query->holdWatchdog(); // the box waits for the user, not the watchdog
-    if (m_dialogs.MsgBox(QStringLiteral("快递100拒绝了查询账户：授权码(customer)或key不正确。\n \n"
-                                        "是否现在打开\"查询账户\"检查?"),
-                         Mb::YesNo + Mb::Information, BoxTitle) == Mb::Yes)
+    if (m_source && m_dialogs.MsgBox(m_source->accountRefused(), Mb::YesNo + Mb::Information,
+                                     BoxTitle) == Mb::Yes)
         emit accountWanted();
 }
 

@@ -2,14 +2,18 @@
 
 Reading Reading::of(const TrackReply& reply) {
     Reading r;
+    r.notice = reply.notice;
     const QString& answer = reply.body;
     if (answer.isEmpty()) return r;
     const std::optional<int> code = errorCode(answer);
     if (code == 0) {
         r.outcome = Outcome::Progress;
         r.entries = parseEntries(answer, countEntries(answer));
-        const std::optional<int> service = stateCode(answer);
-        const std::optional<ParcelState> named = service ? serviceState(*service) : std::nullopt;
+        const std::optional<int> service = stateCode(answer),
+                                 kdniao = stateCode(answer, StateOf::Kdniao);
+        const std::optional<ParcelState> named = service  ? serviceState(*service)
+                                                 : kdniao ? kdniaoState(*kdniao)
+                                                          : std::nullopt;
         if (named)
             r.state = *named;
         else if (!r.entries.isEmpty())

@@ -19,6 +19,7 @@ struct TrackReply {
     QString failure = {};        // a failure said in the program's words; empty: the code's text
     QDateTime heldUntil = {};    // a failure that pauses the number: not asked before then
     bool accountRefused = false; // the service refused the account (customer or key wrong)
+    QString notice = {};         // said after the query's end (the day's calls nearly used up)
 };
 
 struct Reading {
@@ -33,6 +34,7 @@ struct Reading {
     Outcome outcome = Outcome::Nothing;
     QString failure;             // Failed: what the status line says
     bool accountRefused = false; // Failed: the account's customer or key was refused
+    QString notice;              // said after "查询完毕..." when not empty
     QList<Entry> entries;        // newest first
     // The service's own state when the answer carries one, else what the
     // words of the two newest entries tell; meaningful with entries only.

@@ -149,6 +149,7 @@ public:
     JZB_CONTROL(QCheckBox, Check8) JZB_CONTROL(QCheckBox, Check9) JZB_CONTROL(QCheckBox, Check10)
     JZB_CONTROL(QFrame, Picture3) JZB_CONTROL(QFrame, kdaccount)
     JZB_CONTROLS(QRadioButton, Option1) JZB_CONTROLS(QRadioButton, Option2)
+    JZB_CONTROLS(QRadioButton, Option3)
     JZB_CONTROL(QTimer, Timer1) JZB_CONTROL(QTimer, Timer3) JZB_CONTROL(QTimer, Timer4)
     JZB_CONTROL(QTimer, Timer5) JZB_CONTROL(QTimer, Timer6) JZB_CONTROL(QTimer, Timer7)
     // clang-format on
