@@ -25,12 +25,15 @@ demo: build
 	bash scripts/install.sh build "$(DEMO_DIR)" --demo
 	bash scripts/launch.sh "$(DEMO_DIR)" --demo
 
-# The Debian package jianzongbao_VERSION_ARCH.deb, in this folder.
+# The Debian package jianzongbao_VERSION_ARCH.deb, in this folder, once
+# lintian finds no error or warning in it.
 deb:
 	@bash scripts/setup.sh deb
 	cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build build-deb -j $(JOBS)
+	rm -f build-deb/jianzongbao_*.deb
 	cd build-deb && cpack -G DEB
+	bash scripts/lint-deb.sh build-deb/jianzongbao_*.deb
 	cp build-deb/jianzongbao_*.deb .
 
 # Removes what make run installed; the user's book and settings stay.
@@ -52,6 +55,7 @@ bench:
 	build-bench/bench/bench_book
 	build-bench/bench/bench_watch
 	xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bench/bench_start build-bench $(START_RUNS)
+	ctest --test-dir build-bench -L package --output-on-failure
 
 # The README's pictures in docs/, taken from today's program under Xvfb.
 readme-shots:
