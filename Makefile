@@ -62,7 +62,8 @@ readme-shots:
 	@bash scripts/setup.sh test
 	cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJZB_SANITIZE=ON -DBUILD_TESTING=ON
 	cmake --build build-test -j $(JOBS) --target readme_shots
-	QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build-test/bench/readme_shots docs
+	# The X and D-Bus libraries keep a few bytes to the end: no leak of ours.
+	ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" build-test/bench/readme_shots docs
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -5,6 +5,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" readme_shots OUT_DIR    (make readme-shots)
 #include "EnterpriseStandIn.h"
+#include "KdniaoStandIn.h"
 #include "SmtpServer.h"
 #include "TestProgram.h"
 #include "watch/MailText.h"
@@ -192,6 +193,37 @@ int main(int argc, char** argv) {
         shoot(QStringLiteral("live"), g.window());
     }
     {
+        // A real query through 快递鸟's stand-in: its traces newest first, its state.
+        KdniaoStandIn kdniao(QStringLiteral("1370021"), QStringLiteral("KDN-KEY"));
+        kdniao.listenLocal();
+        Program g(false);
+        g.p.endpoints.kdniao = kdniao.url();
+        g.p.endpoints.account = {{},
+                                 {},
+                                 QStringLiteral("13800001111"),
+                                 TrackingService::Kdniao,
+                                 QStringLiteral("1370021"),
+                                 QStringLiteral("KDN-KEY")};
+        g.p.endpoints.service = TrackingService::Kdniao;
+        const auto at = [](int hours) {
+            return Now.addSecs(-3600 * hours).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        };
+        kdniao.script(QStringLiteral("75312345678901"),
+                      {{{at(50), QStringLiteral("【义乌市】中通快递 已揽收")},
+                        {at(40), QStringLiteral("快件已到达【义乌转运中心】")},
+                        {at(20), QStringLiteral("快件已从【北京转运中心】发出,下一站【望京】")},
+                        {at(3), QStringLiteral("快递员 王师傅 正在派件")},
+                        {at(1), QStringLiteral("您的快件已放入【望京西园驿站】,请凭取件码取件")}},
+                       QStringLiteral("2"),
+                       QStringLiteral("211"),
+                       QStringLiteral("1111")});
+        g.p.addParcel(QStringLiteral("中通快递"), QStringLiteral("75312345678901"),
+                      QStringLiteral("台灯"));
+        g.start();
+        g.choose(0);
+        shoot(QStringLiteral("kdniao"), g.window());
+    }
+    {
         Program g;
         book(g);
         SmtpServer smtp;
@@ -232,6 +264,10 @@ int main(int argc, char** argv) {
         g.p.Text11()->setText(QStringLiteral("5678"));
         QTest::mouseClick(g.p.Command7(), Qt::LeftButton);
         QTest::mouseClick(g.p.Command6(), Qt::LeftButton); // again: the key saved, masked
+        // 快递鸟 chosen, its ID typed (not saved: this book goes on with 快递100).
+        QTest::mouseClick(g.p.Option3(1), Qt::LeftButton, {}, QPoint(8, 13));
+        g.p.Text9()->setText(QStringLiteral("1370021"));
+        g.p.Text10()->setText(QStringLiteral("56da2cf8-c8a2-44b2"));
         shoot(QStringLiteral("account"), g.window());
         g.p.form->hideAllPanels();
 
