@@ -4,6 +4,7 @@
 // answer. With the option off none of this runs and the window behaves as it
 // always has.
 #include "app/Form1.h"
+#include "parcels/Archive.h"
 #include "platform/Notifications.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
@@ -52,6 +53,7 @@ void Form1::watchMoved(qint64 parcel, const Reading& read) {
     const auto row = m_store->parcelById(parcel);
     if (row.failed() || !*row || read.entries.isEmpty()) return;
     const ParcelRow& p = **row;
+    noteSigning(*m_store, parcel, read, m_platform.clock.now());
     const QString body = notificationBody(read.state, read.entries.constFirst());
     if (m_notifications) m_notifications->show(notificationTitle(p.goods), body, parcel);
     if (m_tray)

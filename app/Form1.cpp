@@ -3,6 +3,8 @@
 #include "app/Balloon.h"
 #include "couriers/CourierPanel.h"
 #include "parcels/AddPanel.h"
+#include "parcels/Archive.h"
+#include "parcels/BatchPanel.h"
 #include "parcels/EditPanel.h"
 #include "parcels/SearchPanel.h"
 #include "platform/Endpoints.h"
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QMovie>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -71,8 +74,9 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     m_search = new SearchPanel(*m_store, dialogs, *this, this);
     m_couriers = new CourierPanel(*m_store, dialogs, this);
     m_account = new AccountPanel(*m_accounts, this);
+    m_batch = new BatchPanel(*m_store, dialogs, *this, this);
     kdmenu = {m_add, m_settings, m_edit, m_search, m_couriers};
-    m_panels = {m_add, m_settings, m_edit, m_search, m_couriers, m_account};
+    m_panels = {m_add, m_settings, m_edit, m_search, m_couriers, m_account, m_batch};
     for (Panel* p : m_panels)
         connect(p, &Panel::status, this, &Form1::setStatus);
     Picture5->raise(); // the enlarged entry covers the panels too
@@ -100,6 +104,7 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
     connect(m_session, &QuerySession::answered, this, [this, change](const Reading& read) {
         change->gxtj(read);
         rememberAnswer(read); // after gxtj, so the marks see the count just stored
+        noteSigning(*m_store, m_session->current().id, read, m_platform.clock.now());
     });
     connect(m_session, &QuerySession::unlock, this, [this](ForegroundQuery::Unlock what) {
         if (what == ForegroundQuery::Unlock::Window)
@@ -126,6 +131,9 @@ Form1::Form1(Platform& platform, Endpoints endpoints, QString programFolder, QWi
 
     // The panels' wishes.
     connect(m_add, &AddPanel::courierListWanted, this, &Form1::openCourierList);
+    connect(m_add, &AddPanel::batchWanted, this, &Form1::openBatchPanel);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this), &QShortcut::activated, this,
+            &Form1::openBatchPanel);
     connect(m_edit, &EditPanel::courierListWanted, this, &Form1::openCourierList);
     connect(m_add, &AddPanel::querying, this, [this] { setToolbarEnabled(false); });
     connect(m_couriers, &CourierPanel::picked, this, &Form1::courierPicked);

@@ -1,10 +1,8 @@
-// Form1: the one window of 件踪宝. It shows and composes; the objects decide:
-// the query session (tracking/), the panels (parcels/, couriers/, settings/),
-// the options, change detection, polling and the whole-book watch (watch/).
-// Its files in app/: Form1 (the objects and their wiring), Layout (the
-// window's controls), Startup (Form_Load, main, Timer5), Window (mouse, frame,
-// panels), Dispatch (keys, toolbar, refresh, clearing, export), Selector
-// (Text1 and ListView1), Background (the watch's window part), UpdateCheck.
+// Form1: the one window of 件踪宝. It shows and composes; the objects decide (the
+// query session, the panels, the options, change detection, polling, the watch).
+// Its files in app/: Form1 (wiring), Layout (controls), Startup (Form_Load, main,
+// Timer5), Window (mouse, frame, panels), Dispatch (keys, toolbar, refresh,
+// clearing, export), Selector (Text1, ListView1), Background (the watch), UpdateCheck.
 #pragma once
 
 #include "parcels/ParcelSelector.h"
@@ -17,6 +15,7 @@
 #include <set>
 
 class AccountPanel;
+class BatchPanel;
 class AddPanel;
 class Accounts;
 class Alerts;
@@ -47,7 +46,6 @@ class QMovie;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
-
 // The property by which the panels' shelf names its window.
 inline constexpr char ShelfOf[] = "jzbShelfOf";
 
@@ -108,6 +106,7 @@ private:
     void openSearchPanel();
     void openCourierList(int opener);
     void openAccountPanel();
+    void openBatchPanel();                           // 批量添加 (Ctrl+B, or from the add panel)
     void useService(const TrackingAccount& account); // the source of the account's service
     void courierPicked(const QString& name, const std::optional<QString>& code);
     // ---- Dispatch.cpp ----
@@ -157,7 +156,6 @@ private:
     QLabel *AniGIF1 = nullptr, *Picture5 = nullptr, *Label23 = nullptr; // busy, overlay
     QLabel *Label27 = nullptr, *Label28 = nullptr; // the answer's time; "演示" in the demo
     QTimer *Timer3 = nullptr, *Timer5 = nullptr;
-
     // ---- the panels, in the order built, and where they wait until placed ----
     AddPanel* m_add = nullptr;
     SettingsPanel* m_settings = nullptr;
@@ -165,10 +163,10 @@ private:
     SearchPanel* m_search = nullptr;
     CourierPanel* m_couriers = nullptr;
     AccountPanel* m_account = nullptr;
+    BatchPanel* m_batch = nullptr;
     std::array<Panel*, 5> kdmenu{}; // add, settings, edit, search, courier list
-    std::array<Panel*, 6> m_panels{};
+    std::array<Panel*, 7> m_panels{};
     std::unique_ptr<QWidget> m_shelf;
-
     // ---- the objects that decide ----
     Platform& m_platform;
     std::unique_ptr<Endpoints> m_endpoints;

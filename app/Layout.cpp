@@ -90,6 +90,10 @@ void Form1::buildWindow() {
     // selector of fixed size need not measure every entry when first shown.
     auto* book = new MarkedBook(Text1);
     book->decoration = markDecoration;
+    book->goodsOf = [this](qint64 id) {
+        const Read<QString> goods = m_store ? m_store->goodsOf(id) : Read<QString>{QString()};
+        return goods.failed() ? QString() : *goods;
+    };
     Text1->setModel(book);
     Text1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Text1->setEnabled(false);

@@ -3,6 +3,7 @@
 // ListView1 (what the query parsed, and its mouse actions).
 #include "app/Balloon.h"
 #include "app/Form1.h"
+#include "parcels/Archive.h"
 #include "platform/Platform.h"
 #include "settings/Options.h"
 #include "store/Store.h"
@@ -18,6 +19,7 @@
 
 namespace {
 const QString NoEntry = QStringLiteral("当前没有物流信息");
+const QString ArchivedMark = QStringLiteral("（已归档）");
 
 MarkedBook* bookOf(QComboBox* selector) {
     return static_cast<MarkedBook*>(selector->model());
@@ -32,27 +34,30 @@ const QTreeWidgetItem* selectedEntry(const QTreeWidget* list) {
 
 // sX: the goods of every parcel, in the order the parcels were stored. A book
 // that cannot be read leaves the selector as it was and says so.
+// Parcels signed for long enough ago are put away first, when the option says so.
 bool Form1::refill() {
-    const auto book = m_store->parcelList();
+    archiveDue(*m_store, m_options->archiveDays(), m_platform.clock.now());
+    const auto book = m_store->bookIds();
     if (book.failed()) {
         setStatus(QStringLiteral("快递列表读取失败!快递数据库暂时无法读取,请稍后再试.."));
         return false;
     }
     {
         const QSignalBlocker quiet(Text1);
-        bookOf(Text1)->setBook(book->goods, book->ids);
+        bookOf(Text1)->setBook(*book);
         Text1->setCurrentIndex(-1);
     }
     refreshMarks();
     return true;
 }
 
-// What a search or a duplicate add found: the selector lists those parcels.
+// What a search or a duplicate add found: the selector lists those parcels,
+// the archived ones marked so.
 void Form1::list(const QList<ParcelRow>& rows) {
     QStringList goods;
     QList<qint64> ids;
     for (const ParcelRow& r : rows) {
-        goods << r.goods;
+        goods << (r.archived ? r.goods + ArchivedMark : r.goods);
         ids << r.id;
     }
     const QSignalBlocker quiet(Text1);
@@ -112,6 +117,14 @@ void Form1::Text1_Click() {
     if (index >= 0 && parcel == 0) { // the separator or 刷新快递列表: the whole book again
         if (!refreshBook()) unlockWindow();
         return;
+    }
+    // An archived parcel chosen from a search comes back into the book.
+    if (const auto row = parcel ? m_store->parcelById(parcel) : Read<std::optional<ParcelRow>>{{}};
+        !row.failed() && *row && (*row)->archived &&
+        m_store->unarchiveParcel(
+            parcel, m_platform.clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))) {
+        const QSignalBlocker quiet(Text1);
+        Text1->setItemText(index, (*row)->goods);
     }
     QString error;
     switch (parcel ? m_session->choose(parcel, &error) : QuerySession::Choice::Gone) {

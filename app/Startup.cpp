@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "couriers/CourierPanel.h"
 #include "parcels/AddPanel.h"
+#include "parcels/BatchPanel.h"
 #include "platform/Endpoints.h"
 #include "platform/Platform.h"
 #include "platform/SecretFile.h"
@@ -240,6 +241,7 @@ void Form1::startSource() {
     }
     m_session->setSource(source);
     m_add->detection().setSource(source);
+    m_batch->setSource(source);
     bookWatch->setSource(source);
     m_settings->accountUsable(false, m_endpoints->demo
                                          ? QStringLiteral("演示模式不使用查询账户")
@@ -255,6 +257,7 @@ void Form1::useService(const TrackingAccount& account) {
     ServiceSource* source = m_services[account.service == TrackingService::Kdniao ? 1 : 0];
     m_session->setSource(source);
     m_add->detection().setSource(source);
+    m_batch->setSource(source);
     bookWatch->setSource(source);
     m_settings->accountUsable(true, {});
 }

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "couriers/CourierPanel.h"
 #include "parcels/AddPanel.h"
+#include "parcels/BatchPanel.h"
 #include "parcels/EditPanel.h"
 #include "parcels/SearchPanel.h"
 #include "platform/Endpoints.h"
@@ -87,6 +88,7 @@ void Form1::hideAllPanels() {
     for (QFrame* p : kdmenu)
         p->setVisible(false);
     m_account->setVisible(false);
+    m_batch->setVisible(false);
 }
 
 void Form1::x_Click(int index) {
@@ -130,6 +132,14 @@ void Form1::courierPicked(const QString& name, const std::optional<QString>& cod
         m_couriers->setVisible(false);
     }
     if (code) m_session->setCode(*code);
+}
+
+void Form1::openBatchPanel() {
+    hideAllPanels();
+    centre(m_batch);
+    m_batch->setVisible(true);
+    m_batch->raise();
+    m_batch->openBatchPanel();
 }
 
 void Form1::openAccountPanel() {
@@ -188,10 +198,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             return press || release;
         }
     }
-    if (watched == m_account->closeImage()) {
-        if (release) m_account->setVisible(false);
-        return press || release;
-    }
+    for (Panel* p : {static_cast<Panel*>(m_account), static_cast<Panel*>(m_batch)})
+        if (watched == p->closeImage()) {
+            if (release) p->setVisible(false);
+            return press || release;
+        }
     for (int i = 1; i <= 7; ++i)
         if (watched == Image2[i]) {
             // A click: pressed and released on the image with the left button.

@@ -5,6 +5,7 @@
 // medians and ratios; asserts nothing.
 #include "TestProgram.h"
 #include "parcels/BookText.h"
+#include "watch/Marks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,9 +13,11 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringEncoder>
+#include <QStringListModel>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -111,6 +114,25 @@ int main(int argc, char** argv) {
 
     Store store(QStringLiteral("bench"));
     store.open(p.storePath());
+
+    // What the selector holds of the book: every parcel's goods as texts (as
+    // it did) against the ids it holds now, its goods read when shown.
+    const auto heapMb = [] { return double(mallinfo2().uordblks) / (1 << 20); };
+    double asTexts = 0, asIds = 0;
+    {
+        const double before = heapMb();
+        const BookList list = *store.parcelList();
+        QStringListModel texts(list.goods);
+        asTexts = heapMb() - before;
+    }
+    {
+        const double before = heapMb();
+        MarkedBook ids;
+        ids.setBook(*store.bookIds());
+        asIds = heapMb() - before;
+    }
+    std::printf("%-34s %9.2f MB %9.2f MB (the goods as texts, as before)\n",
+                "selector's book in memory", asIds, asTexts);
     const double search = timed([&] { (void)store.parcelsGoodsLike(QStringLiteral("鞋子1")); });
     const double searchPlain = timed([&] {
         plainList(

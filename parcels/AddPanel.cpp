@@ -42,6 +42,10 @@ AddPanel::AddPanel(Store& store, Dialogs& dialogs, const Options& options, Query
     Label24->setProperty("hint", true);
     Command1[13] =
         button(this, "Command1_13", QStringLiteral("开始查询"), QRect(108, 290, 120, 34));
+    auto* batch = button(this, "CommandBatch", QStringLiteral("批量添加"), QRect(240, 296, 76, 24));
+    batch->setProperty("small", true);
+    batch->setToolTip(QStringLiteral("一次添加多个单号,或导入快递簿(Ctrl+B)"));
+    connect(batch, &QPushButton::clicked, this, &AddPanel::batchWanted);
     // The number box's filter and the courier detection follow every change.
     connect(Text3, &QComboBox::editTextChanged, this, &AddPanel::Text3_Change);
     connect(Command2, &QPushButton::clicked, this, &AddPanel::Command2_Click);

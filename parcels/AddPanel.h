@@ -38,6 +38,7 @@ public:
 
 signals:
     void courierListWanted(int opener);
+    void batchWanted(); // 批量添加
     // The add's query starts: the list is emptied and the toolbar locked.
     void querying();
 

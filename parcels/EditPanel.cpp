@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 
 namespace {
 const QString StoreRefused = QStringLiteral("快递数据库暂时无法写入,请稍后再试..\n \n原因：");
@@ -32,13 +33,38 @@ EditPanel::EditPanel(Store& store, Dialogs& dialogs, const Options& options, Que
     Command1[9] = button(this, "Command1_9", QStringLiteral("修改"), QRect(24, 176, 92, 30));
     Command1[10] = button(this, "Command1_10", QStringLiteral("复制"), QRect(128, 176, 92, 30));
     Command1[11] = button(this, "Command1_11", QStringLiteral("删除"), QRect(232, 176, 92, 30));
-    Command5 = button(this, "Command5", QStringLiteral("快递数据清空"), QRect(24, 220, 300, 30));
+    Command5 = button(this, "Command5", QStringLiteral("快递数据清空"), QRect(24, 220, 196, 30));
+    Command8 = button(this, "Command8", QStringLiteral("归档"), QRect(232, 220, 92, 30));
+    Command8->setToolTip(QStringLiteral("收起已签收的快递：不再显示在快递列表中,按F7搜索可找回"));
     connect(Text4, &QLineEdit::textChanged, this, &EditPanel::Text4_Change);
     connect(Command1[8], &QPushButton::clicked, this, [this] { emit courierListWanted(8); });
     connect(Command1[9], &QPushButton::clicked, this, &EditPanel::changeParcel);
     connect(Command1[10], &QPushButton::clicked, this, &EditPanel::copyParcel);
     connect(Command1[11], &QPushButton::clicked, this, &EditPanel::deleteParcel);
     connect(Command5, &QPushButton::clicked, this, &EditPanel::Command5_Click);
+    connect(Command8, &QPushButton::clicked, this, &EditPanel::archiveParcel);
+}
+
+// The parcel leaves the selector, the count at start and the watch; the
+// store keeps it, and a search finds it again.
+void EditPanel::archiveParcel() {
+    const qint64 id = m_session.current().id;
+    if (m_selector.chosenText().isEmpty() || id == 0) {
+        emit status(QStringLiteral("请先选择快递.."));
+        return;
+    }
+    if (!m_store.archiveParcel(
+            id, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))) {
+        m_dialogs.MsgBox(QStringLiteral("归档失败!该快递可能已不在快递列表中,或") + StoreRefused +
+                             m_store.lastError(),
+                         Mb::OkOnly + Mb::Exclamation, BoxTitle);
+        return;
+    }
+    emit status(QStringLiteral("[%1]已归档,按F7搜索可找回..").arg(m_session.current().goods));
+    const bool refilled = m_selector.refill();
+    setVisible(false);
+    if (refilled && m_options.on(Switch::QueryFirst) && m_selector.count() > 0)
+        m_selector.choose(0);
 }
 
 bool EditPanel::openEditPanel() {

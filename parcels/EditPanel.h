@@ -1,6 +1,6 @@
 // The edit panel (kdmenu(2)): changing the current parcel's number, courier
 // and goods, deleting it, copying its three-line description, and re-fetching
-// its data (快递数据清空).
+// its data (快递数据清空), and putting it away (归档).
 #pragma once
 
 #include "platform/Controls.h"
@@ -28,6 +28,7 @@ public:
     void copyParcel();     // Command1[10]
     void deleteParcel();   // Command1[11]
     void Command5_Click(); // re-fetch
+    void archiveParcel();  // Command8: 归档
 
 signals:
     void courierListWanted(int opener);
@@ -43,5 +44,5 @@ private:
     QLabel* Label1 = nullptr;
     QLineEdit *Text4 = nullptr, *Text6 = nullptr;
     std::array<QPushButton*, 19> Command1{};
-    QPushButton* Command5 = nullptr;
+    QPushButton *Command5 = nullptr, *Command8 = nullptr;
 };

@@ -39,6 +39,8 @@ public:
     // The save dialog with one file type, "description|pattern"; the chosen
     // file name, or nothing when cancelled.
     virtual std::optional<QString> saveFileName(const QString& filter) = 0;
+    // The open dialog, the same way.
+    virtual std::optional<QString> openFileName(const QString& filter) = 0;
 };
 
 struct HttpReply {

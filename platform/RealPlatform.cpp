@@ -40,13 +40,24 @@ std::optional<QString> RealDialogs::InputBox(const QString& prompt, const QStrin
     return box.textValue();
 }
 
-std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
-    // "(TXT文本)|*.txt" as the dialog writes its filters: "(TXT文本) (*.txt)".
+namespace {
+// "(TXT文本)|*.txt" as the dialog writes its filters: "(TXT文本) (*.txt)".
+QString dialogFilter(const QString& filter) {
     const QStringList parts = filter.split(u'|');
-    const QString qtFilter =
-        parts.size() == 2 ? parts[0] + QStringLiteral(" (") + parts[1] + u')' : filter;
-    const QString name =
-        QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), qtFilter);
+    return parts.size() == 2 ? parts[0] + QStringLiteral(" (") + parts[1] + u')' : filter;
+}
+} // namespace
+
+std::optional<QString> RealDialogs::saveFileName(const QString& filter) {
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                                      QString(), dialogFilter(filter));
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+std::optional<QString> RealDialogs::openFileName(const QString& filter) {
+    const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                      QString(), dialogFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name;
 }

@@ -9,6 +9,7 @@ public:
     int MsgBox(const QString& prompt, int buttons, const QString& title) override;
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
     std::optional<QString> saveFileName(const QString& filter) override;
+    std::optional<QString> openFileName(const QString& filter) override;
 };
 
 class RealShell : public Shell {

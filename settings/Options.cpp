@@ -36,6 +36,8 @@ void Options::load() {
     const auto interval = m_store.watchOption(WatchIntervalOption);
     m_watching = !on.failed() && *on && storedIsOn(**on);
     m_watchMinutes = watchInterval(!interval.failed() && *interval ? **interval : QString());
+    const auto archive = m_store.watchOption(ArchiveOption);
+    m_archiveDays = !archive.failed() && *archive ? qBound(0, (*archive)->toInt(), 3650) : 0;
     emit changed();
 }
 
@@ -68,6 +70,14 @@ std::optional<QString> Options::setWatchMinutes(int minutes) {
     // The interval applies whether or not the store kept it.
     m_watchMinutes = minutes;
     if (!m_store.setWatchOption(WatchIntervalOption, QString::number(minutes))) return refused();
+    emit changed();
+    return std::nullopt;
+}
+
+std::optional<QString> Options::setArchiveDays(int days) {
+    days = qBound(0, days, 3650);
+    if (!m_store.setWatchOption(ArchiveOption, QString::number(days))) return refused();
+    m_archiveDays = days;
     emit changed();
     return std::nullopt;
 }

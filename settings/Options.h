@@ -23,6 +23,9 @@ inline constexpr int WatchIntervals[] = {30, 60, 120, 240};
 inline constexpr int DefaultWatchInterval = 60;
 // The interval a stored option text names; the default for anything else.
 int watchInterval(const QString& stored);
+// 已签收 N 天后自动归档: the days, or "0" for off (the default).
+inline const QString ArchiveOption = QStringLiteral("自动归档");
+inline constexpr int ArchiveDaysOffered[] = {3, 7, 15, 30};
 
 class Options : public QObject {
     Q_OBJECT
@@ -38,6 +41,7 @@ public:
     bool on(Switch s) const { return m_on[static_cast<int>(s)]; }
     bool watching() const { return m_watching; }
     int watchMinutes() const { return m_watchMinutes; }
+    int archiveDays() const { return m_archiveDays; } // 0: signed parcels stay
     // Where the update mail goes: what the address box holds; known once the
     // options row was read or an address typed.
     QString address() const { return m_address; }
@@ -48,6 +52,7 @@ public:
     std::optional<QString> set(Switch s, bool on);
     std::optional<QString> setWatching(bool on);
     std::optional<QString> setWatchMinutes(int minutes);
+    std::optional<QString> setArchiveDays(int days);
     // The address as typed: the mail's recipient from now on, not stored.
     void setAddress(const QString& address);
     // Stores the notification address (empty: none).
@@ -63,6 +68,7 @@ private:
     QList<Switch> m_loadedChanges; // stored texts to write again as "是"/"否"
     bool m_watching = false;
     int m_watchMinutes = DefaultWatchInterval;
+    int m_archiveDays = 0;
     QString m_address;
     bool m_addressKnown = false;
 };

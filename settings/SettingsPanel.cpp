@@ -87,7 +87,15 @@ SettingsPanel::SettingsPanel(Options& options, Polling& polling, Dialogs& dialog
 
     Command3 = button(this, "Command3", QStringLiteral("时间校对"), QRect(292, 228, 100, 30));
     Command6 = button(this, "Command6", QStringLiteral("查询账户"), QRect(404, 228, 100, 30));
-    Command6->setToolTip(QStringLiteral("快递100企业版账户：授权码、key与收件人手机号"));
+    Command6->setToolTip(QStringLiteral("查询账户：快递鸟或快递100企业版,以及收件人手机号"));
+    // Delivered parcels put away after some days (off unless turned on).
+    Check11 =
+        place(new QCheckBox(QStringLiteral("已签收"), this), "Check11", QRect(292, 266, 68, 24));
+    Combo6 = place(new QComboBox(this), "Combo6", QRect(360, 266, 48, 24));
+    for (int days : ArchiveDaysOffered)
+        Combo6->addItem(QString::number(days));
+    Combo6->setCurrentText(QStringLiteral("7"));
+    label(this, "Label_archive_days", QStringLiteral("天后自动归档"), QRect(412, 268, 100, 22));
     Label22 = label(this, "Label22", QStringLiteral("定制您的专属快递邮件推广服务"),
                     QRect(24, 280, 260, 22));
     Label22->setCursor(Qt::PointingHandCursor);
@@ -101,6 +109,8 @@ SettingsPanel::SettingsPanel(Options& options, Polling& polling, Dialogs& dialog
     connect(Check10, &QCheckBox::stateChanged, this, &SettingsPanel::Check10_Click);
     connect(Sendmail, &QLineEdit::textChanged, &m_options, &Options::setAddress);
     connect(Combo5, &QComboBox::activated, this, &SettingsPanel::Combo5_Click);
+    connect(Check11, &QCheckBox::stateChanged, this, &SettingsPanel::archiveClicked);
+    connect(Combo6, &QComboBox::activated, this, &SettingsPanel::archiveClicked);
     connect(Command3, &QPushButton::clicked, this, &SettingsPanel::Command3_Click);
     connect(Command6, &QPushButton::clicked, this, &SettingsPanel::accountWanted);
     connect(Command1[15], &QPushButton::clicked, this, &SettingsPanel::showTimedFrame);
@@ -154,6 +164,16 @@ void SettingsPanel::showOptions() {
     Check9->setChecked(m_options.watching());
     const QSignalBlocker quietInterval(Combo5);
     Combo5->setCurrentText(QString::number(m_options.watchMinutes()));
+    const QSignalBlocker quietArchive(Check11), quietDays(Combo6);
+    Check11->setChecked(m_options.archiveDays() > 0);
+    if (m_options.archiveDays() > 0)
+        Combo6->setCurrentText(QString::number(m_options.archiveDays()));
+}
+
+void SettingsPanel::archiveClicked() {
+    if (const auto refused =
+            m_options.setArchiveDays(Check11->isChecked() ? Combo6->currentText().toInt() : 0))
+        emit status(*refused);
 }
 
 void SettingsPanel::Check_Click(Switch which) {

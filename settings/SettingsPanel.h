@@ -47,6 +47,7 @@ public:
     void Check9_Click();
     void Check10_Click();
     void Combo5_Click();
+    void archiveClicked(); // Check11 or Combo6: 已签收 N 天后自动归档
     void Command3_Click();
     void showTimedFrame(); // Command1[15]
     void showLoopFrame();  // Command1[17]
@@ -72,8 +73,10 @@ private:
               *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
     QCheckBox* Check9 = nullptr;  // 后台刷新全部快递
     QCheckBox* Check10 = nullptr; // 开机自动启动
+    QCheckBox* Check11 = nullptr; // 已签收 N (Combo6) 天后自动归档
     QGroupBox *Frame4 = nullptr, *Frame6 = nullptr, *Frame5 = nullptr;
-    QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr, *Combo5 = nullptr;
+    QComboBox *Combo2 = nullptr, *Combo3 = nullptr, *Combo4 = nullptr, *Combo5 = nullptr,
+              *Combo6 = nullptr;
     QLineEdit* Sendmail = nullptr;
     QPushButton* Command3 = nullptr; // "时间校对"
     QPushButton* Command6 = nullptr; // "查询账户"

@@ -36,6 +36,7 @@ ParcelRow parcelFrom(const QSqlQuery& q) {
     r.number = q.value("number").toString();
     r.goods = q.value("goods").toString();
     r.num = q.value("num").toString();
+    r.archived = q.value("archived").toBool();
     return r;
 }
 
@@ -118,8 +119,8 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs, Check check) {
             return OpenResult::MissingTables;
         }
     // The tables this version adds are made in a checked store only.
-    for (const char* t :
-         {"watch", "watchoption", "answer", "parcelphone", "pause", "kdniaocode", "servicecalls"})
+    for (const char* t : {"watch", "watchoption", "answer", "parcelphone", "pause", "kdniaocode",
+                          "servicecalls", "archive", "signed"})
         if (!tables.contains(QLatin1String(t)))
             if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
     if (!makeTables()) {
@@ -301,10 +302,13 @@ bool Store::execAll(const QList<std::pair<QString, QVariantList>>& statements, b
 }
 
 Read<QList<ParcelRow>> Store::parcelQuery(const QString& where, const QVariant& value) {
-    return select<ParcelRow>(m_connection,
-                             QStringLiteral("SELECT * FROM kd100 ") + where +
-                                 QStringLiteral(" ORDER BY id"),
-                             value, parcelFrom, m_error);
+    return select<ParcelRow>(
+        m_connection,
+        QStringLiteral("SELECT kd100.*, archive.parcel IS NOT NULL AS archived "
+                       "FROM kd100 LEFT JOIN archive ON archive.parcel = "
+                       "kd100.id ") +
+            where + QStringLiteral(" ORDER BY id"),
+        value, parcelFrom, m_error);
 }
 
 Read<QList<ParcelRow>> Store::parcels() {
@@ -362,15 +366,19 @@ bool Store::setParcelNum(qint64 id, const QString& num) {
 }
 // The watch's rows and the phones go with their parcels.
 bool Store::deleteParcel(qint64 id) {
-    return execAll({{QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}},
-                    {QStringLiteral("DELETE FROM watch WHERE parcel = ?"), {id}},
-                    {QStringLiteral("DELETE FROM parcelphone WHERE parcel = ?"), {id}}},
-                   true);
+    QList<std::pair<QString, QVariantList>> statements = {
+        {QStringLiteral("DELETE FROM kd100 WHERE id = ?"), {id}}};
+    for (const char* table : {"watch", "parcelphone", "archive", "signed"})
+        statements.append(
+            {QStringLiteral("DELETE FROM %1 WHERE parcel = ?").arg(QLatin1String(table)), {id}});
+    return execAll(statements, true);
 }
 bool Store::clearParcels() {
     return execAll({{QStringLiteral("DELETE FROM kd100"), {}},
                     {QStringLiteral("DELETE FROM watch"), {}},
-                    {QStringLiteral("DELETE FROM parcelphone"), {}}},
+                    {QStringLiteral("DELETE FROM parcelphone"), {}},
+                    {QStringLiteral("DELETE FROM archive"), {}},
+                    {QStringLiteral("DELETE FROM signed"), {}}},
                    false);
 }
 
@@ -431,7 +439,9 @@ bool Store::makeTables() {
           "NOT NULL, reason TEXT NOT NULL, PRIMARY KEY (com, number))",
           "kdniaocode (code TEXT PRIMARY KEY, kdniao TEXT NOT NULL)",
           "servicecalls (service TEXT NOT NULL, day TEXT NOT NULL, calls INTEGER NOT NULL, "
-          "PRIMARY KEY (service, day))"})
+          "PRIMARY KEY (service, day))",
+          "archive (parcel INTEGER PRIMARY KEY, at TEXT NOT NULL)",
+          "signed (parcel INTEGER PRIMARY KEY, at TEXT NOT NULL)"})
         if (!run(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
             return false;
     return makeCodes();

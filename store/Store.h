@@ -13,7 +13,13 @@
 struct ParcelRow {
     qint64 id = 0;
     QString company, number, goods;
-    QString num; // stored count as text; empty when the column is empty
+    QString num;           // stored count as text; empty when the column is empty
+    bool archived = false; // put away: out of the selector, the count at start and the watch
+};
+
+// A parcel to store: its courier's name, its number and its goods.
+struct NewParcel {
+    QString company, number, goods;
 };
 
 struct CourierRow {
@@ -182,6 +188,24 @@ public:
     // The receiver's phone the service wants for a parcel; empty when none.
     Read<QString> parcelPhone(qint64 parcel);
     bool setParcelPhone(qint64 parcel, const QString& phone);
+
+    // The book the selector lists: the ids of the parcels not put away, in
+    // book order; a parcel's goods read one at a time (empty when gone).
+    Read<QList<qint64>> bookIds();
+    Read<QString> goodsOf(qint64 id);
+    // Many parcels in one transaction: all stored, or none.
+    bool addParcels(const QList<NewParcel>& parcels);
+    // archive: parcels put away (at "yyyy-MM-dd hh:mm:ss") and brought back
+    // (its signing then counts from `at`, so the option does not put it away
+    // again at once).
+    bool archiveParcel(qint64 id, const QString& at);
+    bool unarchiveParcel(qint64 id, const QString& at);
+    // signed: when a parcel was first read as signed for (its newest entry's
+    // time); forgetSigned when it no longer reads so.
+    bool noteSigned(qint64 id, const QString& at);
+    bool forgetSigned(qint64 id);
+    // Puts away every parcel signed for before `before`; how many.
+    Read<int> archiveSignedBefore(const QString& before, const QString& at);
 
     // list
     Read<QList<CourierRow>> couriers();

@@ -34,7 +34,8 @@ Read<QList<std::pair<qint64, bool>>> Store::watchedParcels(const QStringList& do
     return select<std::pair<qint64, bool>>(
         m_connection,
         QStringLiteral("SELECT kd100.id, coalesce(watch.state IN (%1), 0) FROM kd100 LEFT JOIN "
-                       "watch ON watch.parcel = kd100.id ORDER BY kd100.id")
+                       "watch ON watch.parcel = kd100.id WHERE kd100.id NOT IN (SELECT parcel FROM "
+                       "archive) ORDER BY kd100.id")
             .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u',')),
         values, from, m_error);
 }
@@ -62,7 +63,8 @@ Read<QList<BookEntry>> Store::bookEntries() {
         QStringLiteral("SELECT kd100.goods, coalesce(watch.state, ''), "
                        "coalesce(json_array_length(nullif(watch.entries, '')), 0), "
                        "kd100.num, kd100.id FROM kd100 LEFT JOIN watch ON "
-                       "watch.parcel = kd100.id ORDER BY kd100.id"),
+                       "watch.parcel = kd100.id WHERE kd100.id NOT IN (SELECT parcel FROM "
+                       "archive) ORDER BY kd100.id"),
         QVariant(), entryFrom, m_error);
 }
 

@@ -1,20 +1,28 @@
 // The parcel selector's entries: each a parcel's goods text with its row id
 // (0 for an entry that is no parcel: the separator, 刷新快递列表), and the mark
 // of what the watch knows of it. Everything that finds parcels works by id;
-// the entry texts stay the goods texts.
+// the entry texts stay the goods texts. The model holds ids, not texts: a
+// parcel's goods are read when its entry is shown.
 #pragma once
 
 #include "watch/Watching.h"
 
-#include <QStringListModel>
+#include <QAbstractListModel>
+#include <QHash>
+#include <QStringList>
 #include <functional>
 
-class MarkedBook : public QStringListModel {
+class MarkedBook : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QStringListModel::QStringListModel;
-    // The entries, their parcels' ids alongside; no marks.
-    void setBook(const QStringList& goods, QList<qint64> ids);
+    using QAbstractListModel::QAbstractListModel;
+    // Where a parcel's goods come from (the store): read when its entry is
+    // shown, so a big book holds its ids alone.
+    std::function<QString(qint64)> goodsOf = [](qint64) { return QString(); };
+    // The whole book by its ids; no marks.
+    void setBook(QList<qint64> ids);
+    // These entries with their texts (a search's list), their ids alongside.
+    void setBook(const QStringList& texts, QList<qint64> ids);
     // An entry that is no parcel, at the end.
     void append(const QString& entry);
     qint64 parcelAt(int row) const { return row >= 0 && row < m_ids.size() ? m_ids[row] : 0; }
@@ -25,14 +33,24 @@ public:
     BookMark mark(int row) const { return row < m_marks.size() ? m_marks[row] : BookMark::None; }
     // How a mark is drawn (the window paints it).
     std::function<QVariant(BookMark)> decoration = [](BookMark) { return QVariant(); };
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // An entry's text set from outside (the selector's setItemText).
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // Rows inserted or removed from outside (the selector's own clear and
     // addItems) keep the ids in step: an inserted row is no parcel.
     bool insertRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
 private:
+    QString text(int row) const;
+    // The given texts after rows from `row` on moved by `by` (removed when below row - by).
+    void moveTexts(int row, int by);
+
     QList<qint64> m_ids;
+    QHash<int, QString> m_texts;           // rows whose text is given rather than read
+    mutable QHash<qint64, QString> m_read; // goods read so far, forgotten when many
     QList<BookMark> m_marks;
     QStringList m_says;
 };

@@ -16,6 +16,12 @@ std::optional<QString> FakeDialogs::saveFileName(const QString& filter) {
     return saveAnswer;
 }
 
+std::optional<QString> FakeDialogs::openFileName(const QString& filter) {
+    saveFilters << filter;
+    if (whileShown) whileShown();
+    return openAnswer;
+}
+
 QStringList FakeDialogs::prompts() const {
     QStringList p;
     for (const ShownBox& b : shown)

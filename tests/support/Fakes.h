@@ -20,6 +20,7 @@ class FakeDialogs : public Dialogs {
 public:
     int MsgBox(const QString& prompt, int buttons, const QString& title) override;
     std::optional<QString> saveFileName(const QString& filter) override;
+    std::optional<QString> openFileName(const QString& filter) override;
     // Input boxes are recorded in shown too (buttons -1), and answered from
     // inputs; an unscripted one is cancelled.
     std::optional<QString> InputBox(const QString& prompt, const QString& title) override;
@@ -29,7 +30,7 @@ public:
     // Runs while each box or dialog is open (a real one takes the focus).
     std::function<void()> whileShown;
     QList<int> answers;
-    std::optional<QString> saveAnswer;
+    std::optional<QString> saveAnswer, openAnswer;
     QStringList saveFilters; // the filter of every save dialog shown
     QStringList prompts() const;
 };

@@ -147,6 +147,7 @@ public:
     JZB_CONTROL(QCheckBox, Check2) JZB_CONTROL(QCheckBox, Check3) JZB_CONTROL(QCheckBox, Check4)
     JZB_CONTROL(QCheckBox, Check5) JZB_CONTROL(QCheckBox, Check6) JZB_CONTROL(QCheckBox, Check7)
     JZB_CONTROL(QCheckBox, Check8) JZB_CONTROL(QCheckBox, Check9) JZB_CONTROL(QCheckBox, Check10)
+    JZB_CONTROL(QCheckBox, Check11)
     JZB_CONTROL(QFrame, Picture3) JZB_CONTROL(QFrame, kdaccount)
     JZB_CONTROLS(QRadioButton, Option1) JZB_CONTROLS(QRadioButton, Option2)
     JZB_CONTROLS(QRadioButton, Option3)
