@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTranslator>
@@ -254,8 +255,23 @@ int main(int argc, char** argv) {
         shoot(QStringLiteral("couriers"), g.window());
         g.p.press(Qt::Key_Escape);
 
-        // The settings: 开机自动启动 on; the account panel over them.
+        // 批量添加: lines copied from an order page, previewed.
+        g.p.press(Qt::Key_B, Qt::ControlModifier);
+        g.p.control<QPlainTextEdit>(QStringLiteral("TextBatch"))
+            ->setPlainText(QStringLiteral("YT9812345678001\t圆通速递\t台灯\n"
+                                          "SF1428476309999,顺丰快递,\"书, 两本\"\n"
+                                          "75312345678902 中通快递 茶叶\n"
+                                          "JD0098765432101 耳机\n"
+                                          "订单号12345 待发货\n"
+                                          "YT9812345678001 圆通速递\n"));
+        QTest::mouseClick(g.p.control<QPushButton>(QStringLiteral("CommandBatch_1")),
+                          Qt::LeftButton);
+        shoot(QStringLiteral("batch"), g.window());
+        g.p.form->hideAllPanels();
+
+        // The settings: 开机自动启动 and 已签收 7 天后自动归档 on; the account panel over them.
         g.p.Check10()->setChecked(true);
+        g.p.Check11()->setChecked(true);
         g.p.press(Qt::Key_F9);
         shoot(QStringLiteral("autostart"), g.window());
         QTest::mouseClick(g.p.Command6(), Qt::LeftButton);
