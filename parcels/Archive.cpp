@@ -19,7 +19,7 @@ void noteSigning(Store& store, qint64 parcel, const Reading& read, const QDateTi
 
 int archiveDue(Store& store, int days, const QDateTime& now) {
     if (days <= 0) return 0;
-    const Read<int> archived =
-        store.archiveSignedBefore(now.addDays(-days).toString(TimeFormat), now.toString(TimeFormat));
+    const Read<int> archived = store.archiveSignedBefore(now.addDays(-days).toString(TimeFormat),
+                                                         now.toString(TimeFormat));
     return archived.failed() ? 0 : *archived;
 }

@@ -118,7 +118,8 @@ QList<BatchLine> readBatch(const QList<QStringList>& rows, const BatchLookup& lo
         const QStringList& head = rows.first();
         for (int i = 0; i < head.size(); ++i) {
             const QString h = head[i].toLower();
-            if (numberColumn < 0 && (h.contains(QStringLiteral("单号")) || h == QLatin1String("number")))
+            if (numberColumn < 0 &&
+                (h.contains(QStringLiteral("单号")) || h == QLatin1String("number")))
                 numberColumn = i;
             else if (courierColumn < 0 &&
                      (h.contains(QStringLiteral("快递公司")) || h == QLatin1String("courier")))

@@ -30,10 +30,10 @@ bool isTrackingNumber(const QString& text);
 // One line as the preview shows it.
 struct BatchLine {
     enum Verdict {
-        New,         // 新快递: stored on confirming
-        InBook,      // 已在快递簿中: the number is there already (or twice in the list)
-        NotANumber,  // 不是快递单号
-        ToDetect,    // 待检测快递公司: no courier given
+        New,           // 新快递: stored on confirming
+        InBook,        // 已在快递簿中: the number is there already (or twice in the list)
+        NotANumber,    // 不是快递单号
+        ToDetect,      // 待检测快递公司: no courier given
         UnknownCourier // 未知快递公司: a courier no one knows
     };
     int line = 0; // 1-based, in the text

@@ -24,10 +24,11 @@ BatchPanel::BatchPanel(Store& store, Dialogs& dialogs, ParcelSelector& selector,
             parent),
       m_store(store), m_dialogs(dialogs), m_selector(selector) {
     title(QStringLiteral("Label_batch_title"), QStringLiteral("批量添加"));
-    auto* hint = label(this, "Label_batch_hint",
-                       QStringLiteral("每行一个快递单号,可带快递公司和物品信息,以Tab、逗号或空格分隔"
-                                      "(可从订单页面或表格复制粘贴);也可打开文本或CSV文件导入。"),
-                       QRect(20, 40, 560, 36));
+    auto* hint =
+        label(this, "Label_batch_hint",
+              QStringLiteral("每行一个快递单号,可带快递公司和物品信息,以Tab、逗号或空格分隔"
+                             "(可从订单页面或表格复制粘贴);也可打开文本或CSV文件导入。"),
+              QRect(20, 40, 560, 36));
     hint->setWordWrap(true);
     hint->setProperty("hint", true);
     TextBatch = place(new QPlainTextEdit(this), "TextBatch", QRect(20, 80, 560, 90));
@@ -40,11 +41,11 @@ BatchPanel::BatchPanel(Store& store, Dialogs& dialogs, ParcelSelector& selector,
     for (int i = 0; i < 5; ++i)
         CommandBatch[i] =
             button(this, indexed("CommandBatch", i), QString::fromUtf8(captions[i]), places[i]);
-    ListBatch = reportList(this, QStringLiteral("ListBatch"), QRect(20, 216, 560, 136),
-                           {QStringLiteral("行"), QStringLiteral("快递单号"),
-                            QStringLiteral("快递公司"), QStringLiteral("物品信息"),
-                            QStringLiteral("结论")},
-                           {44, 150, 100, 150, 110});
+    ListBatch =
+        reportList(this, QStringLiteral("ListBatch"), QRect(20, 216, 560, 136),
+                   {QStringLiteral("行"), QStringLiteral("快递单号"), QStringLiteral("快递公司"),
+                    QStringLiteral("物品信息"), QStringLiteral("结论")},
+                   {44, 150, 100, 150, 110});
     ProgressBatch = place(new QProgressBar(this), "ProgressBatch", QRect(20, 362, 400, 14));
     ProgressBatch->setTextVisible(false);
     LabelBatch = label(this, "LabelBatch", QString(), QRect(20, 378, 410, 20));
@@ -70,9 +71,9 @@ void BatchPanel::openBatchPanel() {
 
 BatchLookup BatchPanel::lookup() {
     return {[this](const QString& text) -> std::optional<std::pair<QString, QString>> {
-                for (const auto& found : {m_store.courierByName(text),
-                                          m_store.courierByCode(text.toLower()),
-                                          m_store.courierByKdniao(text.toUpper())})
+                for (const auto& found :
+                     {m_store.courierByName(text), m_store.courierByCode(text.toLower()),
+                      m_store.courierByKdniao(text.toUpper())})
                     if (!found.failed() && *found) return std::pair{(*found)->name, (*found)->code};
                 return std::nullopt;
             },
@@ -164,7 +165,8 @@ void BatchPanel::detect() {
     if (m_toDetect.isEmpty()) return emit status(QStringLiteral("没有需要检测快递公司的单号.."));
     if (!m_source || !m_source->ready()) {
         m_toDetect.clear();
-        return emit status(QStringLiteral("未设置查询账户,无法检测快递公司,请在每行写明快递公司.."));
+        return emit status(
+            QStringLiteral("未设置查询账户,无法检测快递公司,请在每行写明快递公司.."));
     }
     m_detectTotal = int(m_toDetect.size());
     ProgressBatch->setMaximum(m_detectTotal);

@@ -26,11 +26,11 @@ public:
     QPushButton* defaultButton() const override { return CommandBatch[4]; }
     void openBatchPanel();
 
-    void openFile();      // CommandBatch[0]: 导入快递簿
-    void preview();       // CommandBatch[1]
-    void detect();        // CommandBatch[2]: starts, or cancels, the detection
-    void exportBook();    // CommandBatch[3]: 导出快递簿
-    void addAccepted();   // CommandBatch[4]: 确认添加
+    void openFile();    // CommandBatch[0]: 导入快递簿
+    void preview();     // CommandBatch[1]
+    void detect();      // CommandBatch[2]: starts, or cancels, the detection
+    void exportBook();  // CommandBatch[3]: 导出快递簿
+    void addAccepted(); // CommandBatch[4]: 确认添加
     const QList<BatchLine>& lines() const { return m_lines; }
 
     int detectPauseMs = 1000; // between two detections: the service's calls are counted

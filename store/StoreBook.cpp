@@ -7,11 +7,11 @@ using store::first;
 using store::select;
 
 Read<QList<qint64>> Store::bookIds() {
-    return select<qint64>(m_connection,
-                          QStringLiteral("SELECT id FROM kd100 WHERE id NOT IN (SELECT parcel FROM "
-                                         "archive) ORDER BY id"),
-                          QVariant(), [](const QSqlQuery& q) { return q.value(0).toLongLong(); },
-                          m_error);
+    return select<qint64>(
+        m_connection,
+        QStringLiteral("SELECT id FROM kd100 WHERE id NOT IN (SELECT parcel FROM "
+                       "archive) ORDER BY id"),
+        QVariant(), [](const QSqlQuery& q) { return q.value(0).toLongLong(); }, m_error);
 }
 
 Read<QString> Store::goodsOf(qint64 id) {
@@ -65,7 +65,8 @@ Read<int> Store::archiveSignedBefore(const QString& before, const QString& at) {
     QList<std::pair<QString, QVariantList>> statements;
     for (qint64 id : *due)
         statements.append(
-            {QStringLiteral("INSERT OR REPLACE INTO archive (parcel, at) VALUES (?, ?)"), {id, at}});
+            {QStringLiteral("INSERT OR REPLACE INTO archive (parcel, at) VALUES (?, ?)"),
+             {id, at}});
     if (!execAll(statements, false)) return Read<int>::failure(m_error);
     return int(due->size());
 }

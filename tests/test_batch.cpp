@@ -55,7 +55,8 @@ private slots:
              {{"SF1234567890", "顺丰快递", "衣服"}, {"YT12345678", "圆通速递", "书"}}},
             {"YT1234567,圆通速递,\"书, 笔\"\rJD1234567,,\"他说\"\"好\"\"\"",
              {{"YT1234567", "圆通速递", "书, 笔"}, {"JD1234567", "他说\"好\""}}},
-            {"\"两\n行\",YT7654321\n\n   \nEA123456789CN", {{"两\n行", "YT7654321"}, {"EA123456789CN"}}},
+            {"\"两\n行\",YT7654321\n\n   \nEA123456789CN",
+             {{"两\n行", "YT7654321"}, {"EA123456789CN"}}},
         };
         for (const auto& c : cases)
             QCOMPARE(splitLines(c.text), c.rows);
@@ -90,16 +91,18 @@ private slots:
                                 "YT4000000001 火星快递 笔\n"
                                 "ZTO 75300000001\n"
                                 "YT2000000001 圆通速递\n"));
-        QCOMPARE(verdicts(p), (QStringList{"新快递", "已在快递簿中", "不是快递单号", "待检测快递公司",
-                                           "未知快递公司", "新快递", "已在快递簿中"}));
+        QCOMPARE(verdicts(p),
+                 (QStringList{"新快递", "已在快递簿中", "不是快递单号", "待检测快递公司",
+                              "未知快递公司", "新快递", "已在快递簿中"}));
         const BatchLine& sf = batch(p)->lines()[3];
         QCOMPARE(sf.goods, QStringLiteral("台灯"));
-        QCOMPARE(batch(p)->lines()[5].courier, QStringLiteral("中通快递")); // 快递鸟's code
+        QCOMPARE(batch(p)->lines()[5].courier, QStringLiteral("中通快递"));  // 快递鸟's code
         QCOMPARE(batch(p)->lines()[5].goods, QStringLiteral("75300000001")); // goods default
 
         StoreLock lock(p.storePath());
         QTest::mouseClick(button(p, 4), Qt::LeftButton);
-        QVERIFY(p.dialogs.prompts().last().startsWith(QStringLiteral("批量添加失败!没有添加任何快递")));
+        QVERIFY(
+            p.dialogs.prompts().last().startsWith(QStringLiteral("批量添加失败!没有添加任何快递")));
         lock.release();
         QCOMPARE(bookSize(p), 1);
         QTest::mouseClick(button(p, 4), Qt::LeftButton);
@@ -143,7 +146,8 @@ private slots:
         out.press(Qt::Key_B, Qt::ControlModifier);
         QTest::mouseClick(button(out, 3), Qt::LeftButton);
         const QByteArray csv = fileBytes(out.folder() + QStringLiteral("/book.csv"));
-        QVERIFY(csv.startsWith("\xEF\xBB\xBF快递公司,快递单号,物品信息,条数,状态,最新动态,动态时间\r\n"));
+        QVERIFY(csv.startsWith(
+            "\xEF\xBB\xBF快递公司,快递单号,物品信息,条数,状态,最新动态,动态时间\r\n"));
         QVERIFY(csv.contains("圆通速递,YT6000000001,\"书, \"\"精装\"\"\",0,,,\r\n"));
 
         TestProgram in;
@@ -160,7 +164,8 @@ private slots:
         // No text, or too many lines: said, and nothing read.
         in.dialogs.openAnswer = file(in, "photo.png", QByteArray("\x89PNG\r\n\x1a\n\0\0", 10));
         QTest::mouseClick(button(in, 0), Qt::LeftButton);
-        QCOMPARE(in.dialogs.prompts().last(), QStringLiteral("所选文件不是文本文件,没有添加任何快递.."));
+        QCOMPARE(in.dialogs.prompts().last(),
+                 QStringLiteral("所选文件不是文本文件,没有添加任何快递.."));
         QByteArray many;
         for (int i = 0; i < 100000; ++i)
             many += "YT" + QByteArray::number(7000000000 + i) + "\r\n";
@@ -235,8 +240,10 @@ private slots:
         book.setBook(ids);
         QCOMPARE(book.rowCount(), 100000);
         QCOMPARE(reads, 0);
-        QCOMPARE(book.data(book.index(99999), Qt::DisplayRole).toString(), QStringLiteral("物品100000"));
-        QCOMPARE(book.data(book.index(99999), Qt::DisplayRole).toString(), QStringLiteral("物品100000"));
+        QCOMPARE(book.data(book.index(99999), Qt::DisplayRole).toString(),
+                 QStringLiteral("物品100000"));
+        QCOMPARE(book.data(book.index(99999), Qt::DisplayRole).toString(),
+                 QStringLiteral("物品100000"));
         QCOMPARE(reads, 1);
         QCOMPARE(book.parcelAt(4), 5);
         QCOMPARE(book.rowOf(100000), 99999);
