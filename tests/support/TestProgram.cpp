@@ -1,10 +1,15 @@
 #include "TestProgram.h"
 
+#include <QDirIterator>
+#include <QJsonDocument>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -60,6 +65,22 @@ int runCommand(const QString& program, const QStringList& args, QString* out,
     if (!p.waitForFinished(240000)) return -1;
     if (out) *out = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QList<QByteArray> placesAKeyMustNotReach(const QString& folder, const QStringList& logged,
+                                         const QList<QJsonObject>& mails) {
+    QFile cmdline(QStringLiteral("/proc/self/cmdline"));
+    QList<QByteArray> places = {cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll() : "?"};
+    for (const QString& text : logged)
+        places << text.toUtf8();
+    for (const QJsonObject& m : mails)
+        places << QJsonDocument(m).toJson();
+    QDirIterator files(folder + QStringLiteral("/db"), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        places << (file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable");
+    }
+    return places;
 }
 
 void watchOnIn(const QString& storePath) {

@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,6 +63,11 @@ QByteArray fileBytes(const QString& path);
 // it crashed or took over four minutes, with what it printed in `out`.
 int runCommand(const QString& program, const QStringList& args, QString* out = nullptr,
                const QString& folder = QString());
+// Every place a key must never reach: this process's command line, each
+// logged line, each mail, and every file below folder/db (the store and its
+// backups), each unreadable file counted as holding it.
+QList<QByteArray> placesAKeyMustNotReach(const QString& folder, const QStringList& logged,
+                                         const QList<QJsonObject>& mails);
 // Turns the whole-book watch on in the store at path, as its check box would.
 void watchOnIn(const QString& storePath);
 
