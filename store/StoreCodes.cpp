@@ -57,11 +57,11 @@ std::optional<QString> text(const QSqlQuery& q) {
 } // namespace
 
 bool Store::makeCodes() {
-    const auto none = first(select<int>(
+    const auto filled = first(select<int>(
         m_connection, QStringLiteral("SELECT 1 FROM kdniaocode LIMIT 1"), QVariant(),
         [](const QSqlQuery&) { return 1; }, m_error));
-    if (none.failed()) return false;
-    if (*none) return true; // filled before: what the user's store holds stays
+    if (filled.failed()) return false;
+    if (*filled) return true; // filled before: what the user's store holds stays
     QList<std::pair<QString, QVariantList>> rows;
     for (const auto& [code, kdniao] : ShippedKdniaoCodes)
         rows.append({QStringLiteral("INSERT OR IGNORE INTO kdniaocode VALUES (?, ?)"),
