@@ -81,7 +81,7 @@ protected:
 private:
     // ---- Startup.cpp ----
     bool main();
-    bool checkStore(); // the integrity check and the day's backup, once; false: ended
+    bool checkStore(); // the check, the backup, old answers dropped; false: ended
     void checkSecretFiles();
     bool placeStore();
     bool storeUnwritable(const QString& folder, const QString& reason);

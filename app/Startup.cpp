@@ -21,12 +21,54 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLockFile>
 #include <QTimer>
+#include <functional>
 #include <utility>
+
+namespace {
+// Runs the rest of the start once, after the window's first frame: a call
+// posted while the frame is painted runs after the frame has gone to the
+// display. A window that is not to paint now (not shown, minimised, in the
+// tray) does not hold the rest back: it runs in the event loop's first
+// turn. Neither does a frame that never comes: by FrameWaitMs the rest runs
+// anyway, before the one-second start tasks that need it.
+class AfterFirstFrame : public QObject {
+public:
+    static constexpr int FrameWaitMs = 500;
+
+    AfterFirstFrame(QWidget* window, std::function<void()> rest)
+        : QObject(window), m_window(window), m_rest(std::move(rest)) {
+        window->installEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (!m_window->isVisible() || m_window->isMinimized()) run();
+        });
+        QTimer::singleShot(FrameWaitMs, this, [this] { run(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_window && event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { run(); });
+        return false;
+    }
+
+private:
+    void run() {
+        if (!m_rest) return;
+        m_window->removeEventFilter(this);
+        std::exchange(m_rest, nullptr)();
+        deleteLater();
+    }
+
+    QWidget* m_window;
+    std::function<void()> m_rest;
+};
+} // namespace
 
 bool Form1::Form_Load() {
     setWindowIcon(QIcon());
@@ -43,16 +85,17 @@ bool Form1::Form_Load() {
     m_options->load(); // the boxes, the watch and its interval follow
     startSource();
     checkSecretFiles();
-    m_settings->fillTimeLists();
     Label11[3]->setText(ProgramVersion);
     DrawWindowFrame();
-    // The book fills the selector, and the store's check and the day's
-    // backup follow, as soon as the window shows (the selector shows no
-    // entry until one is chosen); the store takes no write before the check
-    // has passed.
-    QTimer::singleShot(0, this, [this] {
-        refill();
-        checkStore();
+    // The settings panel's time lists, the store's check and the day's
+    // backup, then the book into the selector, once the window's first frame
+    // is on the screen (the panel is not open and the selector shows no entry
+    // until one is chosen, so the frame is the same); the store takes no
+    // write before the check has passed, and a damaged book is not read for
+    // the selector.
+    new AfterFirstFrame(this, [this] {
+        m_settings->fillTimeLists();
+        if (checkStore()) refill();
     });
     return true;
 }
@@ -84,6 +127,10 @@ bool Form1::checkStore() {
             keepDailyBackup(*m_store, m_dataFolder, m_platform.clock.now().date()))
         m_startWarnings << QStringLiteral("今日的快递数据备份未能完成,下次启动时再试!原因：") +
                                *failure;
+    // The tracking service's answers older than a day pace nothing any more.
+    if (m_services[0])
+        m_store->forgetAnswers(
+            m_platform.clock.now().addDays(-1).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     return true;
 }
 
@@ -234,9 +281,7 @@ void Form1::startSource() {
                                            m_endpoints->poll, m_endpoints->autoEnterprise, this),
                       new KdniaoSource(m_platform.http, *m_store, m_platform.clock,
                                        m_endpoints->kdniao, this)};
-        // Answers older than a day pace nothing any more.
-        m_store->forgetAnswers(
-            m_platform.clock.now().addDays(-1).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        // Their answers older than a day are forgotten after the store's check.
         return useService(m_accounts->load(*m_store));
     }
     m_session->setSource(source);

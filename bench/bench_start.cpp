@@ -1,15 +1,28 @@
-// Start-up and memory of the program against two baselines: the floor (the
-// same widget tree and skin with no logic, floor_window) and a bare Qt window
-// of the same size and font, all started alternately under the current X
-// display (run it under xvfb-run) with the local gateway running: the time
-// from exec to the MapNotify of a window whose _NET_WM_PID is the child's,
-// the CPU the process had used by then, and the resident memory 5 s after
-// start, for books of 0, 1,000, 10,000 and 100,000 parcels, each on the day's
-// first start (the backup made) and on a later one. Prints medians and
-// ratios; asserts nothing.
+// Start-up and memory of the program as a user meets it, against two
+// baselines: the floor (the same widget tree and skin with no logic,
+// floor_window) and a bare Qt window of the same size and font.
 //
-//   [START_BOOKS="0 1000"] bench_start BUILD_DIR [RUNS]
+// The program is installed as `make run` installs it (scripts/install.sh into
+// a folder of its own), its book in XDG_DATA_HOME and its settings in
+// XDG_CONFIG_HOME (both temporary), and started alone: no account, no
+// gateway, no service within reach. Under the current X display (run it under
+// xvfb-run) the bench starts the contenders in turn, each round in another
+// order, and takes for each start the time from exec to the MapNotify of a
+// window whose _NET_WM_PID is the child's, the CPU the process had used when
+// that MapNotify arrived (utime + stime of /proc/PID/stat, in 10 ms ticks,
+// and the scheduler's nanoseconds of all its threads), and the resident
+// memory some seconds after the start. Each book is started as on the day's
+// first start (no backup of today: the program makes one) and as on a later
+// one. Prints medians, their spread and the ratios; asserts nothing.
+//
+//   [START_BOOKS="0 100000"] [START_BEFORE=BUILD_DIR] [START_RSS_AFTER=5]
+//       bench_start BUILD_DIR [RUNS]
+//
+// START_BEFORE measures that build's program too, installed the same way from
+// its own source tree, in the same rounds: a change's before and after in one
+// run.
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -17,22 +30,26 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <xcb/xcb.h>
+
+extern char** environ;
 
 namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Run {
     double ms = -1;
-    double cpuMs = -1; // user and system time at the map
+    double cpuMs = -1;   // utime + stime at the map, in whole ticks
+    double cpuNsMs = -1; // the threads' scheduled time at the map
     double rssMb = -1;
 };
 
@@ -44,7 +61,29 @@ double cpuMs(pid_t pid) {
     // are the 14th and 15th of the line.
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     if (fields.size() < 13) return -1;
-    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// The first field of each thread's schedstat: nanoseconds on a CPU.
+double cpuNsMs(pid_t pid) {
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    double ns = 0;
+    bool any = false;
+    for (const QString& t : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks + '/' + t + QStringLiteral("/schedstat"));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        ns += f.readAll().split(' ').value(0).toDouble();
+        any = true;
+    }
+    return any ? ns / 1e6 : -1;
+}
+
+double rssMb(pid_t pid) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+    return -1;
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
@@ -65,90 +104,157 @@ pid_t windowPid(xcb_connection_t* c, xcb_window_t w, xcb_atom_t pidAtom) {
     return pid;
 }
 
-double rssMb(pid_t pid) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
-    return -1;
+// The environment a contender starts with: the bench's own without the
+// program's variables (no gateway, no demo, no test hook) and without a
+// platform other than X, plus its own.
+std::vector<QByteArray> environmentWith(const QStringList& own) {
+    std::vector<QByteArray> env;
+    for (char** e = environ; *e; ++e) {
+        const QByteArray v(*e);
+        if (v.startsWith("JZB_") || v.startsWith("QT_QPA_PLATFORM=") ||
+            v.startsWith("XDG_DATA_HOME=") || v.startsWith("XDG_CONFIG_HOME=") ||
+            v.startsWith("XDG_RUNTIME_DIR="))
+            continue;
+        env.push_back(v);
+    }
+    for (const QString& v : own)
+        env.push_back(v.toLocal8Bit());
+    return env;
 }
 
-// Starts the program and waits for its window to be mapped, then for 5 s.
-Run measure(xcb_connection_t* c, const QString& exe, const QStringList& env) {
-    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
+// Starts exe, waits for its window to be mapped (reading its CPU at once),
+// then until rssAfter has passed since the start, and ends it.
+Run measure(xcb_connection_t* c, xcb_atom_t pidAtom, const QString& exe,
+            const std::vector<QByteArray>& env, std::chrono::seconds rssAfter) {
+    const QByteArray path = exe.toLocal8Bit();
+    std::vector<char*> envp;
+    for (const QByteArray& v : env)
+        envp.push_back(const_cast<char*>(v.constData()));
+    envp.push_back(nullptr);
     const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        for (const QString& e : env)
-            putenv(strdup(e.toLocal8Bit().constData()));
-        const QByteArray path = exe.toLocal8Bit();
-        execl(path.constData(), path.constData(), static_cast<char*>(nullptr));
+        execle(path.constData(), path.constData(), static_cast<char*>(nullptr), envp.data());
         _exit(127);
     }
     Run run;
+    pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
     while (run.ms < 0 && Clock::now() - start < std::chrono::seconds(20)) {
         xcb_generic_event_t* e = xcb_poll_for_event(c);
         if (!e) {
-            usleep(200);
+            ::poll(&fd, 1, 100); // asleep until the server says something
             continue;
         }
         if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+            // Read before asking whose window it is: the child runs on
+            // during that round trip.
+            const double ms =
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            const double cpu = cpuMs(child), ns = cpuNsMs(child);
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(e);
             if (windowPid(c, map->window, pidAtom) == child) {
-                run.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-                run.cpuMs = cpuMs(child);
+                run.ms = ms;
+                run.cpuMs = cpu;
+                run.cpuNsMs = ns;
             }
         }
         free(e);
     }
-    std::this_thread::sleep_until(start + std::chrono::seconds(5));
+    std::this_thread::sleep_until(start + rssAfter);
     run.rssMb = rssMb(child);
     kill(child, SIGTERM);
     waitpid(child, nullptr, 0);
+    // MapNotify events of windows mapped after the one measured.
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c))
+        free(e);
     return run;
 }
 
 struct Stats {
-    double min, median, max;
+    double low, median, high; // the quartiles
+    double mean;
 };
 Stats stats(QList<double> v) {
     std::sort(v.begin(), v.end());
-    return {v.first(), v[v.size() / 2], v.last()};
+    const qsizetype n = v.size();
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    return {v[n / 4], v[n / 2], v[(3 * n) / 4], sum / double(n)};
 }
 
-// A program folder of its own with a book of this many parcels.
-void makeFolder(const QString& build, const QString& dir, int parcels) {
-    QDir().mkpath(dir + QStringLiteral("/db"));
-    QFile::copy(build + QStringLiteral("/jianzongbao"), dir + QStringLiteral("/jianzongbao"));
-    QFile::copy(build + QStringLiteral("/skinh.she"), dir + QStringLiteral("/skinh.she"));
-    for (const char* module :
-         {"/jianzongbao-sound.so", "/jianzongbao-mail.so", "/jianzongbao-http.so"})
-        QFile::copy(build + QLatin1String(module), dir + QLatin1String(module));
-    QFile::copy(build + QStringLiteral("/ts.mp3"), dir + QStringLiteral("/ts.mp3"));
-    QFile::copy(build + QStringLiteral("/db/kd100.db"), dir + QStringLiteral("/db/kd100.db"));
-    QFile::setPermissions(dir + QStringLiteral("/db/kd100.db"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+// The source tree a build was configured from.
+QString sourceOf(const QString& build) {
+    QFile cache(build + QStringLiteral("/CMakeCache.txt"));
+    if (!cache.open(QIODevice::ReadOnly)) return QString();
+    for (const QByteArray& line : cache.readAll().split('\n'))
+        if (line.startsWith("CMAKE_HOME_DIRECTORY:INTERNAL="))
+            return QString::fromLocal8Bit(line.mid(int(strlen("CMAKE_HOME_DIRECTORY:INTERNAL="))));
+    return QString();
+}
+
+// Installs a build's program as `make run` does, into prefix; its menu entry
+// goes to a data folder of its own.
+bool install(const QString& build, const QString& prefix, const QString& menuData) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), menuData);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QStringLiteral("bash"),
+            {sourceOf(build) + QStringLiteral("/scripts/install.sh"), build, prefix});
+    p.waitForFinished(60000);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// The user's book in dataHome, made from the build's seed, with this many
+// parcels.
+bool makeBook(const QString& build, const QString& dataHome, int parcels) {
+    const QString folder = dataHome + QStringLiteral("/jianzongbao/db");
+    const QString path = folder + QStringLiteral("/kd100.db");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!QFile::copy(build + QStringLiteral("/db/kd100.db"), path)) return false;
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QStringList goods = {"爸爸衣服",   "妈妈的鞋子", "手机壳",     "茶叶",
                                "书",         "儿童玩具",   "笔记本电脑", "耳机",
                                "零食大礼包", "床上四件套", "洗发水",     "口红"};
+    bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), dir);
-        db.setDatabaseName(dir + QStringLiteral("/db/kd100.db"));
-        db.open();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), path);
+        db.setDatabaseName(path);
+        ok = db.open();
         QSqlQuery q(db);
-        q.exec(QStringLiteral("BEGIN"));
-        q.prepare(
-            QStringLiteral("INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, 0)"));
-        for (int i = 0; i < parcels; ++i) {
+        ok = ok && q.exec(QStringLiteral("BEGIN"));
+        ok = ok && q.prepare(QStringLiteral(
+                       "INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, 0)"));
+        for (int i = 0; ok && i < parcels; ++i) {
             q.addBindValue(QStringLiteral("顺丰快递"));
             q.addBindValue(QString::number(7730000000000LL + i * 7));
             q.addBindValue(goods[i % goods.size()] + (i % 3 ? QString::number(i / 12) : QString()));
-            q.exec();
+            ok = q.exec();
         }
-        q.exec(QStringLiteral("COMMIT"));
+        ok = ok && q.exec(QStringLiteral("COMMIT"));
         db.close();
     }
-    QSqlDatabase::removeDatabase(dir);
+    QSqlDatabase::removeDatabase(path);
+    return ok;
+}
+
+struct Contender {
+    QString name; // program, before, floor, bare
+    int book = -1;
+    QString exe;
+    QString dataHome; // the program's XDG_DATA_HOME; empty for the baselines
+    std::vector<QByteArray> env;
+};
+
+// The day's first start finds no backup of today; a later one finds it.
+void setUpStart(const Contender& k, bool later) {
+    if (k.dataHome.isEmpty() || later) return;
+    QFile::remove(k.dataHome + QStringLiteral("/jianzongbao/db/backup/kd100-") +
+                  QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                  QStringLiteral(".db"));
 }
 } // namespace
 
@@ -158,8 +264,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_start BUILD_DIR [RUNS]\n");
         return 2;
     }
-    const QString build = QString::fromLocal8Bit(argv[1]);
-    const int runs = argc > 2 ? atoi(argv[2]) : 20;
+    const QString build = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const int runs = std::max(1, argc > 2 ? atoi(argv[2]) : 20);
+    const std::chrono::seconds rssAfter(qEnvironmentVariableIsSet("START_RSS_AFTER")
+                                            ? qEnvironmentVariableIntValue("START_RSS_AFTER")
+                                            : 5);
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
         std::fprintf(stderr, "no X display (run under xvfb-run)\n");
@@ -169,98 +278,148 @@ int main(int argc, char** argv) {
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c);
-
-    // The local gateway the program talks to.
-    const pid_t gateway = fork();
-    if (gateway == 0) {
-        const QByteArray gw = (build + QStringLiteral("/jianzongbao-gateway")).toLocal8Bit();
-        execl(gw.constData(), gw.constData(), "--port", "17390", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    QThread::msleep(800);
-    const QStringList env = {QStringLiteral("JZB_GATEWAY=http://127.0.0.1:17390"),
-                             QStringLiteral("ASAN_OPTIONS=detect_leaks=0")};
+    const xcb_atom_t pidAtom = atom(c, "_NET_WM_PID");
 
     QTemporaryDir dir;
+    const QString runtime = dir.filePath(QStringLiteral("runtime"));
+    const QString config = dir.filePath(QStringLiteral("config"));
+    QDir().mkpath(runtime);
+    QDir().mkpath(config);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList common = {QStringLiteral("XDG_RUNTIME_DIR=") + runtime,
+                                QStringLiteral("XDG_CONFIG_HOME=") + config};
+
     // The floor's tree, written by the program's own layout.
     const QString tree = dir.filePath(QStringLiteral("tree.json"));
-    if (QProcess::execute(build + QStringLiteral("/bench/tree_dump"), {tree}) != 0) {
+    QProcess dump;
+    QProcessEnvironment dumpEnv = QProcessEnvironment::systemEnvironment();
+    dumpEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    dump.setProcessEnvironment(dumpEnv);
+    dump.setProcessChannelMode(QProcess::ForwardedChannels);
+    dump.start(build + QStringLiteral("/bench/tree_dump"), {tree});
+    if (!dump.waitForFinished(60000) || dump.exitStatus() != QProcess::NormalExit ||
+        dump.exitCode() != 0) {
         std::fprintf(stderr, "tree_dump failed\n");
         return 1;
     }
-    QStringList floorEnv = env;
-    floorEnv << QStringLiteral("JZB_FLOOR_TREE=") + tree
-             << QStringLiteral("JZB_FLOOR_SKIN=") + build + QStringLiteral("/skinh.she");
-    // START_BEFORE=BUILD_DIR measures that build's program too, on the same
-    // books: the change's before and after in one run.
-    const QString before = qEnvironmentVariable("START_BEFORE");
-    std::printf("件踪宝 start-up under X, %d runs each, alternating with the floor (the same "
-                "widgets and skin, no logic) and a bare Qt window; medians of the time to the "
-                "window's map, the CPU used by then, and RSS at 5 s\n",
-                runs);
-    std::printf("%-7s %-6s %-8s | %7s %7s %7s | %-18s | %-18s\n", "book", "start", "", "ms",
-                "cpu ms", "RSS MB", "÷floor ms/cpu/RSS", "÷bare ms/cpu/RSS");
-    double emptyStart[2] = {0, 0};
-    // START_BOOKS="0 100000" measures only those books.
-    QList<int> books = {0, 1000, 10000, 100000};
+    QList<int> books = {0, 100000};
     if (qEnvironmentVariableIsSet("START_BOOKS")) {
         books.clear();
         for (const QString& n : qEnvironmentVariable("START_BOOKS").split(' ', Qt::SkipEmptyParts))
             books << n.toInt();
     }
-    for (int parcels : books) {
-        const QString folder = dir.filePath(QString::number(parcels));
-        makeFolder(build, folder, parcels);
-        struct Contender {
-            const char* name;
-            QString exe, folder;
-            QStringList env;
-        };
-        QList<Contender> all = {
-            {"program", folder + QStringLiteral("/jianzongbao"), folder, env},
-            {"floor", build + QStringLiteral("/bench/floor_window"), QString(), floorEnv},
-            {"bare", build + QStringLiteral("/bench/bare_window"), QString(), env}};
-        if (!before.isEmpty()) {
-            const QString old = folder + QStringLiteral("-before");
-            makeFolder(build, old, parcels);
-            for (const char* f : {"/jianzongbao", "/jianzongbao-sound.so", "/jianzongbao-mail.so",
-                                  "/jianzongbao-http.so"}) {
-                QFile::remove(old + QLatin1String(f));
-                QFile::copy(before + QLatin1String(f), old + QLatin1String(f));
-            }
-            all << Contender{"before", old + QStringLiteral("/jianzongbao"), old, env};
+    QList<std::pair<QString, QString>> programs = {{QStringLiteral("program"), build}};
+    if (qEnvironmentVariableIsSet("START_BEFORE"))
+        programs.append(
+            {QStringLiteral("before"), QDir(qEnvironmentVariable("START_BEFORE")).absolutePath()});
+
+    QList<Contender> all;
+    for (const auto& [name, from] : programs) {
+        const QString prefix = dir.filePath(name + QStringLiteral("/lib/jianzongbao"));
+        if (!install(from, prefix, dir.filePath(name + QStringLiteral("/menu")))) {
+            std::fprintf(stderr, "installing %s failed\n", qPrintable(from));
+            return 1;
         }
-        for (int later = 0; later < 2; ++later) {
-            QList<QList<double>> v(all.size() * 3); // [contender * 3 + ms, cpu, rss]
-            for (int i = 0; i < runs; ++i)
-                for (qsizetype k = 0; k < all.size(); ++k) {
-                    // The day's first start makes the backup; a later one finds it.
-                    if (!later && !all[k].folder.isEmpty())
-                        QDir(all[k].folder + QStringLiteral("/db/backup")).removeRecursively();
-                    const Run r = measure(c, all[k].exe, all[k].env);
-                    v[k * 3] << r.ms;
-                    v[k * 3 + 1] << r.cpuMs;
-                    v[k * 3 + 2] << r.rssMb;
-                }
-            QList<double> m;
-            for (const QList<double>& values : v)
-                m << stats(values).median;
-            for (qsizetype k = 0; k < all.size(); ++k)
-                std::printf("%-7d %-6s %-8s | %7.0f %7.0f %7.1f | %4.2f %4.2f %4.2fx    | %4.2f "
-                            "%4.2f %4.2fx\n",
-                            parcels, later ? "later" : "first", all[k].name, m[k * 3], m[k * 3 + 1],
-                            m[k * 3 + 2], m[k * 3] / m[3], m[k * 3 + 1] / m[4], m[k * 3 + 2] / m[5],
-                            m[k * 3] / m[6], m[k * 3 + 1] / m[7], m[k * 3 + 2] / m[8]);
-            if (parcels == 0)
-                emptyStart[later] = m[0];
-            else
-                std::printf("        the program against the empty book (%s start): %+.0f ms\n",
-                            later ? "later" : "first", m[0] - emptyStart[later]);
-            std::fflush(stdout);
+        for (int parcels : books) {
+            const QString data = dir.filePath(name + QStringLiteral("/share-%1").arg(parcels));
+            if (!makeBook(from, data, parcels)) {
+                std::fprintf(stderr, "the book of %d parcels could not be made\n", parcels);
+                return 1;
+            }
+            QStringList own = common;
+            own << QStringLiteral("XDG_DATA_HOME=") + data;
+            all << Contender{name, parcels, prefix + QStringLiteral("/jianzongbao"), data,
+                             environmentWith(own)};
         }
     }
-    kill(gateway, SIGTERM);
-    waitpid(gateway, nullptr, 0);
+    QStringList floorEnv = common;
+    floorEnv << QStringLiteral("JZB_FLOOR_TREE=") + tree
+             << QStringLiteral("JZB_FLOOR_SKIN=") + build + QStringLiteral("/skinh.she");
+    const qsizetype floorAt = all.size();
+    all << Contender{QStringLiteral("floor"), -1, build + QStringLiteral("/bench/floor_window"),
+                     QString(), environmentWith(floorEnv)};
+    const qsizetype bareAt = all.size();
+    all << Contender{QStringLiteral("bare"), -1, build + QStringLiteral("/bench/bare_window"),
+                     QString(), environmentWith(common)};
+
+    std::printf("件踪宝 installed as make run installs it, started alone (no account, no service), "
+                "under X; %d rounds, each starting every contender in a rotated order, the day's "
+                "first start and a later one. The time from exec to the window's MapNotify, median "
+                "[quartiles]; the CPU used when that MapNotify arrived: utime+stime of "
+                "/proc/PID/stat (10 ms ticks, so their mean) and the scheduler's time of all "
+                "threads (median [quartiles]); RSS at %lld s, median\n",
+                runs, static_cast<long long>(rssAfter.count()));
+    // A first round not counted: the books get what a first start of this
+    // version adds, and the disk cache holds the programs.
+    for (const Contender& k : all) {
+        setUpStart(k, false);
+        measure(c, pidAtom, k.exe, k.env, std::chrono::seconds(2));
+    }
+    // [later][contender] -> the runs
+    QList<QList<Run>> done[2] = {QList<QList<Run>>(all.size()), QList<QList<Run>>(all.size())};
+    for (int i = 0; i < runs; ++i)
+        for (int later = 0; later < 2; ++later)
+            for (qsizetype j = 0; j < all.size(); ++j) {
+                const qsizetype k = (j + i) % all.size();
+                setUpStart(all[k], later);
+                done[later][k] << measure(c, pidAtom, all[k].exe, all[k].env, rssAfter);
+            }
+
+    const auto of = [&](int later, qsizetype k, double Run::*field) {
+        QList<double> v;
+        for (const Run& r : done[later][k])
+            v << r.*field;
+        return stats(v);
+    };
+    std::printf("%-6s %-7s %-8s | %-16s %-9s %-16s %-6s | %-22s | %s\n", "start", "book", "",
+                "ms to map", "cpu stat", "cpu sched ms", "RSS MB", "÷floor ms/stat/sched/RSS",
+                "÷bare ms/sched/RSS");
+    for (int later = 0; later < 2; ++later) {
+        const Stats floorMs = of(later, floorAt, &Run::ms),
+                    floorCpu = of(later, floorAt, &Run::cpuMs),
+                    floorNs = of(later, floorAt, &Run::cpuNsMs),
+                    floorRss = of(later, floorAt, &Run::rssMb);
+        const Stats bareMs = of(later, bareAt, &Run::ms), bareNs = of(later, bareAt, &Run::cpuNsMs),
+                    bareRss = of(later, bareAt, &Run::rssMb);
+        for (qsizetype k = 0; k < all.size(); ++k) {
+            const Stats ms = of(later, k, &Run::ms), cpu = of(later, k, &Run::cpuMs),
+                        ns = of(later, k, &Run::cpuNsMs), rss = of(later, k, &Run::rssMb);
+            const QString book = all[k].book < 0 ? QString() : QString::number(all[k].book);
+            std::printf("%-6s %-7s %-8s | %4.0f [%4.0f-%4.0f] | %6.1f    | %4.1f [%4.1f-%4.1f] | "
+                        "%6.1f | %4.2f %4.2f %4.2f %4.2fx | %4.2f %4.2f %4.2fx\n",
+                        later ? "later" : "first", qPrintable(book), qPrintable(all[k].name),
+                        ms.median, ms.low, ms.high, cpu.mean, ns.median, ns.low, ns.high,
+                        rss.median, ms.median / floorMs.median, cpu.mean / floorCpu.mean,
+                        ns.median / floorNs.median, rss.median / floorRss.median,
+                        ms.median / bareMs.median, ns.median / bareNs.median,
+                        rss.median / bareRss.median);
+        }
+        // Each start's CPU at the map against the floor's of the same round,
+        // which ran under the same load.
+        for (qsizetype k = 0; k < floorAt; ++k) {
+            QList<double> ratios;
+            for (qsizetype i = 0; i < done[later][k].size(); ++i)
+                ratios << done[later][k][i].cpuNsMs / done[later][floorAt][i].cpuNsMs;
+            const Stats r = stats(ratios);
+            std::printf("  %s, %d parcels, %s start: CPU at map ÷ the same round's floor %4.2f "
+                        "[%4.2f-%4.2f]\n",
+                        qPrintable(all[k].name), all[k].book, later ? "a later" : "the day's first",
+                        r.median, r.low, r.high);
+        }
+        // What a book adds to the time to the window, against the empty book
+        // of the same program.
+        for (qsizetype k = 0; k < floorAt; ++k) {
+            if (all[k].book <= 0) continue;
+            for (qsizetype e = 0; e < floorAt; ++e)
+                if (all[e].book == 0 && all[e].name == all[k].name)
+                    std::printf(
+                        "  %s, %s start: %d parcels add %+.0f ms to map (CPU %+.1f ms)\n",
+                        qPrintable(all[k].name), later ? "a later" : "the day's first", all[k].book,
+                        of(later, k, &Run::ms).median - of(later, e, &Run::ms).median,
+                        of(later, k, &Run::cpuNsMs).median - of(later, e, &Run::cpuNsMs).median);
+        }
+        std::fflush(stdout);
+    }
     xcb_disconnect(c);
     return 0;
 }
