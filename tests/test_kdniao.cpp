@@ -105,6 +105,8 @@ private slots:
              false, false, false},
             {200, fail("数据签名验证失败"), 20, false, false, false, true, false},
             {200, fail("今日调用次数已超过上限"), 22, false, false, false, false, true},
+            {200, fail("已达每日上限"), 22, false, false, false, false, true},
+            {200, fail("单号长度超过限制"), 3, false, true, false, false, false},
             {200, fail("顺丰需要CustomerName"), 1, false, false, true, false, false},
             {200, fail("未开通即时查询套餐"), 20, false, false, false, false, false},
             {200, fail("系统繁忙"), 3, false, true, false, false, false},

@@ -74,7 +74,9 @@ ServiceAnswer readKdniaoAnswer(std::optional<int> httpStatus, const QByteArray& 
             refused.accountRefused = true;
             return refused;
         }
-        if (mentions(reason, {"次数", "上限", "超过", "超出", "调用量"})) {
+        // The day's calls used up: said of the calls, or of a limit of the day.
+        if (mentions(reason, {"次数", "调用量", "访问量"}) ||
+            (mentions(reason, {"上限"}) && mentions(reason, {"今日", "每日", "当日", "日调用"}))) {
             ServiceAnswer limit = serviceError(
                 22, false, QStringLiteral("快递鸟今日的查询次数已用完,明日0点后恢复查询.."));
             limit.dayLimit = true;
