@@ -26,6 +26,15 @@ std::optional<QString> decodeText(const QByteArray& bytes, QString* why) {
 }
 
 namespace {
+// A spreadsheet takes a cell starting with one of these as a formula; a cell
+// written out starts with a quote mark then, and is read back without it.
+bool needsGuard(const QString& cell) {
+    return !cell.isEmpty() && QStringLiteral("=+-@").contains(cell[0]);
+}
+QString unguarded(const QString& cell) {
+    return cell.startsWith(u'\'') && needsGuard(cell.mid(1)) ? cell.mid(1) : cell;
+}
+
 // One CSV record from `at`, which moves past it.
 QStringList csvRecord(const QString& text, qsizetype& at) {
     QStringList fields;
@@ -62,36 +71,49 @@ QStringList csvRecord(const QString& text, qsizetype& at) {
 }
 } // namespace
 
-QList<QStringList> splitLines(const QString& text) {
-    QList<QStringList> rows;
+QList<TextRow> splitLines(const QString& text) {
+    QList<TextRow> rows;
     qsizetype at = 0;
+    int lineNo = 1;
     while (at < text.size()) {
         qsizetype end = at;
         while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
             ++end;
         const QString line = text.mid(at, end - at);
+        const qsizetype from = at;
         QStringList fields;
         if (!line.contains(u'\t') && (line.contains(u',') || line.contains(u'"'))) {
             fields = csvRecord(text, at); // runs on over line breaks inside quotes
         } else {
-            fields = line.contains(u'\t') ? line.split(u'\t') : line.split(u' ');
+            // Blanks: any run of them is one separator. Tabs: each is one, so
+            // an empty cell keeps its column.
+            fields =
+                line.contains(u'\t') ? line.split(u'\t') : line.split(u' ', Qt::SkipEmptyParts);
             at = end;
             if (at < text.size() && text[at] == u'\r') ++at;
             if (at < text.size() && text[at] == u'\n') ++at;
         }
         for (QString& f : fields)
             f = f.trimmed();
-        fields.removeIf([](const QString& f) { return f.isEmpty(); });
-        if (!fields.isEmpty()) rows << fields;
+        if (std::any_of(fields.cbegin(), fields.cend(),
+                        [](const QString& f) { return !f.isEmpty(); }))
+            rows << TextRow{lineNo, fields};
+        for (qsizetype i = from; i < at; ++i) // the record's own line breaks, CR LF as one
+            if (text[i] == u'\n' ||
+                (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+                ++lineNo;
     }
     return rows;
 }
 
 bool isTrackingNumber(const QString& text) {
     if (text.size() < 6 || text.size() > 32) return false;
-    for (const QChar c : text)
+    bool digit = false;
+    for (const QChar c : text) {
         if (c.unicode() > 127 || !c.isLetterOrNumber()) return false;
-    return true;
+        digit = digit || c.isDigit();
+    }
+    return digit;
 }
 
 QString verdictText(BatchLine::Verdict v) {
@@ -110,16 +132,18 @@ QString verdictText(BatchLine::Verdict v) {
     return {};
 }
 
-QList<BatchLine> readBatch(const QList<QStringList>& rows, const BatchLookup& lookup) {
+QList<BatchLine> readBatch(const QList<TextRow>& rows, const BatchLookup& lookup) {
     QList<BatchLine> lines;
     int numberColumn = -1, courierColumn = -1, goodsColumn = -1;
     qsizetype first = 0;
     if (!rows.isEmpty()) {
-        const QStringList& head = rows.first();
+        const QStringList& head = rows.first().fields;
         for (int i = 0; i < head.size(); ++i) {
             const QString h = head[i].toLower();
+            // 订单号 is the shop's order, not the courier's number.
             if (numberColumn < 0 &&
-                (h.contains(QStringLiteral("单号")) || h == QLatin1String("number")))
+                ((h.contains(QStringLiteral("单号")) && !h.contains(QStringLiteral("订单"))) ||
+                 h == QLatin1String("number")))
                 numberColumn = i;
             else if (courierColumn < 0 &&
                      (h.contains(QStringLiteral("快递公司")) || h == QLatin1String("courier")))
@@ -132,18 +156,19 @@ QList<BatchLine> readBatch(const QList<QStringList>& rows, const BatchLookup& lo
     }
     QSet<QString> seen;
     for (qsizetype r = first; r < rows.size(); ++r) {
-        const QStringList& f = rows[r];
+        const QStringList& f = rows[r].fields;
         BatchLine l;
-        l.line = int(r + 1);
+        l.line = rows[r].line;
         std::optional<std::pair<QString, QString>> courier;
         if (numberColumn >= 0) {
             l.number = f.value(numberColumn);
             l.courier = f.value(courierColumn);
-            l.goods = f.value(goodsColumn);
+            l.goods = unguarded(f.value(goodsColumn));
             if (!l.courier.isEmpty()) courier = lookup.courier(l.courier);
         } else {
             QStringList rest;
             for (const QString& field : f) {
+                if (field.isEmpty()) continue;
                 if (l.number.isEmpty() && isTrackingNumber(field)) {
                     l.number = field;
                 } else if (l.courier.isEmpty() && (courier = lookup.courier(field))) {
@@ -178,6 +203,7 @@ QList<BatchLine> readBatch(const QList<QStringList>& rows, const BatchLookup& lo
 QByteArray csvLine(const QStringList& fields) {
     QStringList out;
     for (QString f : fields) {
+        if (needsGuard(f)) f.prepend(u'\'');
         if (f.contains(u',') || f.contains(u'"') || f.contains(u'\n') || f.contains(u'\r'))
             f = u'"' + f.replace(u'"', QStringLiteral("\"\"")) + u'"';
         out << f;

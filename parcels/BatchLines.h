@@ -17,14 +17,21 @@ std::optional<QString> decodeText(const QByteArray& bytes, QString* why = nullpt
 
 // A text's lines (CR LF, LF or CR), each cut into its fields: a line with a
 // tab by its tabs, else one with a comma as CSV (RFC 4180 quotes, a quoted
-// field may hold commas, quotes and line breaks), else by its blanks. Fields
-// are trimmed; blank lines are skipped.
-QList<QStringList> splitLines(const QString& text);
+// field may hold commas, quotes and line breaks), else by its runs of blanks.
+// Fields are trimmed; an empty one keeps its place; lines with nothing in
+// them are skipped. Each row says the line it starts on.
+struct TextRow {
+    int line = 0;
+    QStringList fields;
+    bool operator==(const TextRow&) const = default;
+};
+QList<TextRow> splitLines(const QString& text);
 
 // At most this many lines are taken at once.
 inline constexpr int MaxBatchLines = 20000;
 
-// A tracking number: ASCII letters and digits, 6 to 32 of them.
+// A tracking number: ASCII letters and digits, 6 to 32 of them, one a digit
+// at least (so a courier's code is not taken for one).
 bool isTrackingNumber(const QString& text);
 
 // One line as the preview shows it.
@@ -51,15 +58,17 @@ struct BatchLookup {
     std::function<bool(const QString& number)> inBook;
 };
 
-// The lines of a text (a header row naming 快递单号/单号/number is used to
-// find the columns, and is not a line), each given its verdict. In a line
+// The lines of a text (a header row naming 快递单号/单号/number, not
+// 订单号, is used to find the columns, and is not a line), each given its verdict. In a line
 // without a header, the number is its first field that is a tracking
 // number, the courier the first other field the directory knows, the goods
 // the rest; the goods default to the number.
-QList<BatchLine> readBatch(const QList<QStringList>& rows, const BatchLookup& lookup);
+QList<BatchLine> readBatch(const QList<TextRow>& rows, const BatchLookup& lookup);
 
 // RFC 4180: a field with a comma, a quote or a line break in quotes, its
-// quotes doubled; lines end in CR LF.
+// quotes doubled; lines end in CR LF. A field a spreadsheet would take for a
+// formula (= + - @ first) starts with a quote mark, which the goods lose again
+// when read back.
 QByteArray csvLine(const QStringList& fields);
 // The book as a CSV file: UTF-8 with a BOM, the header, then one row per parcel.
 inline const QStringList BookCsvHeader = {QStringLiteral("快递公司"), QStringLiteral("快递单号"),

@@ -121,7 +121,7 @@ void BatchPanel::showLines(const QString& text) {
     stopDetecting({});
     ListBatch->clear();
     m_lines.clear();
-    const QList<QStringList> rows = splitLines(text);
+    const QList<TextRow> rows = splitLines(text);
     if (rows.size() > MaxBatchLines) {
         LabelBatch->setText(QStringLiteral("共%1行,一次最多添加%2行,请分批添加..")
                                 .arg(rows.size())
@@ -136,6 +136,7 @@ void BatchPanel::showLines(const QString& text) {
     ListBatch->addTopLevelItems(items);
     for (int i = 0; i < m_lines.size(); ++i)
         showLine(i);
+    showCounts();
     ProgressBatch->setValue(0);
 }
 
@@ -146,6 +147,9 @@ void BatchPanel::showLine(int row) {
                              verdictText(l.verdict)};
     for (int c = 0; c < 5; ++c)
         item->setText(c, cells[c]);
+}
+
+void BatchPanel::showCounts() {
     int counts[5] = {};
     for (const BatchLine& each : std::as_const(m_lines))
         ++counts[each.verdict];
@@ -195,6 +199,7 @@ void BatchPanel::detectNext() {
             l.verdict = BatchLine::UnknownCourier;
         }
         showLine(row);
+        showCounts();
         ProgressBatch->setValue(m_detectTotal - int(m_toDetect.size()));
         if (found.kind == Detected::Limit || found.kind == Detected::Refused)
             return stopDetecting(QStringLiteral("查询服务拒绝了检测(账户或今日次数),已停止.."));

@@ -39,6 +39,7 @@ public:
 private:
     void showLines(const QString& text);
     void showLine(int row);
+    void showCounts(); // of every verdict, under the list
     void detectNext();
     void stopDetecting(const QString& said);
     BatchLookup lookup();

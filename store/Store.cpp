@@ -123,7 +123,7 @@ OpenResult Store::open(const QString& path, int busyTimeoutMs, Check check) {
                           "servicecalls", "archive", "signed"})
         if (!tables.contains(QLatin1String(t)))
             if (const OpenResult verdict = checked(); verdict != OpenResult::Ok) return verdict;
-    if (!makeTables()) {
+    if (!makeTables(!tables.contains(QLatin1String("signed")))) {
         // A store that cannot take the new tables cannot take parcels
         // either: it is locked, or its disk cannot be written.
         const QSqlError e = QSqlDatabase::database(m_connection, false).lastError();
@@ -427,7 +427,7 @@ bool Store::setAddress(const QString& address) {
     return exec(QStringLiteral("UPDATE setting SET \"通知邮箱\" = ?"), {address}, false);
 }
 
-bool Store::makeTables() {
+bool Store::makeTables(bool signedIsNew) {
     for (const char* table :
          {"watch (parcel INTEGER PRIMARY KEY, entries TEXT NOT NULL DEFAULT '', answered TEXT NOT "
           "NULL DEFAULT '', state TEXT NOT NULL DEFAULT '', notified INTEGER NOT NULL DEFAULT 0)",
@@ -444,5 +444,13 @@ bool Store::makeTables() {
           "signed (parcel INTEGER PRIMARY KEY, at TEXT NOT NULL)"})
         if (!run(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + QLatin1String(table), {}, false))
             return false;
+    // A book from before signings were noted: the watch asks no more about a
+    // parcel it saw signed for, so its signing counts from that answer.
+    if (signedIsNew &&
+        !run(
+            QStringLiteral("INSERT OR IGNORE INTO signed (parcel, at) SELECT parcel, answered FROM "
+                           "watch WHERE state = ?"),
+            {QStringLiteral("已签收")}, false))
+        return false;
     return makeCodes();
 }

@@ -193,7 +193,8 @@ public:
     // book order; a parcel's goods read one at a time (empty when gone).
     Read<QList<qint64>> bookIds();
     Read<QString> goodsOf(qint64 id);
-    // Many parcels in one transaction: all stored, or none.
+    // Many parcels in one transaction: all stored, or none. None has a count
+    // yet: its first reading is what the user has seen, not news.
     bool addParcels(const QList<NewParcel>& parcels);
     // archive: parcels put away (at "yyyy-MM-dd hh:mm:ss") and brought back
     // (its signing then counts from `at`, so the option does not put it away
@@ -240,7 +241,7 @@ private:
     // Runs the statements as one transaction; false (and nothing changed)
     // when one fails. The first statement's needRow decides like exec.
     bool execAll(const QList<std::pair<QString, QVariantList>>& statements, bool needRow);
-    bool makeTables();
+    bool makeTables(bool signedIsNew);
     bool makeCodes();       // fills 快递鸟's codes into a store that has none yet
     OpenResult integrity(); // runs quick_check
     bool writable();        // the check passed; else the reason is the last error

@@ -27,7 +27,7 @@ bool Store::addParcels(const QList<NewParcel>& parcels) {
     statements.reserve(parcels.size());
     for (const NewParcel& p : parcels)
         statements.append(
-            {QStringLiteral("INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, 0)"),
+            {QStringLiteral("INSERT INTO kd100 (company, number, goods, num) VALUES (?, ?, ?, '')"),
              {p.company, p.number, p.goods}});
     return execAll(statements, !statements.isEmpty());
 }

@@ -49,14 +49,14 @@ private slots:
     void theLineReader() {
         const struct {
             QString text;
-            QList<QStringList> rows;
+            QList<TextRow> rows;
         } cases[] = {
             {"SF1234567890\t顺丰快递\t衣服\r\nYT12345678 圆通速递  书\n",
-             {{"SF1234567890", "顺丰快递", "衣服"}, {"YT12345678", "圆通速递", "书"}}},
+             {{1, {"SF1234567890", "顺丰快递", "衣服"}}, {2, {"YT12345678", "圆通速递", "书"}}}},
             {"YT1234567,圆通速递,\"书, 笔\"\rJD1234567,,\"他说\"\"好\"\"\"",
-             {{"YT1234567", "圆通速递", "书, 笔"}, {"JD1234567", "他说\"好\""}}},
-            {"\"两\n行\",YT7654321\n\n   \nEA123456789CN",
-             {{"两\n行", "YT7654321"}, {"EA123456789CN"}}},
+             {{1, {"YT1234567", "圆通速递", "书, 笔"}}, {2, {"JD1234567", "", "他说\"好\""}}}},
+            {"\"两\n行\",YT7654321\n\n   \r\nEA123456789CN\ra\t\tb\n,,\n",
+             {{1, {"两\n行", "YT7654321"}}, {5, {"EA123456789CN"}}, {6, {"a", "", "b"}}}},
         };
         for (const auto& c : cases)
             QCOMPARE(splitLines(c.text), c.rows);
@@ -73,8 +73,37 @@ private slots:
                                        {"12345", false},
                                        {"A234567890123456789012345678901234", false},
                                        {"YT-1234567", false},
+                                       {"shunfeng", false},
                                        {"１２３４５６７", false}})
             QVERIFY2(isTrackingNumber(QString::fromUtf8(text)) == ok, text);
+    }
+
+    // Columns by the header (an order's number is not the parcel's), an empty
+    // cell in its column, a courier's code before the number, a formula-like
+    // cell guarded on the way out and back as it was, each its text's line.
+    void theLinesOfAList() {
+        const BatchLookup lookup{
+            [](const QString& t) -> std::optional<std::pair<QString, QString>> {
+                if (t != u"shunfeng" && t != u"顺丰快递") return std::nullopt;
+                return std::pair{QStringLiteral("顺丰快递"), QStringLiteral("shunfeng")};
+            },
+            [](const QString&) { return false; }};
+        const QByteArray guarded = csvLine({"888", "", "SF1000000001", "=SUM(A1)"});
+        QCOMPARE(guarded, "888,,SF1000000001,'=SUM(A1)\r\n");
+        QList<BatchLine> l = readBatch(
+            splitLines(QString::fromUtf8(csvLine({"订单号", "快递公司", "快递单号", "物品"}) +
+                                         guarded + "\r\n888,顺丰快递,SF1000000002,\r\n")),
+            lookup);
+        QCOMPARE(l.size(), 2);
+        QCOMPARE((QStringList{QString::number(l[0].line), l[0].number, l[0].courier, l[0].goods}),
+                 (QStringList{"2", "SF1000000001", "", "=SUM(A1)"}));
+        QCOMPARE(l[0].verdict, BatchLine::ToDetect);
+        QCOMPARE((QStringList{QString::number(l[1].line), l[1].courier, l[1].code, l[1].goods}),
+                 (QStringList{"4", "顺丰快递", "shunfeng", "SF1000000002"}));
+        l = readBatch(splitLines(QStringLiteral("shunfeng SF1000000003 书\nSF1000000004\t\t鞋")),
+                      lookup);
+        QCOMPARE((QStringList{l[0].number, l[0].courier, l[0].goods, l[1].number, l[1].goods}),
+                 (QStringList{"SF1000000003", "顺丰快递", "书", "SF1000000004", "鞋"}));
     }
 
     // Every line's verdict before anything is stored, and only the new ones
@@ -110,6 +139,13 @@ private slots:
         QCOMPARE(bookSize(p), 3);
         QCOMPARE(p.Text1()->count(), 3);
         QCOMPARE(p.gateway.trackingQueries().size(), 0); // asked later, never all at once
+        // No count yet: the first answer is what the user has seen, kept.
+        QCOMPARE(p.parcel(2).num, QString());
+        p.gateway.script(QStringLiteral("YT2000000001"), {journey(3)});
+        p.choose(1);
+        QVERIFY(p.waitForQueryEnd());
+        QCOMPARE(p.Label12(3)->text(), QStringLiteral("无更新"));
+        QCOMPARE(p.parcel(2).num, QStringLiteral("3"));
     }
 
     // One number at a time, paced; the second click cancels.
@@ -193,12 +229,12 @@ private slots:
         // The option: signed for ten days ago, put away at the next refill.
         p.Check11()->setChecked(true);
         QCOMPARE(p.options().archiveDays(), 7);
+        const auto daysAgo = [&](int days) {
+            return p.clock.now().addDays(-days).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        };
         {
             Store s(QStringLiteral("signed"));
             QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
-            const auto daysAgo = [&](int days) {
-                return p.clock.now().addDays(-days).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-            };
             QVERIFY(s.noteSigned(3, daysAgo(10)));
             QVERIFY(s.noteSigned(2, daysAgo(1)));
             QCOMPARE(s.watchedParcels({})->size(), 2); // the watch passes the archived one by
@@ -206,7 +242,17 @@ private slots:
         p.press(Qt::Key_F8);
         QCOMPARE(p.Text1()->count(), 1);
         QCOMPARE(p.Text1()->itemText(0), QStringLiteral("YT8000000002"));
+        // A book from before signings were noted: what the watch last saw
+        // counts, from when it saw it.
         p.form.reset();
+        {
+            Store s(QStringLiteral("watched"));
+            QCOMPARE(s.open(p.storePath()), OpenResult::Ok);
+            QVERIFY(s.unarchiveParcel(3, daysAgo(0)));
+            for (const auto& [id, days] : {std::pair{3, 10}, {2, 1}})
+                QVERIFY(s.saveWatch({id, QString(), daysAgo(days), QStringLiteral("已签收"), 0}));
+        }
+        QVERIFY(Store::runScript(p.storePath(), QStringLiteral("DROP TABLE signed;\n"), nullptr));
         p.start();
         QCOMPARE(p.status(), QStringLiteral("程序已加载完毕,当前共有1个快递单。"));
 
@@ -253,6 +299,14 @@ private slots:
         QCOMPARE(book.parcelAt(100000), 0);
         QCOMPARE(book.data(book.index(100000), Qt::DisplayRole).toString(),
                  QStringLiteral("刷新快递列表"));
+        // Given texts follow their rows out and in.
+        book.setBook({"a", "b", "c", "d", "e"}, {1, 2, 3, 4, 5});
+        QVERIFY(book.removeRows(1, 2));
+        QVERIFY(book.insertRows(0, 1));
+        QStringList texts;
+        for (int row : {1, 2, 3})
+            texts << book.data(book.index(row), Qt::DisplayRole).toString();
+        QCOMPARE(texts, (QStringList{"a", "d", "e"}));
     }
 };
 

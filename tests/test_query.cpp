@@ -549,8 +549,9 @@ private slots:
                                 << "7" << false;
         QTest::newRow("5 -> 6 signed") << "5" << 6 << QByteArray("已签收") << "已签收"
                                        << "5" << false;
+        // No count yet (added from a list): the first one is kept as seen.
         QTest::newRow("empty") << "" << 4 << QByteArray("到达") << "无更新"
-                               << "" << false;
+                               << "4" << false;
         QTest::newRow("not a number") << "abc" << 2 << QByteArray("到达") << "有更新"
                                       << "2" << true;
     }

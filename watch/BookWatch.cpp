@@ -85,9 +85,11 @@ void BookWatch::answered(qint64 parcel, const TrackReply& reply) {
 
     WatchRow row = rememberedRow(parcel, read, m_clock.now(), *old ? (*old)->notified : 0);
     // A parcel without a stored count has never been looked at: its entries
-    // are no news, as in the window.
+    // are no news, as in the window, and their count is kept as the one seen.
     const QString& num = (*book)->num;
-    const int seen = num.trimmed().isEmpty() ? read.count() : int(leadingNumber(num));
+    const bool firstLook = num.trimmed().isEmpty();
+    const int seen = firstLook ? read.count() : int(leadingNumber(num));
+    if (firstLook && !m_store.setParcelNum(parcel, QString::number(seen))) return;
     const bool news = announces(read.count(), row.notified, seen);
     if (news) row.notified = read.count();
     if (!m_store.saveWatch(row)) return; // not remembered: not announced either

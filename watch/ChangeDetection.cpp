@@ -11,8 +11,12 @@ ChangeDetection::ChangeDetection(QuerySession& session, Store& store, Alerts& al
 
 void ChangeDetection::gxtj(const Reading& read) {
     QString baseline = m_session.current().num;
+    const bool firstLook = baseline.isEmpty();
     const ChangeOutcome outcome = judgeChange(baseline, read.count(), read.state);
     m_session.setBaseline(baseline);
+    // A parcel without a count (one added from a list) keeps this first one,
+    // so what comes after it is news at the next start too.
+    if (firstLook && m_session.current().id) m_store.setParcelNum(m_session.current().id, baseline);
     switch (outcome) {
     case ChangeOutcome::Updated: {
         emit judged(QStringLiteral("有更新"), true);

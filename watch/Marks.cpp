@@ -25,10 +25,10 @@ void MarkedBook::append(const QString& entry) {
 void MarkedBook::moveTexts(int row, int by) {
     QHash<int, QString> moved;
     for (auto it = m_texts.cbegin(); it != m_texts.cend(); ++it)
-        if (it.key() < row)
-            moved.insert(it.key(), it.value());
-        else if (it.key() + by >= row)
+        if (it.key() >= row)
             moved.insert(it.key() + by, it.value());
+        else if (it.key() < row + qMin(by, 0)) // not a removed row's
+            moved.insert(it.key(), it.value());
     m_texts = std::move(moved);
 }
 

@@ -45,7 +45,8 @@ public:
 
 private:
     QString text(int row) const;
-    // The given texts after rows from `row` on moved by `by` (removed when below row - by).
+    // The given texts of the rows from `row` on move by `by`; for a removal
+    // (by < 0) those of the removed rows, just before `row`, go.
     void moveTexts(int row, int by);
 
     QList<qint64> m_ids;
