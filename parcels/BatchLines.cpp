@@ -71,8 +71,9 @@ QStringList csvRecord(const QString& text, qsizetype& at) {
 }
 } // namespace
 
-QList<TextRow> splitLines(const QString& text) {
+QList<TextRow> splitLines(const QString& text, qsizetype most, qsizetype* total) {
     QList<TextRow> rows;
+    qsizetype count = 0;
     qsizetype at = 0;
     int lineNo = 1;
     while (at < text.size()) {
@@ -96,13 +97,15 @@ QList<TextRow> splitLines(const QString& text) {
         for (QString& f : fields)
             f = f.trimmed();
         if (std::any_of(fields.cbegin(), fields.cend(),
-                        [](const QString& f) { return !f.isEmpty(); }))
+                        [](const QString& f) { return !f.isEmpty(); }) &&
+            ++count <= most)
             rows << TextRow{lineNo, fields};
         for (qsizetype i = from; i < at; ++i) // the record's own line breaks, CR LF as one
             if (text[i] == u'\n' ||
                 (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
                 ++lineNo;
     }
+    if (total) *total = count;
     return rows;
 }
 

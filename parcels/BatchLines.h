@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 #include <optional>
 
 // A file's text: UTF-8 with or without a BOM, else GB18030 (the Chinese
@@ -19,13 +20,16 @@ std::optional<QString> decodeText(const QByteArray& bytes, QString* why = nullpt
 // tab by its tabs, else one with a comma as CSV (RFC 4180 quotes, a quoted
 // field may hold commas, quotes and line breaks), else by its runs of blanks.
 // Fields are trimmed; an empty one keeps its place; lines with nothing in
-// them are skipped. Each row says the line it starts on.
+// them are skipped. Each row says the line it starts on. At most `most` rows
+// are kept; `total` tells how many there were.
 struct TextRow {
     int line = 0;
     QStringList fields;
     bool operator==(const TextRow&) const = default;
 };
-QList<TextRow> splitLines(const QString& text);
+QList<TextRow> splitLines(const QString& text,
+                          qsizetype most = std::numeric_limits<qsizetype>::max(),
+                          qsizetype* total = nullptr);
 
 // At most this many lines are taken at once.
 inline constexpr int MaxBatchLines = 20000;

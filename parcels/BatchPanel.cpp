@@ -121,11 +121,12 @@ void BatchPanel::showLines(const QString& text) {
     stopDetecting({});
     ListBatch->clear();
     m_lines.clear();
-    const QList<TextRow> rows = splitLines(text);
-    if (rows.size() > MaxBatchLines) {
-        LabelBatch->setText(QStringLiteral("共%1行,一次最多添加%2行,请分批添加..")
-                                .arg(rows.size())
-                                .arg(MaxBatchLines));
+    // Lines beyond the most taken are only counted.
+    qsizetype total = 0;
+    const QList<TextRow> rows = splitLines(text, MaxBatchLines, &total);
+    if (total > MaxBatchLines) {
+        LabelBatch->setText(
+            QStringLiteral("共%1行,一次最多添加%2行,请分批添加..").arg(total).arg(MaxBatchLines));
         return;
     }
     m_lines = readBatch(rows, lookup());

@@ -60,6 +60,10 @@ private slots:
         };
         for (const auto& c : cases)
             QCOMPARE(splitLines(c.text), c.rows);
+        qsizetype total = 0;
+        QCOMPARE(splitLines(QStringLiteral("a\nb\n\nc\n"), 2, &total),
+                 (QList<TextRow>{{1, {"a"}}, {2, {"b"}}}));
+        QCOMPARE(total, 3);
         // UTF-8 with or without a BOM, GB18030; a binary file is refused.
         const QString tea = QStringLiteral("YT1234567,茶叶");
         QCOMPARE(decodeText("\xEF\xBB\xBF" + tea.toUtf8()), tea);
