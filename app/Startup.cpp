@@ -29,6 +29,9 @@
 #include <QTimer>
 #include <functional>
 #include <utility>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 // Runs the rest of the start once, after the window's first frame: a call
@@ -95,7 +98,14 @@ bool Form1::Form_Load() {
     // the selector.
     new AfterFirstFrame(this, [this] {
         m_settings->fillTimeLists();
-        if (checkStore()) refill();
+        if (!checkStore()) return;
+        refill();
+        // The pages the check, the backup and the book's reading went
+        // through are not needed again soon: given back to the system.
+        m_store->releaseMemory();
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
     });
     return true;
 }

@@ -185,6 +185,8 @@ public:
     bool pauseNumber(const QString& com, const QString& number, const PausedNumber& pause);
     bool unpauseNumber(const QString& com, const QString& number);
     bool forgetAnswers(const QString& before);
+    // Empties the store's page cache (it fills again as pages are read).
+    void releaseMemory();
     // The receiver's phone the service wants for a parcel; empty when none.
     Read<QString> parcelPhone(qint64 parcel);
     bool setParcelPhone(qint64 parcel, const QString& phone);

@@ -119,6 +119,11 @@ bool Store::unpauseNumber(const QString& com, const QString& number) {
                 false);
 }
 
+void Store::releaseMemory() {
+    QSqlQuery(QSqlDatabase::database(m_connection, false))
+        .exec(QStringLiteral("PRAGMA shrink_memory"));
+}
+
 bool Store::forgetAnswers(const QString& before) {
     return execAll({{QStringLiteral("DELETE FROM answer WHERE answered < ?"), {before}},
                     {QStringLiteral("DELETE FROM pause WHERE until < ?"), {before}}},
