@@ -127,6 +127,8 @@ private slots:
         QCOMPARE(verdicts(p),
                  (QStringList{"新快递", "已在快递簿中", "不是快递单号", "待检测快递公司",
                               "未知快递公司", "新快递", "已在快递簿中"}));
+        QCOMPARE(p.control<QLabel>(QStringLiteral("LabelBatch"))->text(),
+                 QStringLiteral("新快递2个,已在快递簿中2个,不是单号1个,待检测1个,未知快递公司1个"));
         const BatchLine& sf = batch(p)->lines()[3];
         QCOMPARE(sf.goods, QStringLiteral("台灯"));
         QCOMPARE(batch(p)->lines()[5].courier, QStringLiteral("中通快递"));  // 快递鸟's code

@@ -12,6 +12,7 @@
 #include "watch/BookWatch.h"
 
 #include <QJsonArray>
+#include <QPlainTextEdit>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
@@ -208,6 +209,15 @@ private slots:
         QCOMPARE(s.p.Command1(12)->text(), QStringLiteral("请选择快递公司"));
         s.p.watch()->setOn(true);
         s.p.watch()->tick();
+        s.p.press(Qt::Key_B, Qt::ControlModifier); // 批量添加's detection neither
+        s.p.control<QPlainTextEdit>(QStringLiteral("TextBatch"))
+            ->setPlainText(QStringLiteral("YT5000000001"));
+        for (int button : {1, 2})
+            QTest::mouseClick(
+                s.p.control<QPushButton>(QStringLiteral("CommandBatch_%1").arg(button)),
+                Qt::LeftButton);
+        QCOMPARE(s.p.status(),
+                 QStringLiteral("未设置查询账户,无法检测快递公司,请在每行写明快递公司.."));
         QTest::qWait(100);
         QCOMPARE(s.api.calls(), 0);
         QCOMPARE(s.p.gateway.requestCount(), 0);
